@@ -1,0 +1,18 @@
+# Installs the Debian packages the build and the tests need, when missing.
+# Sourced by build.sh and test.sh: morvel_install_packages PACKAGE...
+morvel_install_packages() {
+  local missing=()
+  for package in "$@"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}"
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  export DEBIAN_FRONTEND=noninteractive
+  $sudo apt-get update -q
+  $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
+}
+
+MORVEL_BUILD_PACKAGES=(cmake make g++ qt6-base-dev)
+MORVEL_TEST_PACKAGES=(libgtest-dev libbenchmark-dev nodejs clang libclang-rt-14-dev)

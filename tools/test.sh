@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Installs what the tests need, then builds twice (plain, and with
+# AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test of both
+# builds through CTest.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+morvel_install_packages "${MORVEL_BUILD_PACKAGES[@]}" "${MORVEL_TEST_PACKAGES[@]}"
+
+jobs="$(nproc)"
+run_build() {
+  local dir="$1"
+  shift
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  cmake --build "$dir" -j"$jobs"
+  (cd "$dir" && ctest --output-on-failure -j"$jobs")
+}
+
+echo "== plain build"
+run_build build-test
+echo "== sanitizer build"
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan -DMORVEL_SANITIZE=ON
