@@ -1,0 +1,139 @@
+#include "dividing.h"
+
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+#include "diagnostics.h"
+#include "profile.h"
+
+extern char** environ;
+
+namespace morvel {
+
+namespace {
+
+constexpr char kQuote = '"';
+constexpr std::size_t kFoundPathLimit = 255;
+
+// An allocation failed: the run is pointless. Morvel leaves the line in
+// "error.txt", fenra on standard error; both end with exit status 1.
+[[noreturn]] void allocationFailed(std::string_view what, std::int32_t bytes) {
+  if (reportsToFiles()) {
+    ReportErrorNumber(what, bytes, "bytes");
+  } else {
+    std::fprintf(stderr, "%.*s %d bytes\n", static_cast<int>(what.size()), what.data(), bytes);
+  }
+  std::exit(1);
+}
+
+[[noreturn]] void splitBufferFailed() {
+  const std::string text = "new char[] error-1: buffer_size = " + std::to_string(kDividingBufferSize) + "( phase = 1 )";
+  if (reportsToFiles()) {
+    ReportError(text);
+  } else {
+    std::fprintf(stderr, "%s\n", text.c_str());
+  }
+  std::exit(1);
+}
+
+}  // namespace
+
+Dividing::Dividing(char separator) : separator_(separator) {}
+
+std::int32_t Dividing::splitFields(std::string_view text) {
+  text = text.substr(0, kDividingBufferSize - 1);
+  text = text.substr(0, text.find_first_of(std::string_view("\n\0", 2)));
+  fields_.clear();
+  try {
+    std::string field;
+    bool quoted = false;
+    for (char c : text) {
+      if (!quoted && c == separator_) {
+        fields_.push_back(std::move(field));
+        field.clear();
+        if (static_cast<std::int32_t>(fields_.size()) == kMaxFields) break;
+        continue;
+      }
+      if (c == kQuote) quoted = !quoted;
+      field += c;
+    }
+    if (!field.empty() && static_cast<std::int32_t>(fields_.size()) < kMaxFields) fields_.push_back(std::move(field));
+  } catch (const std::bad_alloc&) {
+    splitBufferFailed();
+  }
+  maxFields_ = static_cast<std::int32_t>(fields_.size());
+  return maxFields_;
+}
+
+std::int32_t Dividing::buildPaths(std::string_view list, std::string_view fileName, char joiner) {
+  const std::int32_t count = splitFields(list);
+  fieldTable_.clear();
+  for (const std::string& field : fields_) {
+    try {
+      std::string path;
+      path.reserve(field.size() + 1 + fileName.size());
+      path.append(field).append(1, joiner).append(fileName);
+      fieldTable_.push_back(std::move(path));
+    } catch (const std::bad_alloc&) {
+      allocationFailed("new char[] error-4:", static_cast<std::int32_t>(fileName.size()) + kDividingBufferSize + 2);
+    }
+  }
+  return count;
+}
+
+std::int32_t Dividing::copyFields(std::string_view text) {
+  const std::int32_t count = splitFields(text);
+  fieldTable_.clear();
+  try {
+    fieldTable_ = fields_;
+  } catch (const std::bad_alloc&) {
+    allocationFailed("new char[] error-6:", kDividingBufferSize);
+  }
+  return count;
+}
+
+bool canOpenForReading(const std::string& name) {
+  if (name.empty() || name.find('\0') != std::string::npos) return false;
+  std::FILE* file = std::fopen(name.c_str(), "rb");
+  if (file == nullptr) return false;
+  struct stat info {};
+  const bool regular = ::fstat(::fileno(file), &info) == 0 && !S_ISDIR(info.st_mode);
+  std::fclose(file);
+  return regular;
+}
+
+std::string findInPath(std::string_view list, std::string_view fileName) {
+  fileName = fileName.substr(0, kFoundPathLimit);
+  Dividing splitter(kListSeparator);
+  const std::int32_t n = splitter.buildPaths(list, fileName, kPathJoiner);
+  for (std::int32_t k = 0; k < n; ++k) {
+    const std::string& path = splitter.fieldTable()[static_cast<std::size_t>(k)];
+    if (path.size() <= kFoundPathLimit && canOpenForReading(path)) return path;
+  }
+  return {};
+}
+
+namespace {
+
+std::string_view pathVariable() {
+  const char* found = nullptr;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const char* e = *entry;
+    if (std::strncmp(e, "PATH=", 5) == 0) return e + 5;
+    if (found == nullptr && ::strncasecmp(e, "PATH=", 5) == 0) found = e + 5;
+  }
+  return found != nullptr ? std::string_view(found) : std::string_view();
+}
+
+}  // namespace
+
+CommandPath::CommandPath(std::size_t bufferSize) : CommandPath(pathVariable(), bufferSize) {}
+
+CommandPath::CommandPath(std::string_view value, std::size_t bufferSize)
+    : text_(value.substr(0, bufferSize > 0 ? bufferSize - 1 : 0)) {}
+
+}  // namespace morvel

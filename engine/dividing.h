@@ -1,0 +1,76 @@
+// Splitting a text into fields at a separator, with double quotes grouping a
+// field that holds the separator, and finding a file along a directory list.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvel {
+
+constexpr std::int32_t kDividingBufferSize = 524288;
+constexpr std::int32_t kMaxFields = 3072;
+
+// Directory lists (PATH) and how a directory and a file name are joined.
+#ifdef _WIN32
+constexpr char kListSeparator = ';';
+constexpr char kPathJoiner = '\\';
+#else
+constexpr char kListSeparator = ':';
+constexpr char kPathJoiner = '/';
+#endif
+
+// One splitter serves one split. Its field table belongs to it: the fields of
+// its last buildPaths or copyFields.
+class Dividing {
+ public:
+  explicit Dividing(char separator);
+
+  // Splits `text` (at most 524,287 bytes of it, cut at its first LF or NUL)
+  // into at most 3072 fields. Quotes group and stay part of the field; two
+  // separators in a row give an empty field; a trailing separator gives none.
+  // Returns the number of fields.
+  std::int32_t splitFields(std::string_view text);
+
+  // splitFields on `list`, then each field joined with `joiner` and `fileName`.
+  std::int32_t buildPaths(std::string_view list, std::string_view fileName, char joiner);
+
+  // splitFields on `text`, then each field copied.
+  std::int32_t copyFields(std::string_view text);
+
+  // The last split's fields, and the field table of the last buildPaths or copyFields.
+  const std::vector<std::string>& fields() const { return fields_; }
+  const std::vector<std::string>& fieldTable() const { return fieldTable_; }
+  std::int32_t maxFields() const { return maxFields_; }
+
+ private:
+  char separator_;
+  std::int32_t maxFields_ = kMaxFields;
+  std::vector<std::string> fields_;
+  std::vector<std::string> fieldTable_;
+};
+
+// True when `name` opens for reading as a file (a directory does not).
+bool canOpenForReading(const std::string& name);
+
+// The first path, formed from the directories of `list` in their order, that
+// opens for reading; empty when none does. Paths longer than 255 bytes are
+// never taken.
+std::string findInPath(std::string_view list, std::string_view fileName);
+
+// The PATH value, cut to what a buffer of `bufferSize` bytes holds (its last
+// byte is the terminator). The variable is found whatever the letter case of
+// its name; a missing PATH reads as empty.
+class CommandPath {
+ public:
+  explicit CommandPath(std::size_t bufferSize);
+  CommandPath(std::string_view value, std::size_t bufferSize);
+  std::string_view text() const { return text_; }
+
+ private:
+  std::string text_;
+};
+
+}  // namespace morvel

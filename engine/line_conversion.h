@@ -1,0 +1,2 @@
+// Placeholder: filled in by the line conversion work.
+#pragma once

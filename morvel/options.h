@@ -1,0 +1,78 @@
+// Morvel's settings: "parameters.txt", then the words of the command line.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvel {
+
+inline constexpr const char* kParameterFile = "parameters.txt";
+inline constexpr std::size_t kNameLimit = 255;  // longest table, list or file name taken
+
+// The settings of one run. Built once after all words are read; nothing
+// changes it afterwards except the table search clearing whichTable.
+class FinalEffect {
+ public:
+  bool crlf = true;
+  bool pdfHelp = false;
+  bool longTitle = false;
+  bool anotherFile = false;
+  bool numbering = false;
+  bool keepBinary = true;
+  bool no_searching = false;
+  bool switchB = true;
+  bool skipControls = false;
+  bool whichTable = false;
+  std::int32_t corner = 3;
+  std::int32_t encoding = 3;  // 1 EUC-JP, 2 Shift_JIS, 3 UTF-8
+  std::string tableName = "MS932~EUC-JP.bin";
+  std::string substituted = "\x87\x53";  // circled digit twenty
+  std::string substitute = "\x93\xF9";   // the kanji for twenty
+  std::string listName;
+
+  bool* whichFile() { return &whichTable; }
+};
+
+// The run's one settings record, once the options have been read.
+extern std::unique_ptr<FinalEffect> finalEffect;
+
+// Everything the option reading produces: the record and the values only the
+// start-up dispatch uses.
+struct CommandLineOptions {
+  FinalEffect effect;
+  bool editMode = true;  // an EUC-JP run edits the table
+  bool quiet = false;    // no window after an edit or a conversion
+  std::string inputName;
+  std::string outputName = "Morvel.txt";
+};
+
+// A word split into a leading text and the decimal number of its trailing
+// digits; number() is -1 when there are no digits or they do not fit.
+class Numbered {
+ public:
+  explicit Numbered(std::string_view word);
+  const std::string& text() const { return text_; }
+  std::int32_t number() const { return number_; }
+
+ private:
+  std::string text_;
+  std::int32_t number_ = -1;
+};
+
+// Applies the lines of a parameter file to `options`; a missing file changes
+// nothing.
+void ReadParameterFile(const std::string& name, CommandLineOptions& options);
+
+// The words Morvel sees of its command line: argv[1..] without empty words,
+// limited as the raw command line was (524,287 bytes, 3072 words with the
+// program path).
+std::vector<std::string> commandWords(int argc, const char* const* argv);
+
+// Defaults, then "parameters.txt", then `words` in order. "-V" and "-VC"
+// write "version.txt" and end the process with exit code 1.
+CommandLineOptions readOptions(const std::vector<std::string>& words);
+
+}  // namespace morvel

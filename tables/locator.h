@@ -1,0 +1,52 @@
+// Finding a table file and loading it: the fixed installation folder, the
+// current directory, the directories of PATH and, for the EUC-JP table, the
+// table name given by the user, tried in that order.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "sparse_table.h"
+
+namespace morvel {
+
+// Ways of the search, numbered as the error lines number them.
+enum SearchWay { tryFixedFolder = 0, tryCurrentDirectory = 1, tryPathDirectories = 2, tryGivenName = 3 };
+
+constexpr std::size_t kPathBufferSize = 2560;  // a found path has at most 2559 bytes
+
+// The words of the two error lines: error A when way 0 failed under
+// no_searching, error B when the last way failed.
+struct ErrorWords {
+  std::string_view wayZero;
+  std::string_view lastWay;
+};
+
+struct SearchRequest {
+  TableKind kind = TableKind::euc;
+  bool no_searching = false;      // only way 0 may succeed
+  bool acquire_from_text = false;  // fenra: only way 3 is tried
+  bool* whichTable = nullptr;      // report the found path once, then clear the flag
+  ErrorWords words;
+};
+
+// The error words that `setting` uses for a table of `kind` in the current
+// program.
+ErrorWords settingWords(TableKind kind);
+
+// Runs the search; the found path, or empty after the error line has been
+// written. Reports the found path when the flag asks for it.
+std::string searchTable(const SearchRequest& request);
+
+// Loads a whole table file into `table`; false when it cannot be read or
+// holds fewer than 7882 records.
+template <TableKind K>
+bool loadTableFile(SparseTable<K>& table, const std::string& path);
+
+// Finds the table file of the table's kind and loads it. Returns 1 on
+// success; 0 when the table was not found (the search has written its error
+// line) or was too short to load (the caller writes its own line).
+template <TableKind K>
+int setting(SparseTable<K>& table, bool no_searching, bool* whichTable, bool acquire_from_text = false);
+
+}  // namespace morvel
