@@ -1,0 +1,173 @@
+#include "locator.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "profile.h"
+#include "support/temp_dir.h"
+
+using namespace morvel;
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string shipped(const char* name) { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + name); }
+
+// Runs each test in a temporary directory with a profile whose fixed folder
+// is "fixed/" there and with an empty PATH.
+class Locator : public testing::Test {
+ protected:
+  void SetUp() override {
+    savedPath_ = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
+    ::setenv("PATH", "", 1);
+    fs::create_directory("fixed");
+    useProfile(morvelProfile());
+  }
+  void TearDown() override {
+    ::setenv("PATH", savedPath_.c_str(), 1);
+    setProgramProfile(morvelProfile());
+  }
+
+  void useProfile(ProgramProfile profile) {
+    profile.fixedFolder = (dir_.path() / "fixed").string() + "/";
+    setProgramProfile(std::move(profile));
+  }
+
+  std::string fixed(const char* name) const { return (dir_.path() / "fixed" / name).string(); }
+
+  TempDir dir_;
+  std::string savedPath_;
+};
+
+const char* const kEuc = "MS932~EUC-JP.bin";
+const char* const kSjis = "MS932~Shift_JIS.bin";
+const char* const kUtf8 = "MS932~UTF-8.bin";
+
+}  // namespace
+
+TEST_F(Locator, FixedFolderComesFirst) {
+  writeBytes(fixed(kEuc), shipped(kEuc));
+  writeBytes(kEuc, shipped(kEuc));
+  bool which = true;
+  programProfile().reportEncoding = 1;
+  SparseEUC euc;
+  ASSERT_EQ(setting(euc, false, &which), 1);
+  EXPECT_FALSE(which);
+  EXPECT_EQ(readBytes("messages.txt"), fixed(kEuc) + " is primarily accessible to Morvel.\r\n");
+  EXPECT_EQ(std::string(euc.entryText(0xB6)), "\x8E\xB6");
+}
+
+TEST_F(Locator, CurrentDirectoryThenPathThenGivenName) {
+  fs::create_directory("p");
+  writeBytes("p/" + std::string(kUtf8), shipped(kUtf8));
+  ::setenv("PATH", "/nonexistent:p", 1);
+  SparseUTF8 utf8;
+  ASSERT_EQ(setting(utf8, false, nullptr), 1);
+  EXPECT_FALSE(fs::exists("error.txt"));
+
+  writeBytes("given.bin", shipped(kEuc));
+  programProfile().givenTableName = "given.bin";
+  bool which = true;
+  SparseEUC euc;
+  ASSERT_EQ(setting(euc, false, &which), 1);
+  EXPECT_EQ(readBytes("messages.txt"), "given.bin is primarily accessible to Morvel.\r\n");
+}
+
+TEST_F(Locator, NoSearchingStopsAfterTheFixedFolder) {
+  writeBytes(kEuc, shipped(kEuc));
+  SparseEUC euc;
+  EXPECT_EQ(setting(euc, true, nullptr), 0);
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 0 ]() error-7: MS932~EUC-JP.bin\r\n");
+  SparseSJIS sjis;
+  EXPECT_EQ(setting(sjis, true, nullptr), 0);
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 0 ]() error-9: MS932~Shift_JIS.bin\r\n");
+}
+
+TEST_F(Locator, MissingTableNamesTheLastWay) {
+  SparseEUC euc;
+  EXPECT_EQ(setting(euc, false, nullptr), 0);
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 3 ]() error-8: MS932~EUC-JP.bin\r\n");
+  SparseSJIS sjis;
+  EXPECT_EQ(setting(sjis, false, nullptr), 0);
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 2 ]() error-10: MS932~Shift_JIS.bin\r\n");
+  SparseUTF8 utf8;
+  EXPECT_EQ(setting(utf8, false, nullptr), 0);
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 2 ]() error-12: MS932~UTF-8.bin\r\n");
+}
+
+TEST_F(Locator, ReportOnlyForTheTargetEncoding) {
+  writeBytes(kSjis, shipped(kSjis));
+  writeBytes(kEuc, shipped(kEuc));
+  programProfile().reportEncoding = 1;
+  bool which = true;
+  SparseSJIS sjis;
+  ASSERT_EQ(setting(sjis, false, &which), 1);
+  EXPECT_TRUE(which);
+  EXPECT_FALSE(fs::exists("messages.txt"));
+  SparseEUC euc;
+  ASSERT_EQ(setting(euc, false, &which), 1);
+  EXPECT_FALSE(which);
+  EXPECT_EQ(readBytes("messages.txt"), "MS932~EUC-JP.bin is primarily accessible to Morvel.\r\n");
+}
+
+TEST_F(Locator, ShortTableFailsAndLongerTableLoads) {
+  std::string table = shipped(kEuc);
+  table.pop_back();
+  writeBytes(kEuc, table);
+  SparseEUC shortTable;
+  EXPECT_EQ(setting(shortTable, false, nullptr), 0);
+  EXPECT_TRUE(shortTable.entryText(0x41).empty());
+
+  writeBytes(kEuc, shipped(kEuc) + "trailing bytes");
+  SparseEUC longer;
+  EXPECT_EQ(setting(longer, false, nullptr), 1);
+  EXPECT_EQ(std::string(longer.entryText(0x889F)), "\xB0\xA1");  // first JIS level 1 kanji
+}
+
+TEST_F(Locator, OverlongGivenNameIsNotTaken) {
+  programProfile().givenTableName = std::string(2600, 'n');
+  SparseEUC euc;
+  EXPECT_EQ(setting(euc, false, nullptr), 0);
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 3 ]() error-8: MS932~EUC-JP.bin\r\n");
+}
+
+TEST_F(Locator, FenraReportsOnTheConsole) {
+  useProfile(fenraProfile());
+  writeBytes(kEuc, shipped(kEuc));
+  bool which = true;
+  SparseEUC euc;
+  testing::internal::CaptureStdout();
+  ASSERT_EQ(setting(euc, false, &which), 1);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "MS932~EUC-JP.bin is primarily accessible to fenra.\n");
+  EXPECT_FALSE(which);
+
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(setting(euc, true, nullptr), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "openClose[0]() error: MS932~EUC-JP.bin\n");
+}
+
+TEST_F(Locator, AcquireFromTextTriesOnlyTheGivenName) {
+  useProfile(fenraProfile());
+  writeBytes(fixed(kEuc), shipped(kEuc));
+  writeBytes(kEuc, shipped(kEuc));
+  SparseEUC euc;
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(setting(euc, false, nullptr, true), 0);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "openClose[3]() error: MS932~EUC-JP.bin\n");
+
+  programProfile().givenTableName = kEuc;
+  EXPECT_EQ(setting(euc, false, nullptr, true), 1);
+}
+
+TEST_F(Locator, EditorsSearchWithTheirOwnWords) {
+  SearchRequest request;
+  request.words = {"]() error-5:", "]() error-6:"};
+  EXPECT_EQ(searchTable(request), "");
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 3 ]() error-6: MS932~EUC-JP.bin\r\n");
+}
