@@ -1,0 +1,29 @@
+// fenra's settings of one run: defaults, then "setting.txt", then the
+// command line.
+#pragma once
+
+#include <string>
+
+namespace morvel {
+
+inline constexpr const char* kSettingFile = "setting.txt";
+
+struct EditSettings {
+  std::string tableName = "MS932~EUC-JP.bin";  // the file the edit writes
+  std::string substituted = "\x87\x53";        // circled digit twenty
+  std::string substitute = "\x93\xF9";         // the kanji for twenty
+  std::string listName;                        // a list run when not empty
+  bool acquire_from_text = false;
+  bool no_searching = false;
+  bool whichTable = false;
+  std::string givenTableName;  // line 11: the table name the last search way tries
+};
+
+// Applies "setting.txt" (or another file of its form): line 1 table name,
+// 2 the character to substitute, 3 its substitute, 4 the list name, 5
+// no_searching and 6 whichTable ("0" clears, any other text sets), 11 the
+// given table name. A missing file changes nothing; the character lines keep
+// at most two bytes.
+void readSettingFile(const std::string& path, EditSettings& settings);
+
+}  // namespace morvel
