@@ -20,3 +20,5 @@ echo "== plain build"
 run_build build-test
 echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan -DMORVEL_SANITIZE=ON
+echo "== short fuzz runs"
+bash tools/fuzz.sh 10
