@@ -4,6 +4,7 @@
 #include <langinfo.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstring>
 
 namespace morvel {
@@ -17,6 +18,42 @@ bool isUtf8Terminal(std::FILE* stream) {
 }
 
 }  // namespace
+
+namespace {
+
+// Length of the UTF-8 sequence that `lead` starts; 0 for ASCII or a byte that
+// starts none.
+std::size_t utf8SequenceLength(unsigned char lead) {
+  if (lead >= 0xC2 && lead <= 0xDF) return 2;
+  if (lead >= 0xE0 && lead <= 0xEF) return 3;
+  if (lead >= 0xF0 && lead <= 0xF4) return 4;
+  return 0;
+}
+
+// The code page 932 bytes of one whole UTF-8 character, or empty.
+std::string sjisOfUtf8Character(std::string_view value) {
+  if (value.empty() || utf8SequenceLength(static_cast<unsigned char>(value[0])) != value.size()) return {};
+  iconv_t cd = ::iconv_open("CP932", "UTF-8");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  std::string input(value);
+  char* in = input.data();
+  std::size_t inLeft = input.size();
+  char out[8];
+  char* outPtr = out;
+  std::size_t outLeft = sizeof out;
+  const std::size_t r = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+  ::iconv_close(cd);
+  if (r == static_cast<std::size_t>(-1) || inLeft != 0) return {};
+  return std::string(out, sizeof out - outLeft);
+}
+
+}  // namespace
+
+std::string characterOption(std::string_view value, std::size_t byteCount) {
+  std::string bytes = sjisOfUtf8Character(value);
+  if (bytes.empty()) bytes = value;
+  return bytes.substr(0, byteCount);
+}
 
 std::string sjisToUtf8(std::string_view bytes) {
   iconv_t cd = ::iconv_open("UTF-8", "CP932");

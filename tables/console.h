@@ -13,6 +13,12 @@ namespace morvel {
 // UTF-8 when the stream is such a terminal. Flushes the stream.
 void consoleWrite(std::FILE* stream, std::string_view bytes);
 
+// The bytes of a character option ("-s", "-g" and the like): a value that is
+// exactly one multi-byte UTF-8 character with a code page 932 code (typed at
+// a UTF-8 terminal) becomes that code's bytes; any other value is taken as
+// raw Shift_JIS bytes. Either way at most `byteCount` bytes are kept.
+std::string characterOption(std::string_view value, std::size_t byteCount);
+
 // Code page 932 bytes to UTF-8; characters without a mapping become '?'.
 std::string sjisToUtf8(std::string_view bytes);
 

@@ -1,0 +1,96 @@
+#include "command_line.h"
+
+#include <cstdio>
+
+#include "console.h"
+#include "editors.h"
+#include "profile.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr std::size_t kNameLimit = 255;
+constexpr double kVersion = 1.17;
+
+struct UsageLine {
+  const char* usage;  // padded to the column of the comment
+  const char* comment;
+};
+
+// "\xC5" is the half-width katakana NA, "\x87\x40" the circled digit one,
+// "\x82\x50" the full-width digit one.
+constexpr UsageLine kUsage[] = {
+    {"fenra -f bars.txt     ", "# Edit according to bars.txt "},
+    {"fenra -k\xC5 -aN         ", "# \xC5 is subsituted with N. "},
+    {"fenra -k\xC5 -aN file    ", "# \xC5 is subsituted with N to produce a binary file. "},
+    {"fenra -s\x87\x40 -e\x82\x50       ", "# \x87\x40 is subsituted with \x82\x50 and represented in EUC-JP. "},
+    {"fenra -s\x87\x40 -e\x82\x50 file  ", "# \x87\x40 is subsituted with \x82\x50 to produce a binary file. "},
+    {"fenra -s\x87\x40 -e\x82\x50 -d    ", "# Do not search a table. "},
+    {"fenra -s\x87\x40 -e\x82\x50 -q    ", "# Acquire a table name from setting.txt "},
+    {"fenra -s\x87\x40 -e\x82\x50 -w    ", "# -w shows which table fenra uses. "},
+    {"fenra -V              ", "# version "},
+    {"fenra -VC             ", "# version with comments "},
+};
+
+bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
+
+}  // namespace
+
+FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettings& settings) {
+  bool listNameFollows = false;
+  for (const std::string& a : arguments) {
+    if (a == "-q") settings.acquire_from_text = true;
+    else if (a == "-d") settings.no_searching = true;
+    else if (a == "-w-") settings.whichTable = false;
+    else if (a == "-f") listNameFollows = true;
+    else if (a == "-d-") settings.no_searching = false;
+    else if (a == "-VC") return FenraAction::printVersionWithComments;
+    else if (a == "-V") return FenraAction::printVersion;
+    else if (a == "-w") settings.whichTable = true;
+    else if (startsWith(a, "-a")) settings.substitute = characterOption(a.substr(2), 1);
+    else if (startsWith(a, "-e")) settings.substitute = characterOption(a.substr(2), 2);
+    else if (startsWith(a, "-k")) settings.substituted = characterOption(a.substr(2), 1);
+    else if (startsWith(a, "-s")) settings.substituted = characterOption(a.substr(2), 2);
+    else if (listNameFollows) {
+      settings.listName = a.substr(0, kNameLimit);
+      listNameFollows = false;
+    } else {
+      settings.tableName = a.substr(0, kNameLimit);
+    }
+  }
+  return FenraAction::edit;
+}
+
+std::string fenraVersionText(bool commented) {
+  char version[32];
+  std::snprintf(version, sizeof version, "%g", kVersion);
+  std::string text = std::string("fenra C++ Version ") + version + "\n\n";
+  for (const UsageLine& line : kUsage) {
+    text += line.usage;
+    if (commented) text += line.comment;
+    text += '\n';
+  }
+  return text;
+}
+
+int runFenra(const std::vector<std::string>& arguments) {
+  EditSettings settings;
+  readSettingFile(kSettingFile, settings);
+  const FenraAction action = applyArguments(arguments, settings);
+  if (action != FenraAction::edit) {
+    consoleWrite(stderr, fenraVersionText(action == FenraAction::printVersionWithComments));
+    return 1;
+  }
+  ProgramProfile profile = fenraProfile();
+  profile.givenTableName = settings.givenTableName;
+  setProgramProfile(profile);
+  const int ok = settings.listName.empty()
+                     ? editRecord(settings.substituted, settings.substitute, settings.tableName, settings.no_searching,
+                                  &settings.whichTable, settings.acquire_from_text)
+                     : editManyRecords(settings.listName, settings.tableName, settings.no_searching,
+                                       &settings.whichTable, settings.acquire_from_text);
+  return ok == 1 ? 0 : 1;
+}
+
+}  // namespace morvel

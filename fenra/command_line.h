@@ -1,0 +1,25 @@
+// fenra's command line: each argument examined once, in order, the first
+// matching rule deciding.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "edit_settings.h"
+
+namespace morvel {
+
+enum class FenraAction { edit, printVersion, printVersionWithComments };
+
+// Applies `arguments` (argv[1..]) to `settings`. Stops at "-V" or "-VC",
+// leaving the arguments after it unexamined.
+FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettings& settings);
+
+// The version line, an empty line and the usage lines, each ending in LF.
+std::string fenraVersionText(bool commented);
+
+// Runs fenra: settings, arguments, then exactly one edit. Returns the exit
+// status: 0 after a successful edit, 1 otherwise and after "-V" or "-VC".
+int runFenra(const std::vector<std::string>& arguments);
+
+}  // namespace morvel

@@ -1,0 +1,11 @@
+// fenra: one edit of the EUC-JP conversion table per run.
+#include <clocale>
+#include <string>
+#include <vector>
+
+#include "command_line.h"
+
+int main(int argc, char** argv) {
+  std::setlocale(LC_CTYPE, "");  // to learn whether the terminal speaks UTF-8
+  return morvel::runFenra(std::vector<std::string>(argv + 1, argv + argc));
+}

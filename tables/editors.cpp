@@ -1,0 +1,203 @@
+#include "editors.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+
+#include "codes.h"
+#include "console.h"
+#include "diagnostics.h"
+#include "locator.h"
+#include "profile.h"
+#include "text_file.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr std::size_t kRecordSize = SparseEUC::recordSize;
+using Image = std::vector<unsigned char>;
+
+struct Editor {
+  const char* name;          // "editRecord()" or "editManyRecords()"
+  ErrorWords morvelWords;    // Morvel's search error words
+};
+
+constexpr Editor kEditRecord{"editRecord()", {"]() error-3:", "]() error-4:"}};
+constexpr Editor kEditManyRecords{"editManyRecords()", {"]() error-5:", "]() error-6:"}};
+
+void reportEditError(const Editor& editor, const std::string& detail) {
+  const std::string what = std::string(editor.name) + " error:";
+  if (reportsToFiles()) {
+    ReportError(what, detail);
+  } else {
+    consoleWrite(stderr, what + " " + detail + "\n");
+  }
+}
+
+// The search for the table to rewrite, then the table loaded for lookups.
+std::string findAndLoad(const Editor& editor, SparseEUC& table, bool no_searching, bool* whichTable,
+                        bool acquire_from_text) {
+  SearchRequest request;
+  request.kind = TableKind::euc;
+  request.no_searching = no_searching;
+  request.acquire_from_text = acquire_from_text;
+  request.whichTable = whichTable;
+  request.words = reportsToFiles() ? editor.morvelWords : settingWords(TableKind::euc);
+  std::string path = searchTable(request);
+  if (path.empty()) return path;
+  if (setting(table, no_searching, whichTable, acquire_from_text) == 0) {
+    // This line goes to "error.txt" in both programs.
+    ReportError(std::string(editor.name) + " error:", reportsToFiles()
+                                                          ? "euc->setting(no_searching, whichTable)"
+                                                          : "euc->setting(acquire_from_text, no_searching, whichTable)");
+    return {};
+  }
+  return path;
+}
+
+// A missing character shows as code 0, which no record names.
+void reportCodes(std::int32_t from, std::int32_t to) {
+  from = std::max(from, 0);
+  to = std::max(to, 0);
+  if (reportsToFiles()) {
+    ReportCodePair(from, kArrow, to);
+  } else {
+    char line[64];
+    std::snprintf(line, sizeof line, "%x %s %x\n", static_cast<unsigned>(from), kArrow, static_cast<unsigned>(to));
+    consoleWrite(stdout, line);
+  }
+}
+
+// The table file as read for rewriting: all 7882 records, or nothing.
+bool readRecords(const std::string& path, Image& records) {
+  records.assign(SparseEUC::imageSize, 0);
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return false;
+  const std::size_t got = std::fread(records.data(), 1, records.size(), file);
+  std::fclose(file);
+  return got == records.size();
+}
+
+// The edited image: each record whose code an entry names, first pending
+// entry first, takes the target bytes of the entry's substitute.
+Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORMAL_SUBSTITUTE>& entries) {
+  std::vector<std::int32_t> fromCodes, toCodes;
+  for (const NORMAL_SUBSTITUTE& e : entries) {
+    fromCodes.push_back(firstCharCode(e.from));
+    toCodes.push_back(firstCharCode(e.to));
+  }
+  Image image(records);
+  for (std::size_t n = 1; n <= kRecordCount; ++n) {
+    unsigned char* record = &image[(n - 1) * kRecordSize];
+    const std::int32_t code = recordCode(n, record);
+    for (std::size_t k = 0; k < entries.size(); ++k) {
+      // An entry without a complete character on either side selects nothing.
+      if (!entries[k].pending || fromCodes[k] != code || !hasSlot(fromCodes[k]) || !hasSlot(toCodes[k])) continue;
+      entries[k].pending = false;
+      record[2] = table.entryByte(toCodes[k], 0);
+      record[3] = table.entryByte(toCodes[k], 1);
+      break;
+    }
+  }
+  return image;
+}
+
+mode_t newFileMode(const std::string& target) {
+  struct stat info {};
+  if (::stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  return 0666 & ~mask;
+}
+
+// Writes the image to a temporary file beside `target` and renames it over
+// the target once it is completely written, so the target is always either
+// the old table or the new one.
+bool replaceTable(const std::string& target, const Image& image) {
+  const std::filesystem::path targetPath(target);
+  std::string temp = (targetPath.parent_path() / (targetPath.filename().string() + ".XXXXXX")).string();
+  const int fd = ::mkstemp(temp.data());
+  if (fd < 0) return false;
+  bool ok = ::fchmod(fd, newFileMode(target)) == 0;
+  std::size_t done = 0;
+  while (ok && done < image.size()) {
+    const ssize_t wrote = ::write(fd, image.data() + done, image.size() - done);
+    if (wrote <= 0) ok = false;
+    else done += static_cast<std::size_t>(wrote);
+  }
+  ok = ::fsync(fd) == 0 && ok;
+  ok = ::close(fd) == 0 && ok;
+  ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
+  if (!ok) std::remove(temp.c_str());
+  return ok;
+}
+
+int rewriteTable(const Editor& editor, const std::string& path, const std::string& tableName, const SparseEUC& table,
+                 std::vector<NORMAL_SUBSTITUTE>& entries) {
+  Image records;
+  if (!readRecords(path, records)) {
+    reportEditError(editor, "incomplete table: " + path);
+    return 0;
+  }
+  if (!replaceTable(tableName, editedImage(records, table, entries))) {
+    reportEditError(editor, "write error: " + tableName);
+    return 0;
+  }
+  return 1;
+}
+
+}  // namespace
+
+bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries) {
+  TextReader reader(listName);
+  if (!reader.isOpen()) return false;
+  std::string line;
+  for (std::size_t taken = 0; taken < kListLines && reader.readLine(line); ++taken) {
+    if (line.size() > kListLineLimit) break;
+    if (line.empty()) continue;
+    NORMAL_SUBSTITUTE entry;
+    if (line.size() == 4) {
+      entry.from = line.substr(0, 2);
+      entry.to = line.substr(2, 2);
+    } else {
+      entry.from = line.substr(0, 1);
+      entry.to = line.substr(1, 1);
+    }
+    entries.push_back(entry);
+  }
+  return true;
+}
+
+int editRecord(std::string_view substituted, std::string_view substitute, const std::string& tableName,
+               bool no_searching, bool* whichTable, bool acquire_from_text) {
+  SparseEUC table;
+  const std::string path = findAndLoad(kEditRecord, table, no_searching, whichTable, acquire_from_text);
+  if (path.empty()) return 0;
+  std::vector<NORMAL_SUBSTITUTE> entries{{true, std::string(substituted), std::string(substitute)}};
+  reportCodes(firstCharCode(substituted), firstCharCode(substitute));
+  return rewriteTable(kEditRecord, path, tableName, table, entries);
+}
+
+int editManyRecords(const std::string& listName, const std::string& tableName, bool no_searching, bool* whichTable,
+                    bool acquire_from_text) {
+  SparseEUC table;
+  const std::string path = findAndLoad(kEditManyRecords, table, no_searching, whichTable, acquire_from_text);
+  if (path.empty()) return 0;
+  std::vector<NORMAL_SUBSTITUTE> entries;
+  if (!readSubstitutionList(listName, entries)) {
+    if (reportsToFiles()) {
+      ReportError("ifstream sjisFile() error:", listName);
+    } else {
+      consoleWrite(stderr, "ifstream sjisFile() error: " + listName + "\n");
+    }
+    return 0;
+  }
+  return rewriteTable(kEditManyRecords, path, tableName, table, entries);
+}
+
+}  // namespace morvel

@@ -1,0 +1,37 @@
+// Editing the EUC-JP table: a character takes over the target bytes of
+// another, one at a time or from a substitution list file, and the edited
+// table is written under the table name.
+#pragma once
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace morvel {
+
+// One line of a substitution list.
+struct NORMAL_SUBSTITUTE {
+  bool pending = true;  // cleared once applied to a record
+  std::string from;     // the character to substitute
+  std::string to;       // its substitute
+};
+
+inline constexpr std::size_t kListLines = 906;        // lines of a list that are used
+inline constexpr std::size_t kListLineLimit = 2559;   // a longer line ends the list
+inline constexpr const char* kArrow = "\x81\xCB";     // rightwards double arrow
+
+// The entries of a list file: up to 906 lines, a 4-byte line as two
+// double-byte characters, any other line as two single bytes; an empty line
+// gives nothing. False when the file cannot be opened.
+bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries);
+
+// Both return 1 on success and 0 after writing their error line. The table
+// is found by the usual search (only the given name under acquire_from_text)
+// and written whole to `tableName`, replacing it only once the new table is
+// completely on disk.
+int editRecord(std::string_view substituted, std::string_view substitute, const std::string& tableName,
+               bool no_searching, bool* whichTable, bool acquire_from_text = false);
+int editManyRecords(const std::string& listName, const std::string& tableName, bool no_searching, bool* whichTable,
+                    bool acquire_from_text = false);
+
+}  // namespace morvel
