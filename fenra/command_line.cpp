@@ -40,18 +40,30 @@ bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefi
 FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettings& settings) {
   bool listNameFollows = false;
   for (const std::string& a : arguments) {
-    if (a == "-q") settings.acquire_from_text = true;
-    else if (a == "-d") settings.no_searching = true;
-    else if (a == "-w-") settings.whichTable = false;
-    else if (a == "-f") listNameFollows = true;
-    else if (a == "-d-") settings.no_searching = false;
-    else if (a == "-VC") return FenraAction::printVersionWithComments;
-    else if (a == "-V") return FenraAction::printVersion;
-    else if (a == "-w") settings.whichTable = true;
-    else if (startsWith(a, "-a")) settings.substitute = characterOption(a.substr(2), 1);
-    else if (startsWith(a, "-e")) settings.substitute = characterOption(a.substr(2), 2);
-    else if (startsWith(a, "-k")) settings.substituted = characterOption(a.substr(2), 1);
-    else if (startsWith(a, "-s")) settings.substituted = characterOption(a.substr(2), 2);
+    if (a == "-q")
+      settings.acquire_from_text = true;
+    else if (a == "-d")
+      settings.no_searching = true;
+    else if (a == "-w-")
+      settings.whichTable = false;
+    else if (a == "-f")
+      listNameFollows = true;
+    else if (a == "-d-")
+      settings.no_searching = false;
+    else if (a == "-VC")
+      return FenraAction::printVersionWithComments;
+    else if (a == "-V")
+      return FenraAction::printVersion;
+    else if (a == "-w")
+      settings.whichTable = true;
+    else if (startsWith(a, "-a"))
+      settings.substitute = characterOption(a.substr(2), 1);
+    else if (startsWith(a, "-e"))
+      settings.substitute = characterOption(a.substr(2), 2);
+    else if (startsWith(a, "-k"))
+      settings.substituted = characterOption(a.substr(2), 1);
+    else if (startsWith(a, "-s"))
+      settings.substituted = characterOption(a.substr(2), 2);
     else if (listNameFollows) {
       settings.listName = a.substr(0, kNameLimit);
       listNameFollows = false;

@@ -23,8 +23,8 @@ constexpr std::size_t kRecordSize = SparseEUC::recordSize;
 using Image = std::vector<unsigned char>;
 
 struct Editor {
-  const char* name;          // "editRecord()" or "editManyRecords()"
-  ErrorWords morvelWords;    // Morvel's search error words
+  const char* name;        // "editRecord()" or "editManyRecords()"
+  ErrorWords morvelWords;  // Morvel's search error words
 };
 
 constexpr Editor kEditRecord{"editRecord()", {"]() error-3:", "]() error-4:"}};
@@ -52,9 +52,9 @@ std::string findAndLoad(const Editor& editor, SparseEUC& table, bool no_searchin
   if (path.empty()) return path;
   if (setting(table, no_searching, whichTable, acquire_from_text) == 0) {
     // This line goes to "error.txt" in both programs.
-    ReportError(std::string(editor.name) + " error:", reportsToFiles()
-                                                          ? "euc->setting(no_searching, whichTable)"
-                                                          : "euc->setting(acquire_from_text, no_searching, whichTable)");
+    ReportError(std::string(editor.name) + " error:",
+                reportsToFiles() ? "euc->setting(no_searching, whichTable)"
+                                 : "euc->setting(acquire_from_text, no_searching, whichTable)");
     return {};
   }
   return path;
@@ -115,24 +115,43 @@ mode_t newFileMode(const std::string& target) {
   return 0666 & ~mask;
 }
 
-// Writes the image to a temporary file beside `target` and renames it over
-// the target once it is completely written, so the target is always either
-// the old table or the new one.
+bool writeAll(int fd, const Image& image) {
+  std::size_t done = 0;
+  while (done < image.size()) {
+    const ssize_t wrote = ::write(fd, image.data() + done, image.size() - done);
+    if (wrote <= 0) return false;
+    done += static_cast<std::size_t>(wrote);
+  }
+  return true;
+}
+
+// A target that exists but is no regular file (a device, a pipe) is written
+// in place: replacing it would destroy what it is.
+bool writeInPlace(const std::string& target, const Image& image) {
+  const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC);
+  if (fd < 0) return false;
+  const bool ok = writeAll(fd, image);
+  return ::close(fd) == 0 && ok;
+}
+
+// Writes the image to a temporary file beside the target (beside the file a
+// symbolic link names) and renames it over the target once it is completely
+// written, so the target is always either the old table or the new one.
 bool replaceTable(const std::string& target, const Image& image) {
-  const std::filesystem::path targetPath(target);
-  std::string temp = (targetPath.parent_path() / (targetPath.filename().string() + ".XXXXXX")).string();
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const fs::file_status status = fs::status(target, error);
+  if (fs::exists(status) && !fs::is_regular_file(status)) return writeInPlace(target, image);
+  fs::path path(target);
+  if (fs::is_symlink(path, error)) path = fs::weakly_canonical(path, error);
+  const std::string finalPath = path.string();
+  std::string temp = finalPath + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return false;
-  bool ok = ::fchmod(fd, newFileMode(target)) == 0;
-  std::size_t done = 0;
-  while (ok && done < image.size()) {
-    const ssize_t wrote = ::write(fd, image.data() + done, image.size() - done);
-    if (wrote <= 0) ok = false;
-    else done += static_cast<std::size_t>(wrote);
-  }
+  bool ok = ::fchmod(fd, newFileMode(finalPath)) == 0 && writeAll(fd, image);
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(temp.c_str(), target.c_str()) == 0;
+  ok = ok && std::rename(temp.c_str(), finalPath.c_str()) == 0;
   if (!ok) std::remove(temp.c_str());
   return ok;
 }

@@ -16,9 +16,9 @@ struct NORMAL_SUBSTITUTE {
   std::string to;       // its substitute
 };
 
-inline constexpr std::size_t kListLines = 906;        // lines of a list that are used
-inline constexpr std::size_t kListLineLimit = 2559;   // a longer line ends the list
-inline constexpr const char* kArrow = "\x81\xCB";     // rightwards double arrow
+inline constexpr std::size_t kListLines = 906;       // lines of a list that are used
+inline constexpr std::size_t kListLineLimit = 2559;  // a longer line ends the list
+inline constexpr const char* kArrow = "\x81\xCB";    // rightwards double arrow
 
 // The entries of a list file: up to 906 lines, a 4-byte line as two
 // double-byte characters, any other line as two single bytes; an empty line

@@ -1,0 +1,259 @@
+// fenra run as a real process in a temporary directory.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+using testing_support::readBytes;
+using testing_support::runProcess;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kTable = "MS932~EUC-JP.bin";
+
+std::string shipped() { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + kTable); }
+
+// The ordinal (from 0) of the record that names `code`.
+std::size_t recordIndex(const std::string& table, int code) {
+  for (std::size_t n = 0; n < 7882; ++n) {
+    const auto b0 = static_cast<unsigned char>(table[n * 4]);
+    const auto b1 = static_cast<unsigned char>(table[n * 4 + 1]);
+    const int c = n < 158 ? b0 : b0 * 256 + b1;
+    if (c == code) return n;
+  }
+  return 7882;
+}
+
+std::string target(const std::string& table, int code) { return table.substr(recordIndex(table, code) * 4 + 2, 2); }
+
+// `original` with the target bytes of `code` replaced.
+std::string withTarget(std::string original, int code, const std::string& bytes) {
+  original.replace(recordIndex(original, code) * 4 + 2, 2, bytes);
+  return original;
+}
+
+// Empty when the tables are equal, else where they first differ.
+std::string difference(const std::string& actual, const std::string& expected) {
+  if (actual == expected) return "";
+  if (actual.size() != expected.size())
+    return "size " + std::to_string(actual.size()) + " instead of " + std::to_string(expected.size());
+  std::size_t i = 0;
+  while (actual[i] == expected[i]) ++i;
+  return "record " + std::to_string(i / 4 + 1) + " differs";
+}
+
+class Fenra : public testing::Test {
+ protected:
+  void SetUp() override { writeBytes(kTable, shipped()); }
+
+  testing_support::ProcessResult fenra(const std::vector<std::string>& arguments) {
+    return runProcess(FENRA_EXECUTABLE, arguments, {"PATH="});
+  }
+
+  TempDir dir_;
+};
+
+const std::string kDefaultUsage =
+    "fenra C++ Version 1.17\n\n"
+    "fenra -f bars.txt     \n"
+    "fenra -k\xC5 -aN         \n"  // half-width NA
+    "fenra -k\xC5 -aN file    \n"
+    "fenra -s\x87\x40 -e\x82\x50       \n"  // circled one, full-width one
+    "fenra -s\x87\x40 -e\x82\x50 file  \n"
+    "fenra -s\x87\x40 -e\x82\x50 -d    \n"
+    "fenra -s\x87\x40 -e\x82\x50 -q    \n"
+    "fenra -s\x87\x40 -e\x82\x50 -w    \n"
+    "fenra -V              \n"
+    "fenra -VC             \n";
+
+}  // namespace
+
+TEST_F(Fenra, VersionPrintsTheUsageAndEditsNothing) {
+  auto r = fenra({"-V"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, kDefaultUsage);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+
+  r = fenra({"-d", "-V", "-s\x87\x40"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, kDefaultUsage);
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+}
+
+TEST_F(Fenra, VersionWithComments) {
+  const auto r = fenra({"-VC"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err.rfind("fenra C++ Version 1.17\n\nfenra -f bars.txt     # Edit according to bars.txt \n", 0), 0u);
+  EXPECT_NE(r.err.find("fenra -s\x87\x40 -e\x82\x50       # \x87\x40 is subsituted with \x82\x50 and represented "
+                       "in EUC-JP. \n"),
+            std::string::npos);
+  EXPECT_NE(r.err.find("fenra -VC             # version with comments \n"), std::string::npos);
+}
+
+TEST_F(Fenra, DefaultEditGivesTwentyTheEntryOfTheKanjiTwenty) {
+  const auto r = fenra({});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "8753 \x81\xCB 93f9\n");  // rightwards double arrow
+  const std::string original = shipped();
+  EXPECT_EQ(difference(readBytes(kTable), withTarget(original, 0x8753, target(original, 0x93F9))), "");
+  EXPECT_EQ(target(original, 0x93F9), "\xC6\xFB");
+}
+
+TEST_F(Fenra, SingleSubstitutionsOfEachKind) {
+  const std::string original = shipped();
+  struct Case {
+    std::vector<std::string> arguments;
+    int code;
+    std::string bytes;
+  };
+  const Case cases[] = {
+      {{"-k\xC5", "-aN"}, 0xC5, std::string("N\0", 2)},                // single by single
+      {{"-s\x87\x40", "-e\x82\x50"}, 0x8740, "\xA3\xB1"},              // double by double
+      {{"-k\xC5", "-e\x82\x50"}, 0xC5, "\xA3\xB1"},                    // single by double
+      {{"-s\x87\x40", "-aN"}, 0x8740, std::string("N\0", 2)},          // double by single
+      {{"-s\x87\x40", "-e\x85\x40"}, 0x8740, std::string("\0\0", 2)},  // substitute no record names
+  };
+  for (const Case& c : cases) {
+    writeBytes(kTable, original);
+    const auto r = fenra(c.arguments);
+    EXPECT_EQ(r.exitCode, 0) << c.arguments[0];
+    EXPECT_EQ(difference(readBytes(kTable), withTarget(original, c.code, c.bytes)), "") << c.arguments[0];
+  }
+}
+
+TEST_F(Fenra, SubstitutingACharacterWithItselfChangesNothing) {
+  EXPECT_EQ(fenra({"-k\xB6", "-a\xB6"}).exitCode, 0);  // half-width KA
+  EXPECT_EQ(fenra({"-s\x87\x40", "-e\x87\x40"}).exitCode, 0);
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+}
+
+TEST_F(Fenra, TableNameArgumentProducesASeparateFile) {
+  const auto r = fenra({"-k\xC5", "-aN", "out.bin"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+  EXPECT_EQ(difference(readBytes("out.bin"), withTarget(shipped(), 0xC5, std::string("N\0", 2))), "");
+  EXPECT_EQ(fenra({"-x"}).exitCode, 0);  // an unknown option is a table name too
+  EXPECT_TRUE(fs::exists("-x"));
+}
+
+TEST_F(Fenra, UtfEightCharacterOptions) {
+  // circled one and full-width one typed at a UTF-8 terminal
+  EXPECT_EQ(fenra({"-s\xE2\x91\xA0", "-e\xEF\xBC\x91"}).exitCode, 0);
+  EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0x8740, "\xA3\xB1")), "");
+  writeBytes(kTable, shipped());
+  EXPECT_EQ(fenra({"-k\xEF\xBD\xB6", "-aN"}).exitCode, 0);  // half-width KA
+  EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0xB6, std::string("N\0", 2))), "");
+}
+
+TEST_F(Fenra, ListFiles) {
+  std::string list =
+      "\x87\x40\x82\x50\r\n"  // circled one by full-width one, CR LF
+      "\xC5N comment\n"       // half-width NA by N; the rest ignored
+      "\n"                    // empty line: skipped
+      "\x87\x40\x82\x51\n"    // same character again: the first line wins
+      "\x87\x41"
+      "A\n"     // three bytes: split after the lead byte, so nothing
+      "\xC6O";  // half-width NI by O, last line without LF
+  writeBytes("bars.txt", list);
+  auto r = fenra({"-f", "-d-", "bars.txt"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "");
+  std::string expected = withTarget(shipped(), 0x8740, "\xA3\xB1");
+  expected = withTarget(expected, 0xC5, std::string("N\0", 2));
+  expected = withTarget(expected, 0xC6, std::string("O\0", 2));
+  EXPECT_EQ(difference(readBytes(kTable), expected), "");
+}
+
+TEST_F(Fenra, ListEndsAtAnOverlongLineAndAfter906Lines) {
+  writeBytes("long.txt", "\xC5N\n" + std::string(2560, 'x') + "\n\xC6O\n");
+  EXPECT_EQ(fenra({"-f", "long.txt"}).exitCode, 0);
+  EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0xC5, std::string("N\0", 2))), "");
+
+  writeBytes(kTable, shipped());
+  writeBytes("edge.txt", "\xC5N\n" + std::string(2559, 'x') + "\n\xC6O\n");
+  EXPECT_EQ(fenra({"-f", "edge.txt"}).exitCode, 0);
+  EXPECT_EQ(target(readBytes(kTable), 0xC6), std::string("O\0", 2));
+
+  writeBytes(kTable, shipped());
+  std::string many;
+  for (int i = 0; i < 906; ++i) many += "zz\n";
+  writeBytes("many.txt", many + "\xC5N\n");
+  EXPECT_EQ(fenra({"-f", "many.txt"}).exitCode, 0);
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+}
+
+TEST_F(Fenra, SettingFileLines) {
+  writeBytes("setting.txt", "edited.bin'written here\r\n\x87\x40\r\n\x82\x50\r\n\r\n0,no search\r\n-w\r\n");
+  auto r = fenra({});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "MS932~EUC-JP.bin is primarily accessible to fenra.\n8740 \x81\xCB 8250\n");
+  EXPECT_EQ(difference(readBytes("edited.bin"), withTarget(shipped(), 0x8740, "\xA3\xB1")), "");
+
+  // "-w-" and a later table name override the file.
+  r = fenra({"-w-", "again.bin"});
+  EXPECT_EQ(r.out, "8740 \x81\xCB 8250\n");
+  EXPECT_TRUE(fs::exists("again.bin"));
+}
+
+TEST_F(Fenra, AcquireFromTextTakesLineEleven) {
+  fs::create_directory("t");
+  writeBytes("t/MS932~EUC-JP.bin", shipped());
+  fs::remove(kTable);
+  auto r = fenra({"-q"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "openClose[3]() error: MS932~EUC-JP.bin\n");
+
+  writeBytes("setting.txt", "out.bin\n\x87\x53\n\x93\xF9\n\n0\n0\n\n\n\n\nt/MS932~EUC-JP.bin\n");
+  r = fenra({"-q", "-w"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "t/MS932~EUC-JP.bin is primarily accessible to fenra.\n8753 \x81\xCB 93f9\n");
+  EXPECT_TRUE(fs::exists("out.bin"));
+}
+
+TEST_F(Fenra, FailuresAndTheirLines) {
+  auto r = fenra({"-d"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "openClose[0]() error: MS932~EUC-JP.bin\n");
+
+  r = fenra({"-f", "absent.txt"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "ifstream sjisFile() error: absent.txt\n");
+
+  fs::remove(kTable);
+  r = fenra({});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "openClose[3]() error: MS932~EUC-JP.bin\n");
+}
+
+TEST_F(Fenra, ShortTableIsNeverRewritten) {
+  const std::string cut = shipped().substr(0, 31527);
+  writeBytes(kTable, cut);
+  const auto r = fenra({});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"),
+            "editRecord() error: euc->setting(acquire_from_text, no_searching, whichTable)\r\n");
+  EXPECT_EQ(difference(readBytes(kTable), cut), "");
+}
+
+TEST_F(Fenra, UnwritableTargetFailsAndLeavesNoTemporaryFile) {
+  const auto r = fenra({"no/such/dir/t.bin"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "editRecord() error: write error: no/such/dir/t.bin\n");
+  if (fs::exists("/dev/full")) {
+    // A device is written in place, never replaced; a full one fails the edit.
+    EXPECT_EQ(fenra({"/dev/full"}).exitCode, 1);
+    EXPECT_TRUE(fs::is_character_file("/dev/full"));
+  }
+  std::size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(".")) files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 1u);  // only the table
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+}
