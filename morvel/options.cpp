@@ -1,1 +1,275 @@
 #include "options.h"
+
+#include <algorithm>
+#include <charconv>
+#include <iterator>
+#include <limits>
+#include <system_error>
+
+#include "console.h"
+#include "diagnostics.h"
+#include "dividing.h"
+#include "numbered_lines.h"
+
+namespace morvel {
+
+std::unique_ptr<FinalEffect> finalEffect;
+
+namespace {
+
+// The raw command line went through the field splitter, whose buffer keeps
+// 524,287 bytes and whose table keeps 3072 fields.
+constexpr std::size_t kCommandLineLimit = static_cast<std::size_t>(kDividingBufferSize) - 1;
+constexpr std::size_t kWordCountLimit = static_cast<std::size_t>(kMaxFields);
+
+constexpr std::size_t kSubstitutionLimit = 2;  // one Shift_JIS character
+constexpr std::int32_t kDefaultCorner = 3;
+constexpr std::int32_t kDefaultEncoding = 3;
+constexpr std::int32_t kEucJp = 1;
+constexpr std::int32_t kUtf8 = 3;
+
+// The option reading in progress: the values it builds and the two switches
+// that only shape how later plain words are taken.
+struct OptionReading {
+  CommandLineOptions options;
+  bool listNameFollows = false;
+  bool firstFilePending = true;
+};
+
+std::string nameText(std::string_view word) { return std::string(word.substr(0, kNameLimit)); }
+
+// --- parameters.txt -------------------------------------------------------
+
+bool isWhiteSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
+
+// The decimal number at the start of `text` after optional white space and
+// a sign; 0 without digits, held at the 32-bit limits when it does not fit.
+std::int32_t leadingNumber(std::string_view text) {
+  std::size_t at = 0;
+  while (at < text.size() && isWhiteSpace(text[at])) ++at;
+  const bool negative = at < text.size() && text[at] == '-';
+  if (at < text.size() && (text[at] == '-' || text[at] == '+')) ++at;
+  constexpr std::int64_t kCeiling = std::int64_t{std::numeric_limits<std::int32_t>::max()} + 1;
+  std::int64_t magnitude = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    magnitude = std::min(kCeiling, magnitude * 10 + (text[at] - '0'));
+  }
+  const std::int64_t value = negative ? -magnitude : std::min(magnitude, kCeiling - 1);
+  return static_cast<std::int32_t>(value);
+}
+
+// Lines 5 and 6 hold the option with its number ("-c4"), so the number is
+// read from the third byte on.
+std::int32_t lineNumberValue(const std::string& line) {
+  return line.size() > 2 ? leadingNumber(std::string_view(line).substr(2)) : 0;
+}
+
+bool lineFlag(const std::string& line) { return line != "0"; }
+
+bool lineCrlf(const std::string& line) { return line != "0" && line != "-LF" && line != "-L"; }
+
+using LineMeaning = void (*)(const std::string& line, CommandLineOptions& options);
+
+// What lines 1 to 18 set, in line order.
+constexpr LineMeaning kLineMeanings[] = {
+    [](const std::string& line, CommandLineOptions& o) { o.effect.tableName = line; },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.substituted = line.substr(0, kSubstitutionLimit); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.substitute = line.substr(0, kSubstitutionLimit); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.listName = line; },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.corner = lineNumberValue(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.encoding = lineNumberValue(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.anotherFile = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.switchB = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.crlf = lineCrlf(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.no_searching = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.longTitle = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.skipControls = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.numbering = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.pdfHelp = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.quiet = lineFlag(line); },
+    // The line holds "-u" to stop editing; only "0" leaves it on.
+    [](const std::string& line, CommandLineOptions& o) { o.editMode = !lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.whichTable = lineFlag(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.keepBinary = lineFlag(line); },
+};
+
+// --- command-line words ---------------------------------------------------
+
+struct ExactOption {
+  std::string_view word;
+  void (*apply)(OptionReading& reading);
+};
+
+// Tested before the prefix rules, so "-a" alone is a switch while "-aN"
+// names a character.
+constexpr ExactOption kExactOptions[] = {
+    {"-CRLF", [](OptionReading& r) { r.options.effect.crlf = true; }},
+    {"-L-", [](OptionReading& r) { r.options.effect.crlf = true; }},
+    {"-LF", [](OptionReading& r) { r.options.effect.crlf = false; }},
+    {"-L", [](OptionReading& r) { r.options.effect.crlf = false; }},
+    {"--unix",
+     [](OptionReading& r) {
+       r.options.effect.encoding = kEucJp;
+       r.options.effect.crlf = false;
+     }},
+    {"-8",
+     [](OptionReading& r) {
+       r.options.effect.encoding = kUtf8;
+       r.options.effect.crlf = false;
+     }},
+    {"-e", [](OptionReading& r) { r.options.editMode = true; }},
+    {"-u", [](OptionReading& r) { r.options.editMode = false; }},
+    {"-a", [](OptionReading& r) { r.options.effect.anotherFile = true; }},
+    {"-t-", [](OptionReading& r) { r.options.effect.anotherFile = false; }},
+    {"-t", [](OptionReading& r) { r.listNameFollows = true; }},
+    {"-q", [](OptionReading& r) { r.options.quiet = true; }},
+    {"-r", [](OptionReading& r) { r.options.quiet = false; }},
+    {"-y", [](OptionReading& r) { r.options.effect.keepBinary = true; }},
+    {"-d", [](OptionReading& r) { r.options.effect.no_searching = true; }},
+    {"-d-", [](OptionReading& r) { r.options.effect.no_searching = false; }},
+    {"-w", [](OptionReading& r) { r.options.effect.whichTable = true; }},
+    {"-w-", [](OptionReading& r) { r.options.effect.whichTable = false; }},
+    {"-i", [](OptionReading& r) { r.options.effect.skipControls = true; }},
+    {"-i-", [](OptionReading& r) { r.options.effect.skipControls = false; }},
+    {"-n", [](OptionReading& r) { r.options.effect.numbering = true; }},
+    {"-n-", [](OptionReading& r) { r.options.effect.numbering = false; }},
+    {"-f", [](OptionReading& r) { r.options.effect.longTitle = true; }},
+    {"-p", [](OptionReading& r) { r.options.effect.pdfHelp = true; }},
+    {"-b", [](OptionReading& r) { r.options.effect.switchB = true; }},
+    {"-V", [](OptionReading&) { WriteVersionFile(false); }},
+    {"-VC", [](OptionReading&) { WriteVersionFile(true); }},
+};
+
+bool appliedExactOption(std::string_view word, OptionReading& reading) {
+  for (const ExactOption& option : kExactOptions) {
+    if (word == option.word) {
+      option.apply(reading);
+      return true;
+    }
+  }
+  return false;
+}
+
+struct CharacterPrefix {
+  std::string_view prefix;
+  std::size_t byteCount;
+  std::string FinalEffect::*field;
+};
+
+constexpr CharacterPrefix kCharacterPrefixes[] = {
+    {"-a", 1, &FinalEffect::substitute},
+    {"-g", 2, &FinalEffect::substitute},
+    {"-k", 1, &FinalEffect::substituted},
+    {"-s", 2, &FinalEffect::substituted},
+};
+
+bool appliedCharacterOption(std::string_view word, OptionReading& reading) {
+  for (const CharacterPrefix& form : kCharacterPrefixes) {
+    if (word.starts_with(form.prefix)) {
+      reading.options.effect.*form.field = characterOption(word.substr(form.prefix.size()), form.byteCount);
+      return true;
+    }
+  }
+  return false;
+}
+
+// "-cN" and "-eN". A word with the prefix but another text part resets the
+// value and is not done: it goes on to the plain-word rule.
+bool appliedCornerOption(std::string_view word, OptionReading& reading) {
+  if (!word.starts_with("-c")) return false;
+  const Numbered numbered(word);
+  FinalEffect& effect = reading.options.effect;
+  if (numbered.text() != "-c") {
+    effect.corner = kDefaultCorner;
+    return false;
+  }
+  effect.corner = numbered.number() == -1 ? kDefaultCorner : numbered.number();
+  return true;
+}
+
+bool appliedEncodingOption(std::string_view word, OptionReading& reading) {
+  if (!word.starts_with("-e")) return false;
+  const Numbered numbered(word);
+  FinalEffect& effect = reading.options.effect;
+  if (numbered.text() != "-e") {
+    effect.encoding = kDefaultEncoding;
+    return false;
+  }
+  effect.encoding = numbered.number() == -1 ? kDefaultEncoding : numbered.number();
+  // EUC-JP and UTF-8 go out with LF, every other target with CR LF.
+  effect.crlf = !(effect.encoding == kEucJp || effect.encoding == kUtf8);
+  return true;
+}
+
+// Any other word names a file, by the state the earlier words left.
+void applyPlainWord(std::string_view word, OptionReading& reading) {
+  CommandLineOptions& options = reading.options;
+  if (options.editMode) {
+    if (reading.listNameFollows) {
+      options.effect.listName = nameText(word);
+      reading.listNameFollows = false;
+    } else {
+      options.effect.tableName = nameText(word);
+    }
+    return;
+  }
+  if (!options.effect.anotherFile) return;
+  if (reading.firstFilePending) {
+    options.inputName = nameText(word);
+    reading.firstFilePending = false;
+  }
+  options.outputName = nameText(word);
+}
+
+void applyWord(std::string_view word, OptionReading& reading) {
+  if (appliedExactOption(word, reading)) return;
+  if (appliedCharacterOption(word, reading)) return;
+  if (appliedCornerOption(word, reading)) return;
+  if (appliedEncodingOption(word, reading)) return;
+  applyPlainWord(word, reading);
+}
+
+}  // namespace
+
+Numbered::Numbered(std::string_view word) {
+  const std::size_t lastText = word.find_last_not_of("0123456789");
+  const std::size_t digitsStart = lastText == std::string_view::npos ? 0 : lastText + 1;
+  text_ = std::string(word.substr(0, digitsStart));
+  const std::string_view digits = word.substr(digitsStart);
+  if (digits.empty()) return;
+  std::int32_t value = 0;
+  const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
+  if (error == std::errc() && end == digits.data() + digits.size()) number_ = value;
+}
+
+void ReadParameterFile(const std::string& name, CommandLineOptions& options) {
+  const auto lines = readNumberedLines(name);
+  if (!lines) return;
+  // Lines after the last meaning are ignored.
+  const std::size_t count = std::min(lines->size(), std::size(kLineMeanings));
+  for (std::size_t index = 0; index < count; ++index) kLineMeanings[index]((*lines)[index], options);
+}
+
+std::vector<std::string> commandWords(int argc, const char* const* argv) {
+  std::vector<std::string> words;
+  std::size_t start = 0;  // where the word begins in the blank-joined command line
+  const std::size_t count = std::min(static_cast<std::size_t>(argc < 0 ? 0 : argc), kWordCountLimit);
+  for (std::size_t index = 0; index < count && start < kCommandLineLimit; ++index) {
+    const std::string_view word(argv[index]);
+    const std::string_view seen = word.substr(0, kCommandLineLimit - start);
+    if (index > 0 && !seen.empty()) words.emplace_back(seen);
+    start += word.size() + 1;
+  }
+  return words;
+}
+
+CommandLineOptions readOptions(const std::vector<std::string>& words) {
+  OptionReading reading;
+  ReadParameterFile(kParameterFile, reading.options);
+  for (const std::string& word : words) {
+    if (!word.empty()) applyWord(word, reading);  // an empty word carries nothing
+  }
+  return reading.options;
+}
+
+}  // namespace morvel

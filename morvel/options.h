@@ -1,6 +1,7 @@
 // Morvel's settings: "parameters.txt", then the words of the command line.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -62,8 +63,9 @@ class Numbered {
   std::int32_t number_ = -1;
 };
 
-// Applies the lines of a parameter file to `options`; a missing file changes
-// nothing.
+// Applies the lines of a parameter file to `options`; each line number has
+// its own meaning and only the lines present change anything. A missing file
+// changes nothing.
 void ReadParameterFile(const std::string& name, CommandLineOptions& options);
 
 // The words Morvel sees of its command line: argv[1..] without empty words,
