@@ -26,8 +26,10 @@ const char* fileNameOf(TableKind kind) {
 
 int lastWayOf(TableKind kind) { return kind == TableKind::euc ? tryGivenName : tryPathDirectories; }
 
-// The candidate of one way, or empty when the way finds nothing.
-std::string tryWay(int way, const char* fileName) {
+}  // namespace
+
+std::string findByWay(int way, TableKind kind) {
+  const char* fileName = fileNameOf(kind);
   const ProgramProfile& profile = programProfile();
   std::string candidate;
   switch (way) {
@@ -51,6 +53,8 @@ std::string tryWay(int way, const char* fileName) {
   return candidate;
 }
 
+namespace {
+
 void reportSearchFailure(int way, std::string_view word, const char* fileName) {
   if (reportsToFiles()) {
     ReportErrorNumber("openClose[", way, word, fileName);
@@ -62,7 +66,7 @@ void reportSearchFailure(int way, std::string_view word, const char* fileName) {
 void reportFoundTable(const std::string& path, TableKind kind, bool* whichTable) {
   if (whichTable == nullptr || !*whichTable) return;
   const ProgramProfile& profile = programProfile();
-  if (profile.reportEncoding != 0 && profile.reportEncoding != static_cast<int>(kind)) return;
+  if (profile.reportEncoding && *profile.reportEncoding != static_cast<int>(kind)) return;
   if (reportsToFiles()) {
     ReportMessage(path, "is primarily accessible to Morvel.");
   } else {
@@ -90,7 +94,7 @@ std::string searchTable(const SearchRequest& request) {
   const char* fileName = fileNameOf(request.kind);
   const int last = lastWayOf(request.kind);
   for (int way = request.acquire_from_text ? tryGivenName : tryFixedFolder; way <= last; ++way) {
-    std::string found = tryWay(way, fileName);
+    std::string found = findByWay(way, request.kind);
     if (!found.empty()) {
       reportFoundTable(found, request.kind, request.whichTable);
       return found;

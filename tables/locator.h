@@ -24,11 +24,16 @@ struct ErrorWords {
 
 struct SearchRequest {
   TableKind kind = TableKind::euc;
-  bool no_searching = false;      // only way 0 may succeed
+  bool no_searching = false;       // only way 0 may succeed
   bool acquire_from_text = false;  // fenra: only way 3 is tried
   bool* whichTable = nullptr;      // report the found path once, then clear the flag
   ErrorWords words;
 };
+
+// The path that search way `way` finds for the table file of `kind`, or
+// empty. A found path is a file that opens for reading and fits the
+// 2560-byte path buffer.
+std::string findByWay(int way, TableKind kind);
 
 // The error words that `setting` uses for a table of `kind` in the current
 // program.

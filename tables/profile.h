@@ -23,8 +23,8 @@ struct ProgramProfile {
   // Without one the way fails without opening anything.
   std::optional<std::string> givenTableName;
   // Morvel reports which table it used only when the table's kind equals its
-  // target encoding; 0 reports every table (fenra).
-  int reportEncoding = 0;
+  // target encoding; without one every table is reported (fenra).
+  std::optional<int> reportEncoding;
 };
 
 // The profiles as each program starts: Morvel's fixed folder and 524,288-byte
