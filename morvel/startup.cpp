@@ -45,11 +45,11 @@ int editTable(const CommandLineOptions& options) {
 }
 
 // Converts the named Shift_JIS file to EUC-JP. The input is first rewritten
-// under its own name so that input and output carry the same time.
+// under its own name so that input and output carry the same time. A missing
+// input is not created empty: the conversion then reports it.
 int convertNamedFile(const CommandLineOptions& options) {
   const FinalEffect& effect = options.effect;
-  MoveToWorkFile(options.inputName, false);
-  CopyBackFromWorkFile(options.inputName, effect.keepBinary);
+  if (MoveToWorkFile(options.inputName, false) == 0) CopyBackFromWorkFile(options.inputName, effect.keepBinary);
   Regulate job;
   job.crlf = effect.crlf;
   job.no_searching = effect.no_searching;

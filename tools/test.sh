@@ -11,7 +11,9 @@ jobs="$(nproc)"
 run_build() {
   local dir="$1"
   shift
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo "$@"
+  # The fixed table folders point into the build tree, away from any installation.
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DMORVEL_FIXED_FOLDER="$PWD/$dir/fixed/MorvelVCL/" -DFENRA_FIXED_FOLDER="$PWD/$dir/fixed/fenraCxx/" "$@"
   cmake --build "$dir" -j"$jobs"
   (cd "$dir" && ctest --output-on-failure -j"$jobs")
 }

@@ -1,0 +1,253 @@
+// Morvel run as a real process in a temporary directory, on the paths that
+// end before any window.
+#include <gtest/gtest.h>
+#include <iconv.h>
+
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include "support/temp_dir.h"
+
+using testing_support::readBytes;
+using testing_support::runProcess;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kEuc = "MS932~EUC-JP.bin";
+const char* const kUtf8 = "MS932~UTF-8.bin";
+const char* const kSjis = "MS932~Shift_JIS.bin";
+const std::string kTwoTables =
+    "MS932~EUC-JP.bin is needed to convert VEL from Shift_JIS to EUC-JP. MS932~UTF-8.bin is needed to convert VEL "
+    "from Shift_JIS to UTF-8.\r\n";
+
+std::string shipped(const char* name) { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + name); }
+
+void installTables(std::initializer_list<const char*> names) {
+  for (const char* name : names) writeBytes(name, shipped(name));
+}
+
+testing_support::ProcessResult morvel(const std::vector<std::string>& arguments) {
+  return runProcess(MORVEL_EXECUTABLE, arguments, {"PATH="});
+}
+
+std::string iconvDecode(const std::string& bytes) {
+  iconv_t cd = iconv_open("UTF-8", "CP932");
+  std::string input = bytes, out(bytes.size() * 3 + 16, '\0');
+  char* in = input.data();
+  char* o = out.data();
+  std::size_t inLeft = input.size(), outLeft = out.size();
+  const std::size_t r = iconv(cd, &in, &inLeft, &o, &outLeft);
+  iconv_close(cd);
+  if (r == static_cast<std::size_t>(-1)) return "<iconv failed>";
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+std::string nodeDecodeEucJp(const std::string& file) {
+  const std::string command =
+      std::string("\"") + NODE_EXECUTABLE + "\" \"" + TESTS_DIR + "/decode.js\" euc-jp " + file + " > decoded.txt";
+  if (std::system(command.c_str()) != 0) return "<node failed>";
+  return readBytes("decoded.txt");
+}
+
+// A few hundred kilobytes of code page 932 text in CR LF lines: ASCII,
+// half-width katakana and double-byte characters of the whole repertoire.
+std::string randomText(std::size_t lines) {
+  const std::string table = shipped(kEuc);
+  std::vector<std::string> doubles;
+  for (std::size_t n = 158; n < 7882; ++n) doubles.push_back(table.substr(n * 4, 2));
+  std::mt19937 engine(932);
+  const auto random = [&engine] { return static_cast<unsigned>(engine()); };
+  std::string text;
+  for (std::size_t l = 0; l < lines; ++l) {
+    const int length = static_cast<int>(random() % 121);
+    for (int i = 0; i < length; ++i) {
+      const unsigned kind = random() % 100;
+      if (kind < 30)
+        text += static_cast<char>(0x20 + random() % 95);
+      else if (kind < 35)
+        text += static_cast<char>(0xA1 + random() % 63);
+      else if (kind < 36)
+        text += '\t';
+      else
+        text += doubles[random() % doubles.size()];
+    }
+    text += "\r\n";
+  }
+  return text;
+}
+
+std::string withoutCr(std::string s) {
+  std::erase(s, '\r');
+  return s;
+}
+
+class Morvel : public testing::Test {
+ protected:
+  TempDir dir_;
+};
+
+}  // namespace
+
+TEST_F(Morvel, NoTablesEndsTheStart) {
+  const auto r = morvel({});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), kTwoTables);
+  EXPECT_FALSE(fs::exists("messages.txt"));
+  EXPECT_FALSE(fs::exists("VEL"));
+}
+
+TEST_F(Morvel, MissingUtf8TableIsNamedInMessages) {
+  installTables({kEuc});
+  const auto r = morvel({"-e1", "-q"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("messages.txt"), "openClose[ 6 ]() error-2:  \r\n");
+  EXPECT_EQ(readBytes("error.txt"), kTwoTables);
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));  // nothing was edited
+}
+
+TEST_F(Morvel, ShiftJisTableIsOptional) {
+  installTables({kEuc, kUtf8});
+  const auto r = morvel({});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_FALSE(fs::exists("error.txt"));
+}
+
+TEST_F(Morvel, NonEmptyVelStopsTheStart) {
+  installTables({kEuc, kUtf8, kSjis});
+  writeBytes("VEL", "");
+  EXPECT_EQ(morvel({}).exitCode, 0);
+  writeBytes("VEL", " ");
+  EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), "VEL should disappear. Please remove VEL from the current directory. \r\n");
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_EQ(readBytes("VEL"), " ");
+}
+
+TEST_F(Morvel, VersionFileEndsTheRun) {
+  installTables({kEuc, kUtf8});
+  auto r = morvel({"-e1", "-V", "-q"});
+  EXPECT_EQ(r.exitCode, 1);
+  const std::string plain = readBytes("version.txt");
+  EXPECT_EQ(plain.rfind("Morvel VCL Version 1.08\r\n\r\nmorvel -c4                 \r\n", 0), 0u);
+  EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 19);
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+
+  r = morvel({"-VC"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(readBytes("version.txt").find("morvel -VC                 # version with comments \r\n"),
+            std::string::npos);
+}
+
+TEST_F(Morvel, QuietEditsEndWithoutAWindow) {
+  installTables({kEuc, kUtf8});
+  auto r = morvel({"-e1", "-q"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(readBytes("info.txt"), "8753 \x81\xCB 93F9\r\n");  // rightwards double arrow
+  const std::string edited = readBytes(kEuc);
+  EXPECT_NE(edited, shipped(kEuc));
+
+  r = morvel({"-e1", "-s\x87\x40", "-g\x82\x50", "-w", "-q"});  // circled one by full-width one
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(readBytes("info.txt"), "8740 \x81\xCB 8250\r\n");
+  EXPECT_EQ(readBytes("messages.txt"), "MS932~EUC-JP.bin is primarily accessible to Morvel.\r\n");
+
+  r = morvel({"-e1", "-s\x87\x40", "-g\x82\x50", "-d", "-q"});
+  EXPECT_EQ(r.exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "openClose[ 0 ]() error-3: MS932~EUC-JP.bin\r\n");
+}
+
+TEST_F(Morvel, NoSubstituteMeansNoEdit) {
+  installTables({kEuc, kUtf8});
+  EXPECT_EQ(morvel({"-e1", "-g\x81\x51", "-q"}).exitCode, 0);  // full-width low line
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_FALSE(fs::exists("info.txt"));
+}
+
+TEST_F(Morvel, ListEditAndItsFailures) {
+  installTables({kEuc, kUtf8});
+  writeBytes("bars.txt", "\xC5N\r\n\x87\x40\x82\x50\r\n");  // half-width NA by N, circled one by full-width one
+  EXPECT_EQ(morvel({"-e1", "-t", "bars.txt", "-q"}).exitCode, 0);
+  const std::string edited = readBytes(kEuc);
+  EXPECT_EQ(edited.substr(edited.find("\xC5\x00", 0, 2) + 2, 2), std::string("N\0", 2));
+  EXPECT_FALSE(fs::exists("info.txt"));
+
+  EXPECT_EQ(morvel({"-e1", "-t", "absent.txt", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "ifstream sjisFile() error: absent.txt\r\n");
+}
+
+TEST_F(Morvel, BrokenTablesAreNeverRewritten) {
+  installTables({kUtf8});
+  const std::string cut = shipped(kEuc).substr(0, 20000);
+  writeBytes(kEuc, cut);
+  EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "editRecord() error: euc->setting(no_searching, whichTable)\r\n");
+  EXPECT_EQ(readBytes(kEuc), cut);
+
+  installTables({kEuc});
+  EXPECT_EQ(morvel({"-e1", "-q", "no/such/dir/table.bin"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "editRecord() error: write error: no/such/dir/table.bin\r\n");
+}
+
+TEST_F(Morvel, CommandLineConversionToEucJp) {
+  installTables({kEuc, kUtf8});
+  const std::string text = randomText(4000);
+  writeBytes("SJIS", text);
+  const auto r = morvel({"-e1", "-u", "-a", "SJIS", "EUC", "-q"});
+  ASSERT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(readBytes("SJIS"), text);  // rewritten under its own name, unchanged
+  const std::string expected = iconvDecode(withoutCr(text));
+  EXPECT_EQ(nodeDecodeEucJp("EUC"), expected);  // LF line ends: -e1 turns CR LF off
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+}
+
+TEST_F(Morvel, ConversionInPlaceWithCrLf) {
+  installTables({kEuc, kUtf8});
+  const std::string text = randomText(2000);
+  writeBytes("SJIS", text);
+  ASSERT_EQ(morvel({"-e1", "-CRLF", "-u", "-a", "SJIS", "-q"}).exitCode, 0);
+  EXPECT_EQ(withoutCr(nodeDecodeEucJp("SJIS")), iconvDecode(withoutCr(text)));
+  EXPECT_EQ(readBytes("SJIS").find("\r\r"), std::string::npos);
+  EXPECT_FALSE(fs::exists("Morvel.txt"));
+}
+
+TEST_F(Morvel, ConversionOfAMissingFileFails) {
+  installTables({kEuc, kUtf8});
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "absent", "out", "-q"}).exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), "ifstream in() error: absent\r\n");
+  EXPECT_FALSE(fs::exists("absent"));
+  EXPECT_FALSE(fs::exists("out"));
+}
+
+TEST_F(Morvel, FailedQuietConversionIsNotSuccess) {
+  installTables({kEuc, kUtf8});
+  writeBytes("SJIS", "abc\r\n");
+  // The start-up finds the tables here, but -d lets the conversion look only in the fixed folder.
+  const auto r = morvel({"-e1", "-u", "-a", "SJIS", "out", "-d", "-q"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"),
+            "readingAnotherFileToProduceEUC() error: euc->setting(no_searching, &whichTable)\r\n");
+  EXPECT_FALSE(fs::exists("out"));
+}
+
+TEST_F(Morvel, ParameterFileDrivesTheSamePaths) {
+  installTables({kEuc, kUtf8});
+  // Lines: table, substituted, substitute, list, corner, encoding, then 8 flag lines, 15 quiet.
+  writeBytes("parameters.txt", "MS932~EUC-JP.bin\n\x87\x40\n\x82\x50\n\n-c3\n-e1\n0\n0\n0\n0\n0\n0\n0\n0\n-q\n");
+  auto r = morvel({});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(readBytes("info.txt"), "8740 \x81\xCB 8250\r\n");
+
+  // Line 7 turns on the file conversion, line 16 turns editing off.
+  writeBytes("parameters.txt", "\n\n\n\n\n-e1\n-a\n0\n-LF\n0\n0\n0\n0\n0\n-q\n-u\n");
+  writeBytes("SJIS", "A\x82\xA0\r\n");  // A and hiragana a
+  r = morvel({"SJIS", "EUC"});
+  EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(readBytes("EUC"), "A\xA4\xA2\n");
+}
