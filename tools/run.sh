@@ -1,0 +1,13 @@
+#!/usr/bin/env bash
+# Builds Morvel and fenra (installing what the build needs), then runs Morvel
+# in the folder run/, which gets a copy of the tables on first use.
+# Arguments go to Morvel: bash tools/run.sh -e1 -u -a input.txt output.txt -q
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/build.sh
+mkdir -p run
+for table in data/*.bin; do
+  [ -e "run/$(basename "$table")" ] || cp "$table" run/
+done
+cd run
+exec ../build/bin/Morvel "$@"
