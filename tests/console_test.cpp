@@ -1,0 +1,64 @@
+#include "console.h"
+
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <pty.h>
+#include <unistd.h>
+
+#include <clocale>
+#include <cstdio>
+#include <string>
+
+using namespace morvel;
+
+namespace {
+
+// What a terminal receives when `bytes` are written to it under `locale`.
+std::string throughTerminal(const char* locale, const std::string& bytes) {
+  int master = -1, slave = -1;
+  if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "<no pty>";
+  termios raw{};
+  ::tcgetattr(slave, &raw);
+  ::cfmakeraw(&raw);
+  ::tcsetattr(slave, TCSANOW, &raw);
+  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
+  std::setlocale(LC_CTYPE, locale);
+  std::FILE* stream = ::fdopen(slave, "w");
+  consoleWrite(stream, bytes);
+  std::fclose(stream);
+  std::setlocale(LC_CTYPE, saved.c_str());
+  std::string got;
+  char buffer[256];
+  ssize_t n;
+  while ((n = ::read(master, buffer, sizeof buffer)) > 0) got.append(buffer, static_cast<std::size_t>(n));
+  ::close(master);
+  return got;
+}
+
+}  // namespace
+
+TEST(Console, UtfEightTerminalSeesConvertedText) {
+  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
+  std::setlocale(LC_CTYPE, "C");
+  // "8753 => 93f9" with the arrow as Shift_JIS, then a lone lead byte.
+  EXPECT_EQ(throughTerminal("C.UTF-8", "8753 \x81\xCB 93f9\n"), "8753 \xE2\x87\x92 93f9\n");
+  EXPECT_EQ(throughTerminal("C.UTF-8", "a\x81"), "a?");
+}
+
+TEST(Console, OtherTerminalsAndPipesGetTheExactBytes) {
+  EXPECT_EQ(throughTerminal("C", "8753 \x81\xCB 93f9\n"), "8753 \x81\xCB 93f9\n");
+  int fds[2];
+  ASSERT_EQ(::pipe(fds), 0);
+  std::FILE* stream = ::fdopen(fds[1], "w");
+  consoleWrite(stream, "\x87\x40\n");  // circled one
+  std::fclose(stream);
+  char buffer[16];
+  const ssize_t n = ::read(fds[0], buffer, sizeof buffer);
+  ::close(fds[0]);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(n)), "\x87\x40\n");
+}
+
+TEST(Console, Utf8ConversionOfShiftJis) {
+  EXPECT_EQ(sjisToUtf8("A\x82\xA0\xB6"), "A\xE3\x81\x82\xEF\xBD\xB6");  // A, hiragana a, half-width KA
+  EXPECT_EQ(sjisToUtf8(""), "");
+}
