@@ -5,6 +5,7 @@
 #include "console.h"
 #include "editors.h"
 #include "profile.h"
+#include "usage_text.h"
 
 namespace morvel {
 
@@ -12,11 +13,6 @@ namespace {
 
 constexpr std::size_t kNameLimit = 255;
 constexpr double kVersion = 1.17;
-
-struct UsageLine {
-  const char* usage;  // padded to the column of the comment
-  const char* comment;
-};
 
 // "\xC5" is the half-width katakana NA, "\x87\x40" the circled digit one,
 // "\x82\x50" the full-width digit one.
@@ -74,17 +70,7 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
   return FenraAction::edit;
 }
 
-std::string fenraVersionText(bool commented) {
-  char version[32];
-  std::snprintf(version, sizeof version, "%g", kVersion);
-  std::string text = std::string("fenra C++ Version ") + version + "\n\n";
-  for (const UsageLine& line : kUsage) {
-    text += line.usage;
-    if (commented) text += line.comment;
-    text += '\n';
-  }
-  return text;
-}
+std::string fenraVersionText(bool commented) { return usageText("fenra C++ Version ", kVersion, kUsage, commented); }
 
 int runFenra(const std::vector<std::string>& arguments) {
   EditSettings settings;

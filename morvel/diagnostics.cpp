@@ -5,6 +5,7 @@
 #include <initializer_list>
 
 #include "text_file.h"
+#include "usage_text.h"
 
 namespace morvel {
 
@@ -32,11 +33,6 @@ std::string hex(std::int32_t n) {
 void writeLine(const char* file, const std::string& line) { writeTextFile(file, line + '\n'); }
 
 constexpr double kVersion = 1.08;
-
-struct UsageLine {
-  const char* usage;  // padded to the column of the comment
-  const char* comment;
-};
 
 // "\xC5" is the half-width katakana NA, "\x87\x40" the circled digit one,
 // "\x82\x50" the full-width digit one.
@@ -98,17 +94,7 @@ std::string ReportCodePair(std::int32_t n, std::string_view a, std::int32_t m) {
   return line;
 }
 
-std::string versionText(bool commented) {
-  char version[32];
-  std::snprintf(version, sizeof version, "%g", kVersion);  // at most six significant digits
-  std::string text = std::string("Morvel VCL Version ") + version + "\n\n";
-  for (const UsageLine& line : kUsage) {
-    text += line.usage;
-    if (commented) text += line.comment;
-    text += '\n';
-  }
-  return text;
-}
+std::string versionText(bool commented) { return usageText("Morvel VCL Version ", kVersion, kUsage, commented); }
 
 void WriteVersionFile(bool commented) {
   writeTextFile(kVersionFile, versionText(commented));
