@@ -1,2 +1,98 @@
-// Placeholder: filled in by the line conversion work.
+// The line conversion shared by every pass: code page 932 bytes in, the
+// table's bytes for each character out. Two forms of one routine live here:
+// a plain one that looks up every character with entryText, and a fast one
+// over a pre-flattened table; they must agree byte for byte.
 #pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sparse_table.h"
+
+namespace morvel {
+
+// What becomes of the single bytes that are neither lead bytes nor
+// half-width katakana (0x01-0x80, 0xFD-0xFF).
+enum class ControlRule {
+  copy,  // copied unchanged
+  skip,  // dropped when controlClass says 7
+};
+
+// Indexed by byte value 0x00-0xDF: the byte itself when the skipping passes
+// copy it, 7 when they drop it.
+inline constexpr std::int32_t kDropped = 7;
+inline constexpr std::array<std::int32_t, 224> controlClass = [] {
+  std::array<std::int32_t, 224> table{};
+  for (std::int32_t b = 0; b < 224; ++b) {
+    const bool kept = (b >= 0x20 && b <= 0x7E) || b >= 0xA1;
+    table[static_cast<std::size_t>(b)] = kept ? b : kDropped;
+  }
+  return table;
+}();
+
+// True when the skipping rule drops the single byte `b`. Bytes past the end
+// of controlClass (0xFD-0xFF) are copied, as the other passes copy them.
+constexpr bool skipDrops(unsigned char b) { return b < controlClass.size() && controlClass[b] == kDropped; }
+
+// Carried from one line to the next: a lead byte at the end of a line pairs
+// with the first byte of the following line.
+struct LineState {
+  bool pending = false;
+  unsigned char lead = 0;
+};
+
+// The plain form: appends the conversion of `line`, up to its first zero
+// byte, to `out`.
+template <TableKind K>
+void convertLineByteByByte(const SparseTable<K>& table, ControlRule rule, std::string_view line, LineState& state,
+                           std::string& out);
+
+// An entry for every byte and the byte after it, indexed by the two bytes
+// read as one 16-bit number: for a lead byte the pair's entry, for any other
+// byte its own entry whatever follows. Each holds its output packed into
+// four bytes: up to three target bytes in memory order, then their count.
+inline constexpr std::size_t kFlatEntries = 0x10000;
+
+struct FlatTable {
+  ControlRule rule = ControlRule::copy;
+  std::vector<std::uint32_t> entries;  // kFlatEntries of them
+};
+
+// The table's entries flattened for `rule`: single bytes carry the rule's
+// verdict; a zero byte and codes without a slot are empty.
+template <TableKind K>
+FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule);
+
+// Room the fast form needs in its output for `n` input bytes: a character
+// grows to at most three bytes (a half-width katakana byte in UTF-8), and
+// each lookup stores four.
+constexpr std::size_t convertedRoom(std::size_t n) { return 3 * n + 8; }
+
+// The fast form: converts `line`, up to its first zero byte, into `out`,
+// which has convertedRoom(line.size()) bytes of room. Returns the end of what
+// it wrote.
+char* convertLine(const FlatTable& table, std::string_view line, LineState& state, char* out);
+
+namespace detail {
+
+// One bit per byte of a 64-byte block, bit i for byte i: its lead bytes,
+// its zero bytes, or the bytes that `rule` does not copy as themselves (zero
+// bytes among them). The forms that work eight bytes at a time serve
+// machines without 16-byte vectors; both forms must agree.
+std::uint64_t leadBits(const unsigned char* block);
+std::uint64_t zeroBits(const unsigned char* block);
+std::uint64_t specialBits(ControlRule rule, const unsigned char* block);
+std::uint64_t leadBitsByWords(const unsigned char* block);
+std::uint64_t zeroBitsByWords(const unsigned char* block);
+std::uint64_t specialBitsByWords(ControlRule rule, const unsigned char* block);
+
+}  // namespace detail
+
+// `line` up to its first zero byte.
+std::string_view untilZeroByte(std::string_view line);
+
+}  // namespace morvel

@@ -1,1 +1,339 @@
 #include "passes.h"
+
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <optional>
+#include <string_view>
+#include <vector>
+
+#include "console.h"
+#include "diagnostics.h"
+#include "dividing.h"
+#include "line_conversion.h"
+#include "locator.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr std::size_t kPieceLimit = kWorkBufferSize - 1;  // the most bytes a file piece holds
+constexpr std::size_t kInputBlock = 1 << 20;              // holds at least one whole piece
+constexpr std::size_t kOutputBlock = 1 << 18;
+// Reads no larger than the cache keep the text there from the read to its
+// conversion; the input block always has room for a whole read.
+constexpr std::size_t kReadSize = 1 << 17;
+// Long lines are converted this many bytes at a time; the state carries
+// across, so the cut does not show in the output.
+constexpr std::size_t kChunk = 1 << 16;
+static_assert(kInputBlock - kPieceLimit >= kReadSize);
+static_assert(kOutputBlock >= convertedRoom(kChunk) + 2);
+
+enum class LineSource { list, file };
+
+struct Pass {
+  const char* name;  // as the error lines name it
+  ControlRule rule;
+  LineSource source;
+  // These passes have always answered a missing table with 1, whatever the
+  // job's failure value.
+  bool tableFailureIsOne;
+};
+
+constexpr Pass kReadingToProduceEUC{"readingToProduceEUC", ControlRule::copy, LineSource::list, false};
+constexpr Pass kReadingToProduceUTF8{"readingToProduceUTF8", ControlRule::copy, LineSource::list, false};
+constexpr Pass kReadingAnotherFileToProduceEUC{"readingAnotherFileToProduceEUC", ControlRule::copy, LineSource::file,
+                                               true};
+constexpr Pass kSkippingToProduceEUC{"skippingControlCharactersToProduceEUC", ControlRule::skip, LineSource::list,
+                                     false};
+constexpr Pass kSkippingToProduceSJIS{"skippingControlCharactersToProduceSJIS", ControlRule::skip, LineSource::list,
+                                      false};
+constexpr Pass kSkippingToProduceUTF8{"skippingControlCharactersToProduceUTF8", ControlRule::skip, LineSource::list,
+                                      true};
+
+// The converted text on its way to the output file, in large writes. Any
+// failed write, flush or close is remembered so that a truncated result is
+// never reported as a success.
+class Output {
+ public:
+  explicit Output(const std::string& name)
+      : fd_(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)), buffer_(kOutputBlock) {}
+  ~Output() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  Output(const Output&) = delete;
+  Output& operator=(const Output&) = delete;
+
+  bool isOpen() const { return fd_ >= 0; }
+
+  // Room for `n` more bytes (n <= kOutputBlock); keep() says how many were used.
+  char* room(std::size_t n) {
+    if (buffer_.size() - used_ < n) flush();
+    return buffer_.data() + used_;
+  }
+  void keep(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
+
+  // Flushes and closes; true when every byte reached the file.
+  bool close() {
+    flush();
+    const int fd = fd_;
+    fd_ = -1;
+    if (fd >= 0 && ::close(fd) != 0) failed_ = true;
+    return !failed_;
+  }
+
+ private:
+  void flush() {
+    const char* data = buffer_.data();
+    std::size_t left = used_;
+    used_ = 0;
+    while (left > 0 && !failed_) {
+      const ssize_t wrote = ::write(fd_, data, left);
+      if (wrote < 0 && errno == EINTR) continue;
+      if (wrote <= 0) {
+        failed_ = true;
+        break;
+      }
+      data += wrote;
+      left -= static_cast<std::size_t>(wrote);
+    }
+  }
+
+  int fd_;
+  std::vector<char> buffer_;
+  std::size_t used_ = 0;
+  bool failed_ = false;
+};
+
+// Converts one line and ends it.
+class LineWriter {
+ public:
+  LineWriter(const FlatTable& table, bool crlf, Output& output)
+      : table_(table), lineEnd_(crlf ? "\r\n" : "\n"), output_(output) {}
+
+  void write(std::string_view line) {
+    // A zero byte ends a line; the conversion finds it, but a line cut into
+    // chunks must not go on after it.
+    if (line.size() > kChunk) line = untilZeroByte(line);
+    while (line.size() > kChunk) {
+      const std::string_view chunk = line.substr(0, kChunk);
+      line.remove_prefix(kChunk);
+      output_.keep(convertLine(table_, chunk, state_, output_.room(convertedRoom(kChunk))));
+    }
+    char* out = convertLine(table_, line, state_, output_.room(convertedRoom(line.size()) + lineEnd_.size()));
+    std::memcpy(out, lineEnd_.data(), lineEnd_.size());
+    output_.keep(out + lineEnd_.size());
+  }
+
+ private:
+  const FlatTable& table_;
+  std::string_view lineEnd_;
+  Output& output_;
+  LineState state_;
+};
+
+void writeListLines(const std::vector<std::string>& lines, LineWriter& writer) {
+  for (const std::string& line : lines) writer.write(line);
+}
+
+// Drops every CR byte of `data` in place; the size that remains.
+std::size_t withoutCarriageReturns(char* data, std::size_t size) {
+  char* to = static_cast<char*>(std::memchr(data, '\r', size));
+  if (to == nullptr) return size;
+  const char* from = to;
+  const char* const end = data + size;
+  while (from < end) {
+    ++from;  // over the CR
+    const void* next = std::memchr(from, '\r', static_cast<std::size_t>(end - from));
+    const char* stop = next != nullptr ? static_cast<const char*>(next) : end;
+    std::memmove(to, from, static_cast<std::size_t>(stop - from));
+    to += stop - from;
+    from = stop;
+  }
+  return static_cast<std::size_t>(to - data);
+}
+
+// The `size` bytes at `data` as text mode reads them: without CR bytes.
+// Usually a line has none, or one just before its line feed.
+std::string_view textLine(char* data, std::size_t size) {
+  const void* cr = std::memchr(data, '\r', size);
+  if (cr == nullptr) return {data, size};
+  if (cr == data + size - 1) return {data, size - 1};
+  return {data, withoutCarriageReturns(data, size)};
+}
+
+// A file's bytes up to its first 0x1A byte.
+class TextInput {
+ public:
+  explicit TextInput(const std::string& name) : fd_(::open(name.c_str(), O_RDONLY | O_CLOEXEC)) {}
+  ~TextInput() {
+    if (fd_ >= 0) ::close(fd_);
+  }
+  TextInput(const TextInput&) = delete;
+  TextInput& operator=(const TextInput&) = delete;
+
+  bool isOpen() const { return fd_ >= 0; }
+
+  // Up to `capacity` bytes into `out`; 0 at the end of the input (a read
+  // error ends it too).
+  std::size_t read(char* out, std::size_t capacity) {
+    while (!finished_) {
+      const ssize_t got = ::read(fd_, out, capacity);
+      if (got < 0 && errno == EINTR) continue;
+      if (got <= 0) break;
+      auto size = static_cast<std::size_t>(got);
+      if (const void* stop = std::memchr(out, kEndOfText, size)) {
+        size = static_cast<std::size_t>(static_cast<const char*>(stop) - out);
+        finished_ = true;
+      }
+      if (size > 0) return size;
+    }
+    finished_ = true;
+    return 0;
+  }
+
+ private:
+  static constexpr char kEndOfText = 0x1A;
+  int fd_;
+  bool finished_ = false;
+};
+
+// The input read as text (CR bytes dropped) and cut into pieces: each ends
+// after a line feed, which is dropped, or after kPieceLimit bytes, whichever
+// comes first. CR bytes are dropped line by line, as the lines are found; a
+// stretch without a line feed in reach is cleared of them first, since the
+// cut counts the bytes that remain.
+void writeFilePieces(TextInput& input, LineWriter& writer) {
+  std::vector<char> block(kInputBlock);
+  std::size_t begin = 0;
+  std::size_t end = 0;
+  bool atEnd = false;
+  bool cleared = false;  // no CR left in block[begin, end)
+  for (;;) {
+    char* start = block.data() + begin;
+    const std::size_t window = std::min(end - begin, kPieceLimit);
+    if (const void* lf = std::memchr(start, '\n', window)) {
+      const auto length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
+      writer.write(textLine(start, length));
+      begin += length + 1;
+      continue;
+    }
+    if (!cleared) {
+      end = begin + withoutCarriageReturns(start, end - begin);
+      cleared = true;
+      continue;
+    }
+    if (window == kPieceLimit) {
+      writer.write(std::string_view(start, kPieceLimit));
+      begin += kPieceLimit;
+      continue;
+    }
+    if (atEnd) {
+      if (end > begin) writer.write(std::string_view(start, end - begin));
+      return;
+    }
+    std::memmove(block.data(), start, end - begin);
+    end -= begin;
+    begin = 0;
+    const std::size_t got = input.read(block.data() + end, std::min(block.size() - end, kReadSize));
+    atEnd = got == 0;
+    end += got;
+    if (got > 0) cleared = false;
+  }
+}
+
+[[noreturn]] void inputMissing(const std::string& name) {
+  ReportError("ifstream in() error:", name);
+  std::exit(1);
+}
+
+std::int32_t failure(const Regulate& job) { return static_cast<std::int32_t>(job.failureResult); }
+
+template <TableKind K>
+std::int32_t runPass(const Pass& pass, Regulate& job, std::string& outputName) {
+  const std::string passError = std::string(pass.name) + "() error:";
+  if (pass.source == LineSource::file) openClose(job.inputName, OpenFor::reading);
+  if (!openClose(outputName, OpenFor::writing)) {
+    if (pass.source == LineSource::file) {
+      consoleWrite(stderr, "openClose() error-2: " + outputName + "\n");
+    } else {
+      ReportError("openClose() error-2:", outputName);
+    }
+    return failure(job);
+  }
+  std::optional<TextInput> input;
+  if (pass.source == LineSource::file) {
+    input.emplace(job.inputName);
+    if (!input->isOpen()) inputMissing(job.inputName);
+  }
+  Output output(outputName);
+  if (!output.isOpen()) {
+    ReportError(passError, "write error: " + outputName);
+    return failure(job);
+  }
+  SparseTable<K> table;
+  if (setting(table, job.no_searching, &job.whichTable) != 1) {
+    ReportError(passError, std::string(TableTraits<K>::variable) + "->setting(no_searching, &whichTable)");
+    output.close();
+    return pass.tableFailureIsOne ? 1 : failure(job);
+  }
+  const FlatTable flat = flattenTable(table, pass.rule);
+  LineWriter writer(flat, job.crlf, output);
+  if (pass.source == LineSource::file) {
+    writeFilePieces(*input, writer);
+  } else {
+    writeListLines(job.lines, writer);
+  }
+  if (!output.close()) {
+    ReportError(passError, "write error: " + outputName);
+    return failure(job);
+  }
+  return 0;
+}
+
+}  // namespace
+
+bool openClose(std::string& name, OpenFor mode) {
+  if (mode == OpenFor::reading) {
+    if (!canOpenForReading(name)) inputMissing(name);
+    return true;
+  }
+  std::FILE* file = std::fopen(name.c_str(), "w");
+  if (file == nullptr) {
+    name = kFallbackOutput;
+    return false;
+  }
+  std::fclose(file);
+  return true;
+}
+
+std::int32_t readingToProduceEUC(Regulate& job, std::string& outputName) {
+  return runPass<TableKind::euc>(kReadingToProduceEUC, job, outputName);
+}
+
+std::int32_t readingToProduceUTF8(Regulate& job, std::string& outputName) {
+  return runPass<TableKind::utf8>(kReadingToProduceUTF8, job, outputName);
+}
+
+std::int32_t readingAnotherFileToProduceEUC(Regulate& job, std::string& outputName) {
+  return runPass<TableKind::euc>(kReadingAnotherFileToProduceEUC, job, outputName);
+}
+
+std::int32_t skippingControlCharactersToProduceEUC(Regulate& job, std::string& outputName) {
+  return runPass<TableKind::euc>(kSkippingToProduceEUC, job, outputName);
+}
+
+std::int32_t skippingControlCharactersToProduceSJIS(Regulate& job, std::string& outputName) {
+  return runPass<TableKind::sjis>(kSkippingToProduceSJIS, job, outputName);
+}
+
+std::int32_t skippingControlCharactersToProduceUTF8(Regulate& job, std::string& outputName) {
+  return runPass<TableKind::utf8>(kSkippingToProduceUTF8, job, outputName);
+}
+
+}  // namespace morvel
