@@ -17,21 +17,17 @@
 #include "dividing.h"
 #include "line_conversion.h"
 #include "locator.h"
+#include "text_file.h"
 
 namespace morvel {
 
 namespace {
 
 constexpr std::size_t kPieceLimit = kWorkBufferSize - 1;  // the most bytes a file piece holds
-constexpr std::size_t kInputBlock = 1 << 20;              // holds at least one whole piece
 constexpr std::size_t kOutputBlock = 1 << 18;
-// Reads no larger than the cache keep the text there from the read to its
-// conversion; the input block always has room for a whole read.
-constexpr std::size_t kReadSize = 1 << 17;
 // Long lines are converted this many bytes at a time; the state carries
 // across, so the cut does not show in the output.
 constexpr std::size_t kChunk = 1 << 16;
-static_assert(kInputBlock - kPieceLimit >= kReadSize);
 static_assert(kOutputBlock >= convertedRoom(kChunk) + 2);
 
 enum class LineSource { list, file };
@@ -40,21 +36,14 @@ struct Pass {
   const char* name;  // as the error lines name it
   ControlRule rule;
   LineSource source;
-  // These passes have always answered a missing table with 1, whatever the
-  // job's failure value.
-  bool tableFailureIsOne;
 };
 
-constexpr Pass kReadingToProduceEUC{"readingToProduceEUC", ControlRule::copy, LineSource::list, false};
-constexpr Pass kReadingToProduceUTF8{"readingToProduceUTF8", ControlRule::copy, LineSource::list, false};
-constexpr Pass kReadingAnotherFileToProduceEUC{"readingAnotherFileToProduceEUC", ControlRule::copy, LineSource::file,
-                                               true};
-constexpr Pass kSkippingToProduceEUC{"skippingControlCharactersToProduceEUC", ControlRule::skip, LineSource::list,
-                                     false};
-constexpr Pass kSkippingToProduceSJIS{"skippingControlCharactersToProduceSJIS", ControlRule::skip, LineSource::list,
-                                      false};
-constexpr Pass kSkippingToProduceUTF8{"skippingControlCharactersToProduceUTF8", ControlRule::skip, LineSource::list,
-                                      true};
+constexpr Pass kReadingToProduceEUC{"readingToProduceEUC", ControlRule::copy, LineSource::list};
+constexpr Pass kReadingToProduceUTF8{"readingToProduceUTF8", ControlRule::copy, LineSource::list};
+constexpr Pass kReadingAnotherFileToProduceEUC{"readingAnotherFileToProduceEUC", ControlRule::copy, LineSource::file};
+constexpr Pass kSkippingToProduceEUC{"skippingControlCharactersToProduceEUC", ControlRule::skip, LineSource::list};
+constexpr Pass kSkippingToProduceSJIS{"skippingControlCharactersToProduceSJIS", ControlRule::skip, LineSource::list};
+constexpr Pass kSkippingToProduceUTF8{"skippingControlCharactersToProduceUTF8", ControlRule::skip, LineSource::list};
 
 // The converted text on its way to the output file, in large writes. Any
 // failed write, flush or close is remembered so that a truncated result is
@@ -141,109 +130,14 @@ void writeListLines(const std::vector<std::string>& lines, LineWriter& writer) {
   for (const std::string& line : lines) writer.write(line);
 }
 
-// Drops every CR byte of `data` in place; the size that remains.
-std::size_t withoutCarriageReturns(char* data, std::size_t size) {
-  char* to = static_cast<char*>(std::memchr(data, '\r', size));
-  if (to == nullptr) return size;
-  const char* from = to;
-  const char* const end = data + size;
-  while (from < end) {
-    ++from;  // over the CR
-    const void* next = std::memchr(from, '\r', static_cast<std::size_t>(end - from));
-    const char* stop = next != nullptr ? static_cast<const char*>(next) : end;
-    std::memmove(to, from, static_cast<std::size_t>(stop - from));
-    to += stop - from;
-    from = stop;
-  }
-  return static_cast<std::size_t>(to - data);
-}
-
-// The `size` bytes at `data` as text mode reads them: without CR bytes.
-// Usually a line has none, or one just before its line feed.
-std::string_view textLine(char* data, std::size_t size) {
-  const void* cr = std::memchr(data, '\r', size);
-  if (cr == nullptr) return {data, size};
-  if (cr == data + size - 1) return {data, size - 1};
-  return {data, withoutCarriageReturns(data, size)};
-}
-
-// A file's bytes up to its first 0x1A byte.
-class TextInput {
- public:
-  explicit TextInput(const std::string& name) : fd_(::open(name.c_str(), O_RDONLY | O_CLOEXEC)) {}
-  ~TextInput() {
-    if (fd_ >= 0) ::close(fd_);
-  }
-  TextInput(const TextInput&) = delete;
-  TextInput& operator=(const TextInput&) = delete;
-
-  bool isOpen() const { return fd_ >= 0; }
-
-  // Up to `capacity` bytes into `out`; 0 at the end of the input (a read
-  // error ends it too).
-  std::size_t read(char* out, std::size_t capacity) {
-    while (!finished_) {
-      const ssize_t got = ::read(fd_, out, capacity);
-      if (got < 0 && errno == EINTR) continue;
-      if (got <= 0) break;
-      auto size = static_cast<std::size_t>(got);
-      if (const void* stop = std::memchr(out, kEndOfText, size)) {
-        size = static_cast<std::size_t>(static_cast<const char*>(stop) - out);
-        finished_ = true;
-      }
-      if (size > 0) return size;
-    }
-    finished_ = true;
-    return 0;
-  }
-
- private:
-  static constexpr char kEndOfText = 0x1A;
-  int fd_;
-  bool finished_ = false;
-};
-
-// The input read as text (CR bytes dropped) and cut into pieces: each ends
-// after a line feed, which is dropped, or after kPieceLimit bytes, whichever
-// comes first. CR bytes are dropped line by line, as the lines are found; a
-// stretch without a line feed in reach is cleared of them first, since the
-// cut counts the bytes that remain.
-void writeFilePieces(TextInput& input, LineWriter& writer) {
-  std::vector<char> block(kInputBlock);
-  std::size_t begin = 0;
-  std::size_t end = 0;
-  bool atEnd = false;
-  bool cleared = false;  // no CR left in block[begin, end)
+// The input read as text and cut into pieces: each ends after a line feed,
+// which is dropped, or after kPieceLimit bytes, whichever comes first.
+void writeFilePieces(TextReader& input, LineWriter& writer) {
   for (;;) {
-    char* start = block.data() + begin;
-    const std::size_t window = std::min(end - begin, kPieceLimit);
-    if (const void* lf = std::memchr(start, '\n', window)) {
-      const auto length = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
-      writer.write(textLine(start, length));
-      begin += length + 1;
-      continue;
-    }
-    if (!cleared) {
-      end = begin + withoutCarriageReturns(start, end - begin);
-      cleared = true;
-      continue;
-    }
-    if (window == kPieceLimit) {
-      writer.write(std::string_view(start, kPieceLimit));
-      begin += kPieceLimit;
-      continue;
-    }
-    if (atEnd) {
-      if (end > begin) writer.write(std::string_view(start, end - begin));
-      return;
-    }
-    std::memmove(block.data(), start, end - begin);
-    end -= begin;
-    begin = 0;
-    const std::size_t got = input.read(block.data() + end, std::min(block.size() - end, kReadSize));
-    atEnd = got == 0;
-    end += got;
-    if (got > 0) cleared = false;
+    std::string_view piece = input.nextPiece(kPieceLimit);
+    if (piece.empty()) return;
+    if (piece.back() == '\n') piece.remove_suffix(1);
+    writer.write(piece);
   }
 }
 
@@ -266,7 +160,7 @@ std::int32_t runPass(const Pass& pass, Regulate& job, std::string& outputName) {
     }
     return failure(job);
   }
-  std::optional<TextInput> input;
+  std::optional<TextReader> input;
   if (pass.source == LineSource::file) {
     input.emplace(job.inputName);
     if (!input->isOpen()) inputMissing(job.inputName);
@@ -280,7 +174,7 @@ std::int32_t runPass(const Pass& pass, Regulate& job, std::string& outputName) {
   if (setting(table, job.no_searching, &job.whichTable) != 1) {
     ReportError(passError, std::string(TableTraits<K>::variable) + "->setting(no_searching, &whichTable)");
     output.close();
-    return pass.tableFailureIsOne ? 1 : failure(job);
+    return failure(job);
   }
   const FlatTable flat = flattenTable(table, pass.rule);
   LineWriter writer(flat, job.crlf, output);

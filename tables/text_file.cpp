@@ -6,68 +6,95 @@
 namespace morvel {
 
 namespace {
-constexpr std::size_t kChunk = 1 << 16;
+// Reads of this size keep the text in the cache from the read to its use.
+constexpr std::size_t kReadSize = 1 << 17;
 constexpr char kEndOfText = 0x1A;
 }  // namespace
 
+std::size_t dropCarriageReturns(char* data, std::size_t size) {
+  char* to = static_cast<char*>(std::memchr(data, '\r', size));
+  if (to == nullptr) return size;
+  const char* from = to;
+  const char* const end = data + size;
+  while (from < end) {
+    ++from;  // over the CR
+    const void* next = std::memchr(from, '\r', static_cast<std::size_t>(end - from));
+    const char* stop = next != nullptr ? static_cast<const char*>(next) : end;
+    std::memmove(to, from, static_cast<std::size_t>(stop - from));
+    to += stop - from;
+    from = stop;
+  }
+  return static_cast<std::size_t>(to - data);
+}
+
 TextReader::TextReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
-  if (file_ != nullptr) buffer_.resize(kChunk);
+  if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);  // reads are large already
 }
 
 TextReader::~TextReader() {
   if (file_ != nullptr) std::fclose(file_);
 }
 
-// Refills the buffer with the next translated bytes; false when none are left.
 bool TextReader::fill() {
-  while (begin_ == end_) {
+  for (;;) {
     if (finished_ || file_ == nullptr) return false;
-    const std::size_t got = std::fread(buffer_.data(), 1, buffer_.size(), file_);
-    if (got < buffer_.size()) {
+    if (begin_ > 0) {  // keep the unread bytes at the front
+      std::memmove(buffer_.data(), buffer_.data() + begin_, available());
+      end_ -= begin_;
+      begin_ = 0;
+    }
+    if (buffer_.size() < end_ + kReadSize) buffer_.resize(end_ + kReadSize);
+    char* fresh = buffer_.data() + end_;
+    const std::size_t got = std::fread(fresh, 1, kReadSize, file_);
+    if (got < kReadSize) {
       finished_ = true;
       failed_ = std::ferror(file_) != 0;
     }
     std::size_t size = got;
-    if (const void* stop = std::memchr(buffer_.data(), kEndOfText, size)) {
-      size = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_.data());
+    if (const void* stop = std::memchr(fresh, kEndOfText, size)) {
+      size = static_cast<std::size_t>(static_cast<const char*>(stop) - fresh);
       finished_ = true;
     }
-    char* data = buffer_.data();
-    end_ = static_cast<std::size_t>(std::remove(data, data + size, '\r') - data);
-    begin_ = 0;
+    size = dropCarriageReturns(fresh, size);
+    end_ += size;
+    if (size > 0) return true;
   }
-  return true;
+}
+
+std::string_view TextReader::nextPiece(std::size_t limit) {
+  for (;;) {
+    const std::size_t window = std::min(limit, available());
+    const void* lf = std::memchr(data(), '\n', window);
+    std::size_t take = window;  // the limit, or the rest of the input
+    if (lf != nullptr) {
+      take = static_cast<std::size_t>(static_cast<const char*>(lf) - data()) + 1;
+    } else if (window < limit && fill()) {
+      continue;
+    }
+    const std::string_view piece(data(), take);
+    begin_ += take;
+    return piece;
+  }
 }
 
 bool TextReader::readPiece(std::string& piece, std::size_t limit) {
-  piece.clear();
-  while (piece.size() < limit && fill()) {
-    const std::size_t want = std::min(limit - piece.size(), end_ - begin_);
-    const char* start = buffer_.data() + begin_;
-    const void* lf = std::memchr(start, '\n', want);
-    const std::size_t take = lf != nullptr ? static_cast<std::size_t>(static_cast<const char*>(lf) - start) + 1 : want;
-    piece.append(start, take);
-    begin_ += take;
-    if (lf != nullptr) break;
-  }
+  piece.assign(nextPiece(limit));
   return !piece.empty();
 }
 
 bool TextReader::readLine(std::string& line) {
   line.clear();
   bool any = false;
-  while (fill()) {
+  while (available() > 0 || fill()) {
     any = true;
-    const char* start = buffer_.data() + begin_;
-    const std::size_t available = end_ - begin_;
-    const void* lf = std::memchr(start, '\n', available);
+    const void* lf = std::memchr(data(), '\n', available());
     if (lf != nullptr) {
-      const auto take = static_cast<std::size_t>(static_cast<const char*>(lf) - start);
-      line.append(start, take);
+      const auto take = static_cast<std::size_t>(static_cast<const char*>(lf) - data());
+      line.append(data(), take);
       begin_ += take + 1;
       return true;
     }
-    line.append(start, available);
+    line.append(data(), available());
     begin_ = end_;
   }
   return any;
@@ -75,9 +102,9 @@ bool TextReader::readLine(std::string& line) {
 
 std::size_t TextReader::read(char* out, std::size_t capacity) {
   std::size_t done = 0;
-  while (done < capacity && fill()) {
-    const std::size_t take = std::min(capacity - done, end_ - begin_);
-    std::memcpy(out + done, buffer_.data() + begin_, take);
+  while (done < capacity && (available() > 0 || fill())) {
+    const std::size_t take = std::min(capacity - done, available());
+    std::memcpy(out + done, data(), take);
     begin_ += take;
     done += take;
   }
@@ -88,7 +115,7 @@ std::optional<std::string> readTextFile(const std::string& path) {
   TextReader reader(path);
   if (!reader.isOpen()) return std::nullopt;
   std::string text;
-  char chunk[kChunk];
+  char chunk[1 << 14];
   while (const std::size_t got = reader.read(chunk, sizeof chunk)) text.append(chunk, got);
   if (reader.failed()) return std::nullopt;
   return text;

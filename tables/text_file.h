@@ -22,8 +22,11 @@ class TextReader {
   bool isOpen() const { return file_ != nullptr; }
 
   // The next piece: the bytes up to and including the next LF, but at most
-  // `limit` bytes (the fgets rule for a buffer of limit + 1). False, with an
-  // empty piece, at the end of the input.
+  // `limit` bytes (the fgets rule for a buffer of limit + 1). Empty at the
+  // end of the input. The view lasts until the next read.
+  std::string_view nextPiece(std::size_t limit);
+
+  // nextPiece copied; false, with an empty piece, at the end of the input.
   bool readPiece(std::string& piece, std::size_t limit);
 
   // The next line without its LF, however long. False at the end of the input.
@@ -36,6 +39,9 @@ class TextReader {
   bool failed() const { return failed_; }
 
  private:
+  std::size_t available() const { return end_ - begin_; }
+  const char* data() const { return buffer_.data() + begin_; }
+  // Appends the next translated bytes to the buffer; false when none are left.
   bool fill();
 
   std::FILE* file_ = nullptr;
@@ -48,6 +54,10 @@ class TextReader {
 
 // The whole file read as text; nothing when it cannot be opened or read.
 std::optional<std::string> readTextFile(const std::string& path);
+
+// Drops every CR byte of the `size` bytes at `data`, in place; returns the
+// size that remains.
+std::size_t dropCarriageReturns(char* data, std::size_t size);
 
 // Turns each LF of `text` into CR LF.
 std::string toCrlf(std::string_view text);
