@@ -27,7 +27,7 @@ std::size_t dropCarriageReturns(char* data, std::size_t size) {
   return static_cast<std::size_t>(to - data);
 }
 
-TextReader::TextReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")) {
+TextReader::TextReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")), buffer_(kReadSize) {
   if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);  // reads are large already
 }
 
