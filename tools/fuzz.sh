@@ -4,12 +4,17 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-10}"
+export MORVEL_DATA_DIR="$PWD/data"  # the line conversion fuzzer also uses the shipped tables
 CXX=clang++ cmake -S . -B build-fuzz -DMORVEL_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)"
 for target in build-fuzz/bin/*_fuzz; do
   name="$(basename "$target")"
-  corpus="build-fuzz/corpus/$name"
+  corpus="$PWD/build-fuzz/corpus/$name"  # absolute: a target may change directory
   mkdir -p "$corpus"
   echo "== $name (${seconds}s)"
-  (cd build-fuzz && "bin/$name" -max_total_time="$seconds" -max_len=8192 -print_final_stats=0 "corpus/$name" 2>&1 | tail -n 2)
+  "$target" -max_total_time="$seconds" -max_len=8192 "$corpus" > "build-fuzz/$name.log" 2>&1 || {
+    tail -n 40 "build-fuzz/$name.log"
+    exit 1
+  }
+  tail -n 1 "build-fuzz/$name.log"
 done
