@@ -19,7 +19,9 @@ run_build() {
 }
 
 echo "== plain build"
-run_build build-test
+run_build build-test -DMORVEL_BENCH=ON
+echo "== benchmark smoke run (1 MB)"
+build-test/bin/engine_bench 1 1
 echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan -DMORVEL_SANITIZE=ON
 echo "== short fuzz runs"
