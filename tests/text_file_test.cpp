@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,18 @@ TEST(TextFile, ReadingDropsEveryCarriageReturn) {
   TempDir dir;
   writeBytes("in.txt", "a\r\nb\rc\r\r\n\r");
   EXPECT_EQ(morvel::readTextFile("in.txt"), "a\nbc\n");
+}
+
+TEST(TextFile, CarriageReturnsDropAnywhereInALongRun) {
+  std::mt19937 random(13);
+  for (int round = 0; round < 2000; ++round) {
+    std::string text(random() % 200, 'x');
+    for (char& c : text) c = "ab\r\n"[random() % (round % 2 == 0 ? 4 : 3)];
+    std::string expected = text;
+    std::erase(expected, '\r');
+    const std::size_t kept = morvel::dropCarriageReturns(text.data(), text.size());
+    ASSERT_EQ(text.substr(0, kept), expected) << round;
+  }
 }
 
 TEST(TextFile, ReadingStopsAtControlZ) {
