@@ -152,19 +152,19 @@ inline __m128i leadVector(const unsigned char* p) {
 
 inline std::uint64_t specialWords(ControlRule rule, const unsigned char* block) {
   std::uint64_t bits = 0;
-  for (int w = 0; w < 8; ++w) bits |= highBits(specialBytes(rule, load8(block + 8 * w))) << (8 * w);
+  for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(specialBytes(rule, load8(block + 8 * w))) << (8 * w);
   return bits;
 }
 
 inline std::uint64_t zeroWords(const unsigned char* block) {
   std::uint64_t bits = 0;
-  for (int w = 0; w < 8; ++w) bits |= highBits(zeroBytes(load8(block + 8 * w))) << (8 * w);
+  for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(zeroBytes(load8(block + 8 * w))) << (8 * w);
   return bits;
 }
 
 inline std::uint64_t leadWords(const unsigned char* block) {
   std::uint64_t bits = 0;
-  for (int w = 0; w < 8; ++w) bits |= highBits(leadBytes(load8(block + 8 * w))) << (8 * w);
+  for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(leadBytes(load8(block + 8 * w))) << (8 * w);
   return bits;
 }
 

@@ -21,6 +21,9 @@ bool isUtf8Terminal(std::FILE* stream) {
 
 namespace {
 
+// iconv_open's failure value is (iconv_t)-1.
+bool opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
+
 // Length of the UTF-8 sequence that `lead` starts; 0 for ASCII or a byte that
 // starts none.
 std::size_t utf8SequenceLength(unsigned char lead) {
@@ -34,7 +37,7 @@ std::size_t utf8SequenceLength(unsigned char lead) {
 std::string sjisOfUtf8Character(std::string_view value) {
   if (value.empty() || utf8SequenceLength(static_cast<unsigned char>(value[0])) != value.size()) return {};
   iconv_t cd = ::iconv_open("CP932", "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return {};
+  if (!opened(cd)) return {};
   std::string input(value);
   char* in = input.data();
   std::size_t inLeft = input.size();
@@ -57,7 +60,7 @@ std::string characterOption(std::string_view value, std::size_t byteCount) {
 
 std::string sjisToUtf8(std::string_view bytes) {
   iconv_t cd = ::iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(bytes);
+  if (!opened(cd)) return std::string(bytes);
   std::string input(bytes);
   std::string out;
   char* in = input.data();
