@@ -184,7 +184,7 @@ bool buildTables(const Mapping& mapping, Tables& out) {
     if (code < 0x80) {
       euc = codeBytes(code);
     } else if (code <= 0xFF) {
-      euc = "\x8E" + codeBytes(code);
+      euc = {static_cast<char>(0x8E), static_cast<char>(code)};  // single shift 2, then the byte
     } else {
       const unsigned twin = lowest.at(u);
       if ((twin >> 8) > 0xEF) return fail("no EUC-JP row for " + std::to_string(code));
