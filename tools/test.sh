@@ -9,20 +9,20 @@ morvel_install_packages "${MORVEL_BUILD_PACKAGES[@]}" "${MORVEL_TEST_PACKAGES[@]
 
 jobs="$(nproc)"
 run_build() {
-  local dir="$1"
-  shift
+  local dir="$1" type="$2"
+  shift 2
   # The fixed table folders point into the build tree, away from any installation.
-  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" \
     -DMORVEL_FIXED_FOLDER="$PWD/$dir/fixed/MorvelVCL/" -DFENRA_FIXED_FOLDER="$PWD/$dir/fixed/fenraCxx/" "$@"
   cmake --build "$dir" -j"$jobs"
   (cd "$dir" && ctest --output-on-failure -j"$jobs")
 }
 
 echo "== plain build"
-run_build build-test -DMORVEL_BENCH=ON
+run_build build-test Release -DMORVEL_BENCH=ON
 echo "== benchmark smoke run (1 MB)"
 build-test/bin/engine_bench 1 1
 echo "== sanitizer build"
-ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan -DMORVEL_SANITIZE=ON
+ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan RelWithDebInfo -DMORVEL_SANITIZE=ON
 echo "== short fuzz runs"
 bash tools/fuzz.sh 10
