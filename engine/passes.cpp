@@ -4,7 +4,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -12,6 +11,7 @@
 #include <string_view>
 #include <vector>
 
+#include "binary_file.h"
 #include "console.h"
 #include "diagnostics.h"
 #include "dividing.h"
@@ -78,19 +78,8 @@ class Output {
 
  private:
   void flush() {
-    const char* data = buffer_.data();
-    std::size_t left = used_;
+    if (!failed_ && !writeFully(fd_, buffer_.data(), used_)) failed_ = true;
     used_ = 0;
-    while (left > 0 && !failed_) {
-      const ssize_t wrote = ::write(fd_, data, left);
-      if (wrote < 0 && errno == EINTR) continue;
-      if (wrote <= 0) {
-        failed_ = true;
-        break;
-      }
-      data += wrote;
-      left -= static_cast<std::size_t>(wrote);
-    }
   }
 
   int fd_;

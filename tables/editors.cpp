@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "binary_file.h"
 #include "codes.h"
 #include "console.h"
 #include "diagnostics.h"
@@ -115,22 +116,12 @@ mode_t newFileMode(const std::string& target) {
   return 0666 & ~mask;
 }
 
-bool writeAll(int fd, const Image& image) {
-  std::size_t done = 0;
-  while (done < image.size()) {
-    const ssize_t wrote = ::write(fd, image.data() + done, image.size() - done);
-    if (wrote <= 0) return false;
-    done += static_cast<std::size_t>(wrote);
-  }
-  return true;
-}
-
 // A target that exists but is no regular file (a device, a pipe) is written
 // in place: replacing it would destroy what it is.
 bool writeInPlace(const std::string& target, const Image& image) {
   const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC);
   if (fd < 0) return false;
-  const bool ok = writeAll(fd, image);
+  const bool ok = writeFully(fd, image.data(), image.size());
   return ::close(fd) == 0 && ok;
 }
 
@@ -148,7 +139,7 @@ bool replaceTable(const std::string& target, const Image& image) {
   std::string temp = finalPath + ".XXXXXX";
   const int fd = ::mkstemp(temp.data());
   if (fd < 0) return false;
-  bool ok = ::fchmod(fd, newFileMode(finalPath)) == 0 && writeAll(fd, image);
+  bool ok = ::fchmod(fd, newFileMode(finalPath)) == 0 && writeFully(fd, image.data(), image.size());
   ok = ::fsync(fd) == 0 && ok;
   ok = ::close(fd) == 0 && ok;
   ok = ok && std::rename(temp.c_str(), finalPath.c_str()) == 0;

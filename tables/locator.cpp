@@ -12,24 +12,12 @@ namespace morvel {
 
 namespace {
 
-const char* fileNameOf(TableKind kind) {
-  switch (kind) {
-    case TableKind::euc:
-      return TableTraits<TableKind::euc>::fileName;
-    case TableKind::sjis:
-      return TableTraits<TableKind::sjis>::fileName;
-    case TableKind::utf8:
-      return TableTraits<TableKind::utf8>::fileName;
-  }
-  return "";
-}
-
 int lastWayOf(TableKind kind) { return kind == TableKind::euc ? tryGivenName : tryPathDirectories; }
 
 }  // namespace
 
 std::string findByWay(int way, TableKind kind) {
-  const char* fileName = fileNameOf(kind);
+  const char* fileName = tableFileName(kind);
   const ProgramProfile& profile = programProfile();
   std::string candidate;
   switch (way) {
@@ -91,7 +79,7 @@ ErrorWords settingWords(TableKind kind) {
 }
 
 std::string searchTable(const SearchRequest& request) {
-  const char* fileName = fileNameOf(request.kind);
+  const char* fileName = tableFileName(request.kind);
   const int last = lastWayOf(request.kind);
   for (int way = request.acquire_from_text ? tryGivenName : tryFixedFolder; way <= last; ++way) {
     std::string found = findByWay(way, request.kind);

@@ -38,4 +38,17 @@ struct TableTraits<TableKind::utf8> {
   static constexpr std::size_t slotWidth = 4;
 };
 
+// The file name of a table of `kind`.
+constexpr const char* tableFileName(TableKind kind) {
+  switch (kind) {
+    case TableKind::euc:
+      return TableTraits<TableKind::euc>::fileName;
+    case TableKind::sjis:
+      return TableTraits<TableKind::sjis>::fileName;
+    case TableKind::utf8:
+      return TableTraits<TableKind::utf8>::fileName;
+  }
+  return "";
+}
+
 }  // namespace morvel
