@@ -30,6 +30,7 @@
 #include "locator.h"
 #include "passes.h"
 #include "profile.h"
+#include "reporter.h"
 
 extern char** environ;
 
@@ -213,11 +214,23 @@ void runIconv(const char* target, const fs::path& input, const fs::path& output)
   }
 }
 
+// Morvel's profile with the shipped tables as its fixed folder, and its
+// report files.
+morvel::TableContext context() {
+  static const morvel::ProgramProfile profile = [] {
+    morvel::ProgramProfile p = morvel::morvelProfile();
+    p.fixedFolder = std::string(MORVEL_DATA_DIR) + "/";
+    return p;
+  }();
+  static morvel::ReportFiles files;
+  return {profile, files};
+}
+
 void runFilePass(const fs::path& input, const fs::path& output) {
   Regulate job;
   job.inputName = input.string();
   std::string name = output.string();
-  if (morvel::readingAnotherFileToProduceEUC(job, name) != 0) {
+  if (morvel::readingAnotherFileToProduceEUC(context(), job, name) != morvel::PassResult::converted) {
     std::fprintf(stderr, "the file-driven pass failed\n");
     std::exit(1);
   }
@@ -225,7 +238,7 @@ void runFilePass(const fs::path& input, const fs::path& output) {
 
 void runListPass(Regulate& job, const fs::path& output) {
   std::string name = output.string();
-  if (morvel::readingToProduceUTF8(job, name) != 0) {
+  if (morvel::readingToProduceUTF8(context(), job, name) != morvel::PassResult::converted) {
     std::fprintf(stderr, "the list-driven pass failed\n");
     std::exit(1);
   }
@@ -307,12 +320,8 @@ int main(int argc, char** argv) {
   const fs::path dir = pattern;
   fs::current_path(dir);  // the passes write their report files here
 
-  morvel::ProgramProfile profile = morvel::morvelProfile();
-  profile.fixedFolder = std::string(MORVEL_DATA_DIR) + "/";
-  morvel::setProgramProfile(profile);
-
   morvel::SparseUTF8 table;
-  if (!morvel::loadTableFile(table, profile.fixedFolder + "MS932~UTF-8.bin")) {
+  if (!morvel::loadTableFile(table, context().profile.fixedFolder + "MS932~UTF-8.bin")) {
     std::fprintf(stderr, "cannot load the UTF-8 table from %s\n", MORVEL_DATA_DIR);
     return 1;
   }

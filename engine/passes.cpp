@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -13,10 +12,10 @@
 
 #include "binary_file.h"
 #include "console.h"
-#include "diagnostics.h"
 #include "dividing.h"
 #include "line_conversion.h"
 #include "locator.h"
+#include "report_files.h"
 #include "text_file.h"
 
 namespace morvel {
@@ -130,40 +129,44 @@ void writeFilePieces(TextReader& input, LineWriter& writer) {
   }
 }
 
-[[noreturn]] void inputMissing(const std::string& name) {
-  ReportError("ifstream in() error:", name);
-  std::exit(1);
+void reportInputMissing(Reporter& reporter, const std::string& name) {
+  reporter.error(joinedParts({"ifstream in() error:", name}));
 }
 
-std::int32_t failure(const Regulate& job) { return static_cast<std::int32_t>(job.failureResult); }
-
 template <TableKind K>
-std::int32_t runPass(const Pass& pass, Regulate& job, std::string& outputName) {
+PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job, std::string& outputName) {
   const std::string passError = std::string(pass.name) + "() error:";
-  if (pass.source == LineSource::file) openClose(job.inputName, OpenFor::reading);
-  if (!openClose(outputName, OpenFor::writing)) {
+  Reporter& reporter = context.reporter;
+  if (pass.source == LineSource::file && !openClose(reporter, job.inputName, OpenFor::reading)) {
+    return PassResult::inputUnreadable;
+  }
+  if (!openClose(reporter, outputName, OpenFor::writing)) {
     if (pass.source == LineSource::file) {
       consoleWrite(stderr, "openClose() error-2: " + outputName + "\n");
     } else {
-      ReportError("openClose() error-2:", outputName);
+      reporter.error(joinedParts({"openClose() error-2:", outputName}));
     }
-    return failure(job);
+    return PassResult::failed;
   }
   std::optional<TextReader> input;
   if (pass.source == LineSource::file) {
     input.emplace(job.inputName);
-    if (!input->isOpen()) inputMissing(job.inputName);
+    if (!input->isOpen()) {
+      reportInputMissing(reporter, job.inputName);
+      return PassResult::inputUnreadable;
+    }
   }
   Output output(outputName);
   if (!output.isOpen()) {
-    ReportError(passError, "write error: " + outputName);
-    return failure(job);
+    reporter.error(joinedParts({passError, "write error: " + outputName}));
+    return PassResult::failed;
   }
   SparseTable<K> table;
-  if (setting(table, job.no_searching, &job.whichTable) != 1) {
-    ReportError(passError, std::string(TableTraits<K>::variable) + "->setting(no_searching, &whichTable)");
+  if (!setting(context, table, job.no_searching, &job.whichTable)) {
+    reporter.error(
+        joinedParts({passError, std::string(TableTraits<K>::variable) + "->setting(no_searching, &whichTable)"}));
     output.close();
-    return failure(job);
+    return PassResult::failed;
   }
   const FlatTable flat = flattenTable(table, pass.rule);
   LineWriter writer(flat, job.crlf, output);
@@ -173,18 +176,19 @@ std::int32_t runPass(const Pass& pass, Regulate& job, std::string& outputName) {
     writeListLines(job.lines, writer);
   }
   if (!output.close()) {
-    ReportError(passError, "write error: " + outputName);
-    return failure(job);
+    reporter.error(joinedParts({passError, "write error: " + outputName}));
+    return PassResult::failed;
   }
-  return 0;
+  return PassResult::converted;
 }
 
 }  // namespace
 
-bool openClose(std::string& name, OpenFor mode) {
+bool openClose(Reporter& reporter, std::string& name, OpenFor mode) {
   if (mode == OpenFor::reading) {
-    if (!canOpenForReading(name)) inputMissing(name);
-    return true;
+    if (canOpenForReading(name)) return true;
+    reportInputMissing(reporter, name);
+    return false;
   }
   std::FILE* file = std::fopen(name.c_str(), "w");
   if (file == nullptr) {
@@ -195,28 +199,28 @@ bool openClose(std::string& name, OpenFor mode) {
   return true;
 }
 
-std::int32_t readingToProduceEUC(Regulate& job, std::string& outputName) {
-  return runPass<TableKind::euc>(kReadingToProduceEUC, job, outputName);
+PassResult readingToProduceEUC(const TableContext& context, Regulate& job, std::string& outputName) {
+  return runPass<TableKind::euc>(context, kReadingToProduceEUC, job, outputName);
 }
 
-std::int32_t readingToProduceUTF8(Regulate& job, std::string& outputName) {
-  return runPass<TableKind::utf8>(kReadingToProduceUTF8, job, outputName);
+PassResult readingToProduceUTF8(const TableContext& context, Regulate& job, std::string& outputName) {
+  return runPass<TableKind::utf8>(context, kReadingToProduceUTF8, job, outputName);
 }
 
-std::int32_t readingAnotherFileToProduceEUC(Regulate& job, std::string& outputName) {
-  return runPass<TableKind::euc>(kReadingAnotherFileToProduceEUC, job, outputName);
+PassResult readingAnotherFileToProduceEUC(const TableContext& context, Regulate& job, std::string& outputName) {
+  return runPass<TableKind::euc>(context, kReadingAnotherFileToProduceEUC, job, outputName);
 }
 
-std::int32_t skippingControlCharactersToProduceEUC(Regulate& job, std::string& outputName) {
-  return runPass<TableKind::euc>(kSkippingToProduceEUC, job, outputName);
+PassResult skippingControlCharactersToProduceEUC(const TableContext& context, Regulate& job, std::string& outputName) {
+  return runPass<TableKind::euc>(context, kSkippingToProduceEUC, job, outputName);
 }
 
-std::int32_t skippingControlCharactersToProduceSJIS(Regulate& job, std::string& outputName) {
-  return runPass<TableKind::sjis>(kSkippingToProduceSJIS, job, outputName);
+PassResult skippingControlCharactersToProduceSJIS(const TableContext& context, Regulate& job, std::string& outputName) {
+  return runPass<TableKind::sjis>(context, kSkippingToProduceSJIS, job, outputName);
 }
 
-std::int32_t skippingControlCharactersToProduceUTF8(Regulate& job, std::string& outputName) {
-  return runPass<TableKind::utf8>(kSkippingToProduceUTF8, job, outputName);
+PassResult skippingControlCharactersToProduceUTF8(const TableContext& context, Regulate& job, std::string& outputName) {
+  return runPass<TableKind::utf8>(context, kSkippingToProduceUTF8, job, outputName);
 }
 
 }  // namespace morvel

@@ -2,20 +2,19 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace morvel {
 
-constexpr std::size_t kWorkBufferSize = 524288;  // a line piece holds at most 524,287 bytes
+// The work buffer of a file-driven pass: a line piece holds at most 524,287 bytes.
+constexpr std::size_t kWorkBufferSize = 524288;
 
 struct Regulate {
-  std::uint32_t failureResult = 1;
-  bool crlf = true;           // lines end in CR LF, else LF
-  bool no_searching = false;  // handed to the table search
-  bool whichTable = false;    // handed by address to the table search, which may clear it
-  std::string inputName;      // the file-driven pass's Shift_JIS input
+  bool crlf = true;                // lines end in CR LF, else LF
+  bool no_searching = false;       // handed to the table search
+  bool whichTable = false;         // handed by address to the table search, which may clear it
+  std::string inputName;           // the file-driven pass's Shift_JIS input
   std::vector<std::string> lines;  // the list-driven passes' lines, without line ends
 };
 

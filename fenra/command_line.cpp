@@ -1,9 +1,12 @@
 #include "command_line.h"
 
 #include <cstdio>
+#include <new>
 
+#include "buffer_sizes.h"
 #include "console.h"
 #include "editors.h"
+#include "out_of_memory.h"
 #include "profile.h"
 #include "usage_text.h"
 
@@ -11,7 +14,9 @@ namespace morvel {
 
 namespace {
 
-constexpr std::size_t kNameLimit = 255;
+constexpr std::size_t kNameLimit = kNameBufferSize - 1;
+constexpr int kExitSuccess = 0;
+constexpr int kExitFailure = 1;
 constexpr double kVersion = 1.17;
 
 // "\xC5" is the half-width katakana NA, "\x87\x40" the circled digit one,
@@ -72,23 +77,39 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
 
 std::string fenraVersionText(bool commented) { return usageText("fenra C++ Version ", kVersion, kUsage, commented); }
 
-int runFenra(const std::vector<std::string>& arguments) {
-  EditSettings settings;
-  readSettingFile(kSettingFile, settings);
-  const FenraAction action = applyArguments(arguments, settings);
-  if (action != FenraAction::edit) {
-    consoleWrite(stderr, fenraVersionText(action == FenraAction::printVersionWithComments));
-    return 1;
-  }
+namespace {
+
+bool runEdit(const EditSettings& settings, Reporter& reporter) {
   ProgramProfile profile = fenraProfile();
   profile.givenTableName = settings.givenTableName;
-  setProgramProfile(profile);
-  const int ok = settings.listName.empty()
-                     ? editRecord(settings.substituted, settings.substitute, settings.tableName, settings.no_searching,
-                                  &settings.whichTable, settings.acquire_from_text)
-                     : editManyRecords(settings.listName, settings.tableName, settings.no_searching,
-                                       &settings.whichTable, settings.acquire_from_text);
-  return ok == 1 ? 0 : 1;
+  const TableContext context{profile, reporter};
+  bool whichTable = settings.whichTable;
+  if (settings.listName.empty()) {
+    return editRecord(context, settings.substituted, settings.substitute, settings.tableName, settings.no_searching,
+                      &whichTable, settings.acquire_from_text);
+  }
+  return editManyRecords(context, settings.listName, settings.tableName, settings.no_searching, &whichTable,
+                         settings.acquire_from_text);
+}
+
+}  // namespace
+
+int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
+  try {
+    EditSettings settings;
+    readSettingFile(kSettingFile, settings);
+    const FenraAction action = applyArguments(arguments, settings);
+    if (action != FenraAction::edit) {
+      consoleWrite(stderr, fenraVersionText(action == FenraAction::printVersionWithComments));
+      return kExitFailure;
+    }
+    return runEdit(settings, reporter) ? kExitSuccess : kExitFailure;
+  } catch (const OutOfMemory& failure) {
+    reporter.error(failure.line());
+    return kExitFailure;
+  } catch (const std::bad_alloc&) {
+    return kExitFailure;
+  }
 }
 
 }  // namespace morvel

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "edit_settings.h"
+#include "reporter.h"
 
 namespace morvel {
 
@@ -18,8 +19,9 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
 // The version line, an empty line and the usage lines, each ending in LF.
 std::string fenraVersionText(bool commented);
 
-// Runs fenra: settings, arguments, then exactly one edit. Returns the exit
-// status: 0 after a successful edit, 1 otherwise and after "-V" or "-VC".
-int runFenra(const std::vector<std::string>& arguments);
+// Runs fenra: settings, arguments, then exactly one edit, reporting to
+// `reporter`. Returns the exit status: 0 after a successful edit, 1
+// otherwise and after "-V" or "-VC".
+int runFenra(const std::vector<std::string>& arguments, Reporter& reporter);
 
 }  // namespace morvel

@@ -4,8 +4,10 @@
 #include <vector>
 
 #include "command_line.h"
+#include "reporter.h"
 
 int main(int argc, char** argv) {
   std::setlocale(LC_CTYPE, "");  // to learn whether the terminal speaks UTF-8
-  return morvel::runFenra(std::vector<std::string>(argv + 1, argv + argc));
+  morvel::ConsoleReports console;
+  return morvel::runFenra(std::vector<std::string>(argv + 1, argv + argc), console);
 }

@@ -12,7 +12,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const std::string_view text(reinterpret_cast<const char*>(data + 1), size - 1);
   morvel::Dividing splitter(separator);
   const std::int32_t count = splitter.splitFields(text);
-  if (count < 0 || count > morvel::kMaxFields) std::abort();
+  if (count < 0 || static_cast<std::size_t>(count) > morvel::kMaxFields) std::abort();
   std::size_t stored = 0;
   for (const auto& field : splitter.fields()) stored += field.size();
   if (stored > text.size()) std::abort();

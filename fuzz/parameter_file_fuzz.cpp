@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "buffer_sizes.h"
 #include "options.h"
 
 namespace {
@@ -38,9 +39,6 @@ void writeParameterFile(std::string_view bytes) {
   std::fclose(file);
 }
 
-// "-V" and "-VC" end the process, which would end the fuzzing too.
-bool endsTheProcess(std::string_view word) { return word == "-V" || word == "-VC"; }
-
 std::vector<std::string> wordsOf(std::string_view bytes) {
   std::vector<std::string> words;
   std::size_t start = 0;
@@ -48,7 +46,7 @@ std::vector<std::string> wordsOf(std::string_view bytes) {
     std::size_t end = bytes.find('\0', start);
     if (end == std::string_view::npos) end = bytes.size();
     const std::string_view word = bytes.substr(start, end - start);
-    if (!endsTheProcess(word)) words.emplace_back(word);
+    words.emplace_back(word);
     start = end + 1;
   }
   return words;
@@ -58,7 +56,7 @@ void checkLimits(const morvel::CommandLineOptions& options) {
   const morvel::FinalEffect& effect = options.effect;
   if (effect.substituted.size() > 2 || effect.substitute.size() > 2) std::abort();
   for (const std::string* name : {&effect.tableName, &effect.listName, &options.inputName, &options.outputName}) {
-    if (name->size() > morvel::kNameLimit) std::abort();
+    if (name->size() >= morvel::kNameBufferSize) std::abort();
   }
 }
 

@@ -6,21 +6,19 @@
 #include <limits>
 #include <system_error>
 
+#include "buffer_sizes.h"
 #include "console.h"
-#include "diagnostics.h"
-#include "dividing.h"
 #include "numbered_lines.h"
 
 namespace morvel {
-
-std::unique_ptr<FinalEffect> finalEffect;
 
 namespace {
 
 // The raw command line went through the field splitter, whose buffer keeps
 // 524,287 bytes and whose table keeps 3072 fields.
-constexpr std::size_t kCommandLineLimit = static_cast<std::size_t>(kDividingBufferSize) - 1;
-constexpr std::size_t kWordCountLimit = static_cast<std::size_t>(kMaxFields);
+constexpr std::size_t kCommandLineLimit = kLineBufferSize - 1;
+constexpr std::size_t kWordCountLimit = kMaxFields;
+constexpr std::size_t kNameLimit = kNameBufferSize - 1;
 
 constexpr std::size_t kSubstitutionLimit = 2;  // one Shift_JIS character
 constexpr std::int32_t kDefaultCorner = 3;
@@ -136,8 +134,8 @@ constexpr ExactOption kExactOptions[] = {
     {"-f", [](OptionReading& r) { r.options.effect.longTitle = true; }},
     {"-p", [](OptionReading& r) { r.options.effect.pdfHelp = true; }},
     {"-b", [](OptionReading& r) { r.options.effect.switchB = true; }},
-    {"-V", [](OptionReading&) { WriteVersionFile(false); }},
-    {"-VC", [](OptionReading&) { WriteVersionFile(true); }},
+    {"-V", [](OptionReading& r) { r.options.version = VersionRequest::plain; }},
+    {"-VC", [](OptionReading& r) { r.options.version = VersionRequest::commented; }},
 };
 
 bool appliedExactOption(std::string_view word, OptionReading& reading) {
@@ -268,6 +266,7 @@ CommandLineOptions readOptions(const std::vector<std::string>& words) {
   ReadParameterFile(kParameterFile, reading.options);
   for (const std::string& word : words) {
     if (!word.empty()) applyWord(word, reading);  // an empty word carries nothing
+    if (reading.options.version != VersionRequest::none) break;
   }
   return reading.options;
 }

@@ -3,7 +3,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -11,7 +10,6 @@
 namespace morvel {
 
 inline constexpr const char* kParameterFile = "parameters.txt";
-inline constexpr std::size_t kNameLimit = 255;  // longest table, list or file name taken
 
 // The settings of one run. Built once after all words are read; nothing
 // changes it afterwards except the table search clearing whichTable.
@@ -37,8 +35,8 @@ class FinalEffect {
   bool* whichFile() { return &whichTable; }
 };
 
-// The run's one settings record, once the options have been read.
-extern std::unique_ptr<FinalEffect> finalEffect;
+// "-V" and "-VC": the usage goes to "version.txt" and the run ends.
+enum class VersionRequest { none, plain, commented };
 
 // Everything the option reading produces: the record and the values only the
 // start-up dispatch uses.
@@ -48,6 +46,7 @@ struct CommandLineOptions {
   bool quiet = false;    // no window after an edit or a conversion
   std::string inputName;
   std::string outputName = "Morvel.txt";
+  VersionRequest version = VersionRequest::none;  // the reading stopped at "-V" or "-VC"
 };
 
 // A word split into a leading text and the decimal number of its trailing
@@ -73,8 +72,8 @@ void ReadParameterFile(const std::string& name, CommandLineOptions& options);
 // program path).
 std::vector<std::string> commandWords(int argc, const char* const* argv);
 
-// Defaults, then "parameters.txt", then `words` in order. "-V" and "-VC"
-// write "version.txt" and end the process with exit code 1.
+// Defaults, then "parameters.txt", then `words` in order, up to the first
+// "-V" or "-VC": the words after it are never read.
 CommandLineOptions readOptions(const std::vector<std::string>& words);
 
 }  // namespace morvel

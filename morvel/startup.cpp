@@ -1,14 +1,15 @@
 #include "startup.h"
 
 #include <cstdio>
-#include <cstdlib>
+#include <new>
 #include <string>
 
-#include "diagnostics.h"
 #include "editors.h"
 #include "locator.h"
+#include "out_of_memory.h"
 #include "passes.h"
-#include "profile.h"
+#include "report_files.h"
+#include "version_file.h"
 #include "working_files.h"
 
 namespace morvel {
@@ -17,6 +18,9 @@ namespace {
 
 constexpr const char* kWatchedFile = "VEL";
 constexpr const char* kNoSubstitution = "\x81\x51";  // full-width low line
+constexpr int kEucJp = 1;
+constexpr int kExitFailure = 1;
+constexpr int kExitEditFailed = -4;
 
 struct TableAttempt {
   TableKind kind;
@@ -34,42 +38,58 @@ constexpr TableAttempt kAttempts[] = {
 constexpr int kLastEucAttempt = 3;
 constexpr int kLastUtf8Attempt = 6;
 
-int editTable(const CommandLineOptions& options) {
+bool editTable(const TableContext& context, const CommandLineOptions& options) {
   const FinalEffect& effect = options.effect;
   bool whichTable = effect.whichTable;  // a working copy: the edit may clear it
   if (!effect.listName.empty())
-    return editManyRecords(effect.listName, effect.tableName, effect.no_searching, &whichTable);
+    return editManyRecords(context, effect.listName, effect.tableName, effect.no_searching, &whichTable);
   if (effect.substitute != kNoSubstitution)
-    return editRecord(effect.substituted, effect.substitute, effect.tableName, effect.no_searching, &whichTable);
-  return 1;
+    return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching,
+                      &whichTable);
+  return true;
 }
 
 // Converts the named Shift_JIS file to EUC-JP. The input is first rewritten
 // under its own name so that input and output carry the same time. A missing
 // input is not created empty: the conversion then reports it.
-int convertNamedFile(const CommandLineOptions& options) {
+Verdict convertNamedFile(const TableContext& context, const CommandLineOptions& options) {
   const FinalEffect& effect = options.effect;
-  if (MoveToWorkFile(options.inputName, false) == 0) CopyBackFromWorkFile(options.inputName, effect.keepBinary);
+  const WorkCopy moved = MoveToWorkFile(options.inputName, false);
+  if (moved == WorkCopy::workFileUnwritable) return Verdict::stop;
+  if (moved == WorkCopy::copied) CopyBackFromWorkFile(options.inputName, effect.keepBinary);
   Regulate job;
   job.crlf = effect.crlf;
   job.no_searching = effect.no_searching;
   job.whichTable = effect.whichTable;
   job.inputName = options.inputName;
   std::string output = kWorkFile;
-  int r = readingAnotherFileToProduceEUC(job, output);
-  const bool converted = r != 1;
-  if (converted) r = CopyBackFromWorkFile(options.outputName, effect.keepBinary);
-  if (options.quiet) return converted && r == 0 ? kDoneQuietly : kConversionFailedQuietly;
-  return r;
+  const PassResult result = readingAnotherFileToProduceEUC(context, job, output);
+  if (result == PassResult::inputUnreadable) return Verdict::stop;
+  const bool delivered = result == PassResult::converted && CopyBackFromWorkFile(options.outputName, effect.keepBinary);
+  if (!options.quiet) return Verdict::goOn;
+  return delivered ? Verdict::doneQuietly : Verdict::stop;
 }
 
 }  // namespace
 
-void CheckTablesPresent() {
+int exitCodeOf(Verdict verdict) {
+  switch (verdict) {
+    case Verdict::goOn:
+    case Verdict::doneQuietly:
+      return 0;
+    case Verdict::stop:
+      return kExitFailure;
+    case Verdict::editFailed:
+      return kExitEditFailed;
+  }
+  return kExitFailure;
+}
+
+bool CheckTablesPresent(const TableContext& context) {
   bool ok = true;
   for (int index = 0; index < static_cast<int>(std::size(kAttempts)); ++index) {
     const TableAttempt& attempt = kAttempts[index];
-    const std::string found = findByWay(attempt.way, attempt.kind);
+    const std::string found = findByWay(context.profile, attempt.way, attempt.kind);
     if (!found.empty()) {
       if (attempt.kind == TableKind::sjis) break;
       index = attempt.kind == TableKind::euc ? kLastEucAttempt : kLastUtf8Attempt;
@@ -77,61 +97,71 @@ void CheckTablesPresent() {
     }
     if (index == kLastEucAttempt) {
       ok = false;
-      ReportErrorNumber("openClose[", index, "]() error-1: ", found);
+      context.reporter.error(joinedParts({"openClose[", std::to_string(index), "]() error-1: ", found}));
       break;
     }
     if (index == kLastUtf8Attempt) {
       ok = false;
-      ReportMessageNumber("openClose[", index, "]() error-2: ", found);
+      context.reporter.message(joinedParts({"openClose[", std::to_string(index), "]() error-2: "}), found);
       break;
     }
   }
-  if (ok) return;
-  ReportError("MS932~EUC-JP.bin", "is needed to convert VEL from Shift_JIS to EUC-JP.", "MS932~UTF-8.bin",
-              "is needed to convert VEL from Shift_JIS to UTF-8.");
-  std::exit(1);
+  if (!ok) {
+    context.reporter.error(joinedParts({"MS932~EUC-JP.bin", "is needed to convert VEL from Shift_JIS to EUC-JP.",
+                                        "MS932~UTF-8.bin", "is needed to convert VEL from Shift_JIS to UTF-8."}));
+  }
+  return ok;
 }
 
-void CheckWatchedFileAbsent() {
+bool CheckWatchedFileAbsent(Reporter& reporter) {
   std::FILE* file = std::fopen(kWatchedFile, "rb");
-  if (file == nullptr) return;
+  if (file == nullptr) return true;
   const bool empty = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) <= 0;
   std::fclose(file);
-  if (empty) return;
-  ReportError("VEL should disappear. Please remove VEL from the current directory. ");
-  std::exit(1);
+  if (!empty) reporter.error("VEL should disappear. Please remove VEL from the current directory. ");
+  return empty;
 }
 
-int startupDispatch(const CommandLineOptions& options) {
-  constexpr int kEucJp = 1;
-  if (options.effect.encoding != kEucJp) return 0;
+ProgramProfile profileFor(const FinalEffect& settings) {
+  ProgramProfile profile = morvelProfile();
+  profile.givenTableName = settings.tableName;
+  profile.reportEncoding = settings.encoding;
+  return profile;
+}
+
+Verdict startupDispatch(const TableContext& context, const CommandLineOptions& options) {
+  if (options.effect.encoding != kEucJp) return Verdict::goOn;
   if (options.editMode) {
-    if (editTable(options) != 1) return kEditFailed;
-    return options.quiet ? kDoneQuietly : 0;
+    if (!editTable(context, options)) return Verdict::editFailed;
+    return options.quiet ? Verdict::doneQuietly : Verdict::goOn;
   }
-  if (!options.effect.anotherFile) return 0;
-  return convertNamedFile(options);
+  if (!options.effect.anotherFile) return Verdict::goOn;
+  return convertNamedFile(context, options);
 }
 
-int ProcessCommandLine(int argc, const char* const* argv) {
+StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& reporter) {
   const CommandLineOptions options = readOptions(commandWords(argc, argv));
-  finalEffect = std::make_unique<FinalEffect>(options.effect);
-  ProgramProfile& profile = programProfile();
-  profile.givenTableName = finalEffect->tableName;
-  profile.reportEncoding = finalEffect->encoding;
-  return startupDispatch(options);
+  if (options.version != VersionRequest::none) {
+    WriteVersionFile(options.version == VersionRequest::commented);
+    return {Verdict::stop, options.effect};
+  }
+  const ProgramProfile profile = profileFor(options.effect);
+  return {startupDispatch({profile, reporter}, options), options.effect};
 }
 
-int runMorvel(int argc, const char* const* argv, const std::function<int()>& runWindows) {
-  CheckTablesPresent();
-  CheckWatchedFileAbsent();
-  const int verdict = ProcessCommandLine(argc, argv);
-  if (verdict == kEditFailed) return kEditFailed;
-  if (verdict == kDoneQuietly) return 0;
-  if (verdict == kConversionFailedQuietly) return 1;
-  const int code = runWindows();
-  finalEffect.reset();
-  return code;
+int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows) {
+  try {
+    const ProgramProfile profile = morvelProfile();  // no table name yet: the last EUC-JP way fails
+    if (!CheckTablesPresent({profile, reporter}) || !CheckWatchedFileAbsent(reporter)) return kExitFailure;
+    const StartupOutcome startup = ProcessCommandLine(argc, argv, reporter);
+    if (startup.verdict != Verdict::goOn) return exitCodeOf(startup.verdict);
+    return runWindows(startup.settings);
+  } catch (const OutOfMemory& failure) {
+    reporter.error(failure.line());
+    return kExitFailure;
+  } catch (const std::bad_alloc&) {
+    return kExitFailure;
+  }
 }
 
 }  // namespace morvel

@@ -5,31 +5,54 @@
 #include <functional>
 
 #include "options.h"
+#include "profile.h"
+#include "reporter.h"
 
 namespace morvel {
 
-// Start-up verdicts besides "go on to the window".
-inline constexpr int kEditFailed = -4;               // exit code -4 (252 on POSIX)
-inline constexpr int kDoneQuietly = -3;              // exit code 0, no window
-inline constexpr int kConversionFailedQuietly = -5;  // exit code 1, no window
+// What the entry does once the start-up is over.
+enum class Verdict {
+  goOn,         // create the windows; exit code 0 when they close
+  doneQuietly,  // exit code 0, no window
+  stop,         // exit code 1, no window
+  editFailed,   // exit code -4 (252 on POSIX), no window
+};
 
-// Returns only when the EUC-JP and UTF-8 tables can be opened; otherwise
-// writes the reasons and ends the process with exit code 1.
-void CheckTablesPresent();
+// The exit code of a verdict that ends the run before any window.
+int exitCodeOf(Verdict verdict);
 
-// Returns only when there is no non-empty "VEL" in the current directory;
-// otherwise ends the process with exit code 1.
-void CheckWatchedFileAbsent();
+// True when the EUC-JP and UTF-8 tables can be opened; otherwise reports
+// the reasons and returns false (the run ends with exit code 1).
+bool CheckTablesPresent(const TableContext& context);
+
+// True when there is no non-empty "VEL" in the current directory; otherwise
+// reports it and returns false (the run ends with exit code 1).
+bool CheckWatchedFileAbsent(Reporter& reporter);
+
+// Morvel's profile once its options are read: the table name is the last
+// search way, and only the table of the target encoding is reported.
+ProgramProfile profileFor(const FinalEffect& settings);
 
 // What runs before a window, from the options: a table edit or a file
-// conversion for the EUC-JP target. Returns the verdict.
-int startupDispatch(const CommandLineOptions& options);
+// conversion for the EUC-JP target.
+Verdict startupDispatch(const TableContext& context, const CommandLineOptions& options);
 
-// Reads the options, publishes finalEffect and runs the start-up dispatch.
-int ProcessCommandLine(int argc, const char* const* argv);
+// The verdict of the command line and the settings that the rest of the run
+// works with.
+struct StartupOutcome {
+  Verdict verdict = Verdict::goOn;
+  FinalEffect settings;
+};
+
+// Reads the options ("-V" and "-VC" write "version.txt" and stop the run)
+// and runs the start-up dispatch.
+StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& reporter);
+
+// The windows: they receive the settings and return the exit code.
+using WindowRunner = std::function<int(const FinalEffect& settings)>;
 
 // The whole program: checks, options, dispatch, then `runWindows` unless the
 // verdict ends the run. Returns the exit code.
-int runMorvel(int argc, const char* const* argv, const std::function<int()>& runWindows);
+int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows);
 
 }  // namespace morvel

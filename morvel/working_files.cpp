@@ -1,7 +1,6 @@
 #include "working_files.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "passes.h"
 
@@ -9,7 +8,7 @@ namespace morvel {
 
 namespace {
 
-constexpr std::size_t kCopyChunk = 2560;
+constexpr std::size_t kCopyChunk = 2560;  // the copy buffer
 
 // Copies all of `from` into `to`; false on a read or write error.
 bool copyStream(std::FILE* from, std::FILE* to) {
@@ -31,43 +30,43 @@ bool closeWritten(std::FILE* file) {
 
 }  // namespace
 
-int MoveToWorkFile(const std::string& source, bool keepSource) {
-  std::FILE* in = std::fopen(source.c_str(), "rb");
+WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
   std::FILE* work = std::fopen(kWorkFile, "wb");
   if (work == nullptr) {
     std::fprintf(stderr, "fopen() error-1: %s\n", kWorkFile);
-    std::exit(1);
+    return WorkCopy::workFileUnwritable;
   }
+  std::FILE* in = std::fopen(source.c_str(), "rb");
   if (in == nullptr) {
     std::fclose(work);
-    return -2;
+    return WorkCopy::failed;
   }
   const bool copied = copyStream(in, work);
   const bool closed = closeWritten(work);
   std::fclose(in);
   // The source goes only when its bytes are safely in the working file.
-  if (!copied || !closed) return -2;
+  if (!copied || !closed) return WorkCopy::failed;
   if (!keepSource) std::remove(source.c_str());
-  return 0;
+  return WorkCopy::copied;
 }
 
-int CopyBackFromWorkFile(const std::string& target, bool keepBinary) {
+bool CopyBackFromWorkFile(const std::string& target, bool keepBinary) {
   // The working file is opened first, so that a missing one never empties
   // the target.
   std::FILE* work = std::fopen(kWorkFile, "rb");
-  if (work == nullptr) return -2;
+  if (work == nullptr) return false;
   std::FILE* out = std::fopen(target.c_str(), "wb");
   if (out == nullptr) out = std::fopen(kFallbackOutput, "wb");
   if (out == nullptr) {
     std::fclose(work);
-    return -2;
+    return false;
   }
   const bool copied = copyStream(work, out);
   const bool closed = closeWritten(out);
   std::fclose(work);
-  if (!copied || !closed) return -2;
+  if (!copied || !closed) return false;
   if (!keepBinary) std::remove(kWorkFile);
-  return 0;
+  return true;
 }
 
 }  // namespace morvel

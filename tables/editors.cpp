@@ -10,10 +10,8 @@
 
 #include "binary_file.h"
 #include "codes.h"
-#include "console.h"
-#include "diagnostics.h"
 #include "locator.h"
-#include "profile.h"
+#include "report_files.h"
 #include "text_file.h"
 
 namespace morvel {
@@ -31,46 +29,42 @@ struct Editor {
 constexpr Editor kEditRecord{"editRecord()", {"]() error-3:", "]() error-4:"}};
 constexpr Editor kEditManyRecords{"editManyRecords()", {"]() error-5:", "]() error-6:"}};
 
-void reportEditError(const Editor& editor, const std::string& detail) {
-  const std::string what = std::string(editor.name) + " error:";
-  if (reportsToFiles()) {
-    ReportError(what, detail);
-  } else {
-    consoleWrite(stderr, what + " " + detail + "\n");
-  }
+void reportEditError(const TableContext& context, const Editor& editor, const std::string& detail) {
+  context.reporter.error(joinedParts({std::string(editor.name) + " error:", detail}));
 }
 
 // The search for the table to rewrite, then the table loaded for lookups.
-std::string findAndLoad(const Editor& editor, SparseEUC& table, bool no_searching, bool* whichTable,
-                        bool acquire_from_text) {
+std::string findAndLoad(const TableContext& context, const Editor& editor, SparseEUC& table, bool no_searching,
+                        bool* whichTable, bool acquire_from_text) {
   SearchRequest request;
   request.kind = TableKind::euc;
   request.no_searching = no_searching;
   request.acquire_from_text = acquire_from_text;
   request.whichTable = whichTable;
-  request.words = reportsToFiles() ? editor.morvelWords : settingWords(TableKind::euc);
-  std::string path = searchTable(request);
+  request.words = context.isMorvel() ? editor.morvelWords : settingWords(context.profile, TableKind::euc);
+  std::string path = searchTable(context, request);
   if (path.empty()) return path;
-  if (setting(table, no_searching, whichTable, acquire_from_text) == 0) {
+  if (!setting(context, table, no_searching, whichTable, acquire_from_text)) {
     // This line goes to "error.txt" in both programs.
     ReportError(std::string(editor.name) + " error:",
-                reportsToFiles() ? "euc->setting(no_searching, whichTable)"
-                                 : "euc->setting(acquire_from_text, no_searching, whichTable)");
+                context.isMorvel() ? "euc->setting(no_searching, whichTable)"
+                                   : "euc->setting(acquire_from_text, no_searching, whichTable)");
     return {};
   }
   return path;
 }
 
-// A missing character shows as code 0, which no record names.
-void reportCodes(std::int32_t from, std::int32_t to) {
+// A missing character shows as code 0, which no record names. Morvel writes
+// the codes in upper-case hexadecimal, fenra in lower case.
+void reportCodes(const TableContext& context, std::int32_t from, std::int32_t to) {
   from = std::max(from, 0);
   to = std::max(to, 0);
-  if (reportsToFiles()) {
-    ReportCodePair(from, kArrow, to);
+  if (context.isMorvel()) {
+    context.reporter.info(joinedParts({upperHex(from), kArrow, upperHex(to)}));
   } else {
     char line[64];
-    std::snprintf(line, sizeof line, "%x %s %x\n", static_cast<unsigned>(from), kArrow, static_cast<unsigned>(to));
-    consoleWrite(stdout, line);
+    std::snprintf(line, sizeof line, "%x %s %x", static_cast<unsigned>(from), kArrow, static_cast<unsigned>(to));
+    context.reporter.info(line);
   }
 }
 
@@ -147,18 +141,18 @@ bool replaceTable(const std::string& target, const Image& image) {
   return ok;
 }
 
-int rewriteTable(const Editor& editor, const std::string& path, const std::string& tableName, const SparseEUC& table,
-                 std::vector<NORMAL_SUBSTITUTE>& entries) {
+bool rewriteTable(const TableContext& context, const Editor& editor, const std::string& path,
+                  const std::string& tableName, const SparseEUC& table, std::vector<NORMAL_SUBSTITUTE>& entries) {
   Image records;
   if (!readRecords(path, records)) {
-    reportEditError(editor, "incomplete table: " + path);
-    return 0;
+    reportEditError(context, editor, "incomplete table: " + path);
+    return false;
   }
   if (!replaceTable(tableName, editedImage(records, table, entries))) {
-    reportEditError(editor, "write error: " + tableName);
-    return 0;
+    reportEditError(context, editor, "write error: " + tableName);
+    return false;
   }
-  return 1;
+  return true;
 }
 
 }  // namespace
@@ -168,7 +162,7 @@ bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTI
   if (!reader.isOpen()) return false;
   std::string line;
   for (std::size_t taken = 0; taken < kListLines && reader.readLine(line); ++taken) {
-    if (line.size() > kListLineLimit) break;
+    if (line.size() >= kListLineBufferSize) break;
     if (line.empty()) continue;
     NORMAL_SUBSTITUTE entry;
     if (line.size() == 4) {
@@ -183,31 +177,27 @@ bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTI
   return true;
 }
 
-int editRecord(std::string_view substituted, std::string_view substitute, const std::string& tableName,
-               bool no_searching, bool* whichTable, bool acquire_from_text) {
+bool editRecord(const TableContext& context, std::string_view substituted, std::string_view substitute,
+                const std::string& tableName, bool no_searching, bool* whichTable, bool acquire_from_text) {
   SparseEUC table;
-  const std::string path = findAndLoad(kEditRecord, table, no_searching, whichTable, acquire_from_text);
-  if (path.empty()) return 0;
+  const std::string path = findAndLoad(context, kEditRecord, table, no_searching, whichTable, acquire_from_text);
+  if (path.empty()) return false;
   std::vector<NORMAL_SUBSTITUTE> entries{{true, std::string(substituted), std::string(substitute)}};
-  reportCodes(firstCharCode(substituted), firstCharCode(substitute));
-  return rewriteTable(kEditRecord, path, tableName, table, entries);
+  reportCodes(context, firstCharCode(substituted), firstCharCode(substitute));
+  return rewriteTable(context, kEditRecord, path, tableName, table, entries);
 }
 
-int editManyRecords(const std::string& listName, const std::string& tableName, bool no_searching, bool* whichTable,
-                    bool acquire_from_text) {
+bool editManyRecords(const TableContext& context, const std::string& listName, const std::string& tableName,
+                     bool no_searching, bool* whichTable, bool acquire_from_text) {
   SparseEUC table;
-  const std::string path = findAndLoad(kEditManyRecords, table, no_searching, whichTable, acquire_from_text);
-  if (path.empty()) return 0;
+  const std::string path = findAndLoad(context, kEditManyRecords, table, no_searching, whichTable, acquire_from_text);
+  if (path.empty()) return false;
   std::vector<NORMAL_SUBSTITUTE> entries;
   if (!readSubstitutionList(listName, entries)) {
-    if (reportsToFiles()) {
-      ReportError("ifstream sjisFile() error:", listName);
-    } else {
-      consoleWrite(stderr, "ifstream sjisFile() error: " + listName + "\n");
-    }
-    return 0;
+    context.reporter.error(joinedParts({"ifstream sjisFile() error:", listName}));
+    return false;
   }
-  return rewriteTable(kEditManyRecords, path, tableName, table, entries);
+  return rewriteTable(context, kEditManyRecords, path, tableName, table, entries);
 }
 
 }  // namespace morvel

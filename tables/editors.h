@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "profile.h"
+
 namespace morvel {
 
 // One line of a substitution list.
@@ -16,22 +18,22 @@ struct NORMAL_SUBSTITUTE {
   std::string to;       // its substitute
 };
 
-inline constexpr std::size_t kListLines = 906;       // lines of a list that are used
-inline constexpr std::size_t kListLineLimit = 2559;  // a longer line ends the list
-inline constexpr const char* kArrow = "\x81\xCB";    // rightwards double arrow
+inline constexpr std::size_t kListLines = 906;  // lines of a list that are used
+inline constexpr std::size_t kListLineBufferSize =
+    2560;                                          // a list line holds at most 2559 bytes; a longer one ends the list
+inline constexpr const char* kArrow = "\x81\xCB";  // rightwards double arrow
 
 // The entries of a list file: up to 906 lines, a 4-byte line as two
 // double-byte characters, any other line as two single bytes; an empty line
 // gives nothing. False when the file cannot be opened.
 bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries);
 
-// Both return 1 on success and 0 after writing their error line. The table
-// is found by the usual search (only the given name under acquire_from_text)
-// and written whole to `tableName`, replacing it only once the new table is
-// completely on disk.
-int editRecord(std::string_view substituted, std::string_view substitute, const std::string& tableName,
-               bool no_searching, bool* whichTable, bool acquire_from_text = false);
-int editManyRecords(const std::string& listName, const std::string& tableName, bool no_searching, bool* whichTable,
-                    bool acquire_from_text = false);
+// Both return false after reporting why. The table is found by the usual
+// search (only the given name under acquire_from_text) and written whole to
+// `tableName`, replacing it only once the new table is completely on disk.
+bool editRecord(const TableContext& context, std::string_view substituted, std::string_view substitute,
+                const std::string& tableName, bool no_searching, bool* whichTable, bool acquire_from_text = false);
+bool editManyRecords(const TableContext& context, const std::string& listName, const std::string& tableName,
+                     bool no_searching, bool* whichTable, bool acquire_from_text = false);
 
 }  // namespace morvel

@@ -3,10 +3,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "console.h"
-#include "diagnostics.h"
 #include "dividing.h"
-#include "profile.h"
+#include "report_files.h"
 
 namespace morvel {
 
@@ -16,9 +14,8 @@ int lastWayOf(TableKind kind) { return kind == TableKind::euc ? tryGivenName : t
 
 }  // namespace
 
-std::string findByWay(int way, TableKind kind) {
+std::string findByWay(const ProgramProfile& profile, int way, TableKind kind) {
   const char* fileName = tableFileName(kind);
-  const ProgramProfile& profile = programProfile();
   std::string candidate;
   switch (way) {
     case tryFixedFolder:
@@ -43,30 +40,26 @@ std::string findByWay(int way, TableKind kind) {
 
 namespace {
 
-void reportSearchFailure(int way, std::string_view word, const char* fileName) {
-  if (reportsToFiles()) {
-    ReportErrorNumber("openClose[", way, word, fileName);
-  } else {
-    consoleWrite(stderr, "openClose[" + std::to_string(way) + std::string(word) + fileName + "\n");
-  }
+// Morvel joins the parts with blanks; fenra writes them as they are.
+void reportSearchFailure(const TableContext& context, int way, std::string_view word, const char* fileName) {
+  const std::string number = std::to_string(way);
+  context.reporter.error(context.isMorvel() ? joinedParts({"openClose[", number, word, fileName})
+                                            : "openClose[" + number + std::string(word) + fileName);
 }
 
-void reportFoundTable(const std::string& path, TableKind kind, bool* whichTable) {
+void reportFoundTable(const TableContext& context, const std::string& path, TableKind kind, bool* whichTable) {
   if (whichTable == nullptr || !*whichTable) return;
-  const ProgramProfile& profile = programProfile();
+  const ProgramProfile& profile = context.profile;
   if (profile.reportEncoding && *profile.reportEncoding != static_cast<int>(kind)) return;
-  if (reportsToFiles()) {
-    ReportMessage(path, "is primarily accessible to Morvel.");
-  } else {
-    consoleWrite(stdout, path + " is primarily accessible to fenra.\n");
-  }
+  context.reporter.message(
+      path, context.isMorvel() ? "is primarily accessible to Morvel." : "is primarily accessible to fenra.");
   *whichTable = false;
 }
 
 }  // namespace
 
-ErrorWords settingWords(TableKind kind) {
-  if (!reportsToFiles()) return {"]() error: ", "]() error: "};
+ErrorWords settingWords(const ProgramProfile& profile, TableKind kind) {
+  if (profile.program == Program::fenra) return {"]() error: ", "]() error: "};
   switch (kind) {
     case TableKind::euc:
       return {"]() error-7:", "]() error-8:"};
@@ -78,21 +71,21 @@ ErrorWords settingWords(TableKind kind) {
   return {};
 }
 
-std::string searchTable(const SearchRequest& request) {
+std::string searchTable(const TableContext& context, const SearchRequest& request) {
   const char* fileName = tableFileName(request.kind);
   const int last = lastWayOf(request.kind);
   for (int way = request.acquire_from_text ? tryGivenName : tryFixedFolder; way <= last; ++way) {
-    std::string found = findByWay(way, request.kind);
+    std::string found = findByWay(context.profile, way, request.kind);
     if (!found.empty()) {
-      reportFoundTable(found, request.kind, request.whichTable);
+      reportFoundTable(context, found, request.kind, request.whichTable);
       return found;
     }
     if (way == tryFixedFolder && request.no_searching) {
-      reportSearchFailure(way, request.words.wayZero, fileName);
+      reportSearchFailure(context, way, request.words.wayZero, fileName);
       return {};
     }
   }
-  reportSearchFailure(last, request.words.lastWay, fileName);
+  reportSearchFailure(context, last, request.words.lastWay, fileName);
   return {};
 }
 
@@ -107,23 +100,23 @@ bool loadTableFile(SparseTable<K>& table, const std::string& path) {
 }
 
 template <TableKind K>
-int setting(SparseTable<K>& table, bool no_searching, bool* whichTable, bool acquire_from_text) {
+bool setting(const TableContext& context, SparseTable<K>& table, bool no_searching, bool* whichTable,
+             bool acquire_from_text) {
   SearchRequest request;
   request.kind = K;
   request.no_searching = no_searching;
   request.acquire_from_text = acquire_from_text;
   request.whichTable = whichTable;
-  request.words = settingWords(K);
-  const std::string path = searchTable(request);
-  if (path.empty()) return 0;
-  return loadTableFile(table, path) ? 1 : 0;
+  request.words = settingWords(context.profile, K);
+  const std::string path = searchTable(context, request);
+  return !path.empty() && loadTableFile(table, path);
 }
 
 template bool loadTableFile(SparseEUC&, const std::string&);
 template bool loadTableFile(SparseSJIS&, const std::string&);
 template bool loadTableFile(SparseUTF8&, const std::string&);
-template int setting(SparseEUC&, bool, bool*, bool);
-template int setting(SparseSJIS&, bool, bool*, bool);
-template int setting(SparseUTF8&, bool, bool*, bool);
+template bool setting(const TableContext&, SparseEUC&, bool, bool*, bool);
+template bool setting(const TableContext&, SparseSJIS&, bool, bool*, bool);
+template bool setting(const TableContext&, SparseUTF8&, bool, bool*, bool);
 
 }  // namespace morvel

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "profile.h"
 #include "sparse_table.h"
 
 namespace morvel {
@@ -13,7 +14,8 @@ namespace morvel {
 // Ways of the search, numbered as the error lines number them.
 enum SearchWay { tryFixedFolder = 0, tryCurrentDirectory = 1, tryPathDirectories = 2, tryGivenName = 3 };
 
-constexpr std::size_t kPathBufferSize = 2560;  // a found path has at most 2559 bytes
+// The buffer a found table path goes to: at most 2559 bytes.
+constexpr std::size_t kPathBufferSize = 2560;
 
 // The words of the two error lines: error A when way 0 failed under
 // no_searching, error B when the last way failed.
@@ -30,28 +32,28 @@ struct SearchRequest {
   ErrorWords words;
 };
 
-// The path that search way `way` finds for the table file of `kind`, or
-// empty. A found path is a file that opens for reading and fits the
-// 2560-byte path buffer.
-std::string findByWay(int way, TableKind kind);
+// The path that search way `way` of the program finds for the table file of
+// `kind`, or empty. A found path is a file that opens for reading and fits
+// the path buffer.
+std::string findByWay(const ProgramProfile& profile, int way, TableKind kind);
 
-// The error words that `setting` uses for a table of `kind` in the current
-// program.
-ErrorWords settingWords(TableKind kind);
+// The error words that `setting` uses for a table of `kind` in the program.
+ErrorWords settingWords(const ProgramProfile& profile, TableKind kind);
 
 // Runs the search; the found path, or empty after the error line has been
-// written. Reports the found path when the flag asks for it.
-std::string searchTable(const SearchRequest& request);
+// reported. Reports the found path when the flag asks for it.
+std::string searchTable(const TableContext& context, const SearchRequest& request);
 
 // Loads a whole table file into `table`; false when it cannot be read or
 // holds fewer than 7882 records.
 template <TableKind K>
 bool loadTableFile(SparseTable<K>& table, const std::string& path);
 
-// Finds the table file of the table's kind and loads it. Returns 1 on
-// success; 0 when the table was not found (the search has written its error
-// line) or was too short to load (the caller writes its own line).
+// Finds the table file of the table's kind and loads it. False when the
+// table was not found (the search has reported it) or was too short to load
+// (the caller reports that).
 template <TableKind K>
-int setting(SparseTable<K>& table, bool no_searching, bool* whichTable, bool acquire_from_text = false);
+bool setting(const TableContext& context, SparseTable<K>& table, bool no_searching, bool* whichTable,
+             bool acquire_from_text = false);
 
 }  // namespace morvel

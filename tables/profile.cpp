@@ -1,14 +1,17 @@
 #include "profile.h"
 
-#include <utility>
-
 namespace morvel {
+
+namespace {
+constexpr std::size_t kMorvelPathBufferSize = 524288;  // Morvel keeps at most 524,287 bytes of PATH
+constexpr std::size_t kFenraPathBufferSize = 3712;     // fenra keeps at most 3711 bytes of PATH
+}  // namespace
 
 ProgramProfile morvelProfile() {
   ProgramProfile p;
   p.program = Program::morvel;
   p.fixedFolder = MORVEL_FIXED_FOLDER;
-  p.pathBufferSize = 524288;
+  p.pathBufferSize = kMorvelPathBufferSize;
   return p;
 }
 
@@ -16,16 +19,9 @@ ProgramProfile fenraProfile() {
   ProgramProfile p;
   p.program = Program::fenra;
   p.fixedFolder = FENRA_FIXED_FOLDER;
-  p.pathBufferSize = 3712;
+  p.pathBufferSize = kFenraPathBufferSize;
   p.givenTableName = std::string();
   return p;
 }
-
-ProgramProfile& programProfile() {
-  static ProgramProfile current = morvelProfile();
-  return current;
-}
-
-void setProgramProfile(ProgramProfile profile) { programProfile() = std::move(profile); }
 
 }  // namespace morvel

@@ -1,12 +1,14 @@
 // What differs between the two programs in the shared table code: where the
-// fixed installation folder is, how reports reach the user, how much of PATH
-// the search keeps, and which name the last search way tries. Each program
-// sets its profile once at start-up; tests set their own.
+// fixed installation folder is, how much of PATH the search keeps, which name
+// the last search way tries, and the wording of the reports. Each program
+// builds its profile and hands it down with the reporter its entry chose.
 #pragma once
 
 #include <cstddef>
 #include <optional>
 #include <string>
+
+#include "reporter.h"
 
 namespace morvel {
 
@@ -17,7 +19,7 @@ struct ProgramProfile {
   // The folder searched first, with its trailing separator.
   std::string fixedFolder;
   // Size of the buffer that holds the PATH value; longer values are cut.
-  std::size_t pathBufferSize = 524288;
+  std::size_t pathBufferSize = 0;
   // The table name tried by the last search way of the EUC-JP table: Morvel's
   // table name once its options are read, fenra's line 11 of "setting.txt".
   // Without one the way fails without opening anything.
@@ -27,15 +29,16 @@ struct ProgramProfile {
   std::optional<int> reportEncoding;
 };
 
-// The profiles as each program starts: Morvel's fixed folder and 524,288-byte
-// PATH buffer, fenra's fixed folder and 3712-byte buffer.
+// The profiles as each program starts: its fixed folder and PATH buffer.
 ProgramProfile morvelProfile();
 ProgramProfile fenraProfile();
 
-// The current profile; Morvel's until a program sets another.
-ProgramProfile& programProfile();
-void setProgramProfile(ProgramProfile profile);
+// The program a table operation runs for: its profile and its reports.
+struct TableContext {
+  const ProgramProfile& profile;
+  Reporter& reporter;
 
-inline bool reportsToFiles() { return programProfile().program == Program::morvel; }
+  bool isMorvel() const { return profile.program == Program::morvel; }
+};
 
 }  // namespace morvel

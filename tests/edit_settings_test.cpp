@@ -23,9 +23,10 @@ TEST(SettingFile, MissingFileKeepsTheDefaults) {
 
 TEST(SettingFile, EachLineHasItsMeaning) {
   TempDir dir;
-  writeBytes("setting.txt",
-             "out.bin'the table written\r\n\x87\x40\r\n\x82\x50|comment\r\nbars.txt\r\n-d\r\n-w\r\n7\r\n8\r\n9\r\n10\r\n"
-             "/opt/t/MS932~EUC-JP.bin,given\r\n12\r\n");
+  writeBytes(
+      "setting.txt",
+      "out.bin'the table written\r\n\x87\x40\r\n\x82\x50|comment\r\nbars.txt\r\n-d\r\n-w\r\n7\r\n8\r\n9\r\n10\r\n"
+      "/opt/t/MS932~EUC-JP.bin,given\r\n12\r\n");
   EditSettings s;
   readSettingFile("setting.txt", s);
   EXPECT_EQ(s.tableName, "out.bin");

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "profile.h"
+#include "reporter.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
@@ -19,8 +20,9 @@ namespace {
 
 std::string shipped(const char* name) { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + name); }
 
-// Runs each test in a temporary directory with a profile whose fixed folder
-// is "fixed/" there and with an empty PATH.
+// Runs each test in a temporary directory with Morvel's profile and report
+// files, or fenra's profile and console, whose fixed folder is "fixed/"
+// there, and with an empty PATH.
 class Locator : public testing::Test {
  protected:
   void SetUp() override {
@@ -29,20 +31,30 @@ class Locator : public testing::Test {
     fs::create_directory("fixed");
     useProfile(morvelProfile());
   }
-  void TearDown() override {
-    ::setenv("PATH", savedPath_.c_str(), 1);
-    setProgramProfile(morvelProfile());
-  }
+  void TearDown() override { ::setenv("PATH", savedPath_.c_str(), 1); }
 
   void useProfile(ProgramProfile profile) {
     profile.fixedFolder = (dir_.path() / "fixed").string() + "/";
-    setProgramProfile(std::move(profile));
+    profile_ = std::move(profile);
+  }
+
+  TableContext context() {
+    if (profile_.program == Program::morvel) return {profile_, files_};
+    return {profile_, console_};
+  }
+
+  template <class Table>
+  bool load(Table& table, bool no_searching, bool* which, bool acquire_from_text = false) {
+    return setting(context(), table, no_searching, which, acquire_from_text);
   }
 
   std::string fixed(const char* name) const { return (dir_.path() / "fixed" / name).string(); }
 
   TempDir dir_;
   std::string savedPath_;
+  ProgramProfile profile_;
+  ReportFiles files_;
+  ConsoleReports console_;
 };
 
 const char* const kEuc = "MS932~EUC-JP.bin";
@@ -55,9 +67,9 @@ TEST_F(Locator, FixedFolderComesFirst) {
   writeBytes(fixed(kEuc), shipped(kEuc));
   writeBytes(kEuc, shipped(kEuc));
   bool which = true;
-  programProfile().reportEncoding = 1;
+  profile_.reportEncoding = 1;
   SparseEUC euc;
-  ASSERT_EQ(setting(euc, false, &which), 1);
+  ASSERT_TRUE(load(euc, false, &which));
   EXPECT_FALSE(which);
   EXPECT_EQ(readBytes("messages.txt"), fixed(kEuc) + " is primarily accessible to Morvel.\r\n");
   EXPECT_EQ(std::string(euc.entryText(0xB6)), "\x8E\xB6");
@@ -68,50 +80,50 @@ TEST_F(Locator, CurrentDirectoryThenPathThenGivenName) {
   writeBytes("p/" + std::string(kUtf8), shipped(kUtf8));
   ::setenv("PATH", "/nonexistent:p", 1);
   SparseUTF8 utf8;
-  ASSERT_EQ(setting(utf8, false, nullptr), 1);
+  ASSERT_TRUE(load(utf8, false, nullptr));
   EXPECT_FALSE(fs::exists("error.txt"));
 
   writeBytes("given.bin", shipped(kEuc));
-  programProfile().givenTableName = "given.bin";
+  profile_.givenTableName = "given.bin";
   bool which = true;
   SparseEUC euc;
-  ASSERT_EQ(setting(euc, false, &which), 1);
+  ASSERT_TRUE(load(euc, false, &which));
   EXPECT_EQ(readBytes("messages.txt"), "given.bin is primarily accessible to Morvel.\r\n");
 }
 
 TEST_F(Locator, NoSearchingStopsAfterTheFixedFolder) {
   writeBytes(kEuc, shipped(kEuc));
   SparseEUC euc;
-  EXPECT_EQ(setting(euc, true, nullptr), 0);
+  EXPECT_FALSE(load(euc, true, nullptr));
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 0 ]() error-7: MS932~EUC-JP.bin\r\n");
   SparseSJIS sjis;
-  EXPECT_EQ(setting(sjis, true, nullptr), 0);
+  EXPECT_FALSE(load(sjis, true, nullptr));
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 0 ]() error-9: MS932~Shift_JIS.bin\r\n");
 }
 
 TEST_F(Locator, MissingTableNamesTheLastWay) {
   SparseEUC euc;
-  EXPECT_EQ(setting(euc, false, nullptr), 0);
+  EXPECT_FALSE(load(euc, false, nullptr));
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 3 ]() error-8: MS932~EUC-JP.bin\r\n");
   SparseSJIS sjis;
-  EXPECT_EQ(setting(sjis, false, nullptr), 0);
+  EXPECT_FALSE(load(sjis, false, nullptr));
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 2 ]() error-10: MS932~Shift_JIS.bin\r\n");
   SparseUTF8 utf8;
-  EXPECT_EQ(setting(utf8, false, nullptr), 0);
+  EXPECT_FALSE(load(utf8, false, nullptr));
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 2 ]() error-12: MS932~UTF-8.bin\r\n");
 }
 
 TEST_F(Locator, ReportOnlyForTheTargetEncoding) {
   writeBytes(kSjis, shipped(kSjis));
   writeBytes(kEuc, shipped(kEuc));
-  programProfile().reportEncoding = 1;
+  profile_.reportEncoding = 1;
   bool which = true;
   SparseSJIS sjis;
-  ASSERT_EQ(setting(sjis, false, &which), 1);
+  ASSERT_TRUE(load(sjis, false, &which));
   EXPECT_TRUE(which);
   EXPECT_FALSE(fs::exists("messages.txt"));
   SparseEUC euc;
-  ASSERT_EQ(setting(euc, false, &which), 1);
+  ASSERT_TRUE(load(euc, false, &which));
   EXPECT_FALSE(which);
   EXPECT_EQ(readBytes("messages.txt"), "MS932~EUC-JP.bin is primarily accessible to Morvel.\r\n");
 }
@@ -121,19 +133,19 @@ TEST_F(Locator, ShortTableFailsAndLongerTableLoads) {
   table.pop_back();
   writeBytes(kEuc, table);
   SparseEUC shortTable;
-  EXPECT_EQ(setting(shortTable, false, nullptr), 0);
+  EXPECT_FALSE(load(shortTable, false, nullptr));
   EXPECT_TRUE(shortTable.entryText(0x41).empty());
 
   writeBytes(kEuc, shipped(kEuc) + "trailing bytes");
   SparseEUC longer;
-  EXPECT_EQ(setting(longer, false, nullptr), 1);
+  ASSERT_TRUE(load(longer, false, nullptr));
   EXPECT_EQ(std::string(longer.entryText(0x889F)), "\xB0\xA1");  // first JIS level 1 kanji
 }
 
 TEST_F(Locator, OverlongGivenNameIsNotTaken) {
-  programProfile().givenTableName = std::string(2600, 'n');
+  profile_.givenTableName = std::string(2600, 'n');
   SparseEUC euc;
-  EXPECT_EQ(setting(euc, false, nullptr), 0);
+  EXPECT_FALSE(load(euc, false, nullptr));
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 3 ]() error-8: MS932~EUC-JP.bin\r\n");
 }
 
@@ -143,12 +155,12 @@ TEST_F(Locator, FenraReportsOnTheConsole) {
   bool which = true;
   SparseEUC euc;
   testing::internal::CaptureStdout();
-  ASSERT_EQ(setting(euc, false, &which), 1);
+  ASSERT_TRUE(load(euc, false, &which));
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "MS932~EUC-JP.bin is primarily accessible to fenra.\n");
   EXPECT_FALSE(which);
 
   testing::internal::CaptureStderr();
-  EXPECT_EQ(setting(euc, true, nullptr), 0);
+  EXPECT_FALSE(load(euc, true, nullptr));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "openClose[0]() error: MS932~EUC-JP.bin\n");
 }
 
@@ -158,16 +170,16 @@ TEST_F(Locator, AcquireFromTextTriesOnlyTheGivenName) {
   writeBytes(kEuc, shipped(kEuc));
   SparseEUC euc;
   testing::internal::CaptureStderr();
-  EXPECT_EQ(setting(euc, false, nullptr, true), 0);
+  EXPECT_FALSE(load(euc, false, nullptr, true));
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "openClose[3]() error: MS932~EUC-JP.bin\n");
 
-  programProfile().givenTableName = kEuc;
-  EXPECT_EQ(setting(euc, false, nullptr, true), 1);
+  profile_.givenTableName = kEuc;
+  ASSERT_TRUE(load(euc, false, nullptr, true));
 }
 
 TEST_F(Locator, EditorsSearchWithTheirOwnWords) {
   SearchRequest request;
   request.words = {"]() error-5:", "]() error-6:"};
-  EXPECT_EQ(searchTable(request), "");
+  EXPECT_EQ(searchTable(context(), request), "");
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 3 ]() error-6: MS932~EUC-JP.bin\r\n");
 }

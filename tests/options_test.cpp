@@ -10,9 +10,11 @@
 #include <tuple>
 #include <vector>
 
-#include "diagnostics.h"
+#include "reporter.h"
+#include "startup.h"
 #include "support/temp_dir.h"
 #include "text_file.h"
+#include "version_file.h"
 
 using namespace morvel;
 using testing_support::readBytes;
@@ -34,8 +36,6 @@ class Options : public ::testing::Test {
  protected:
   TempDir dir_;
 };
-
-using OptionsDeathTest = Options;
 
 const std::string kCircledTwenty = "\x87\x53";  // circled digit twenty
 const std::string kKanjiTwenty = "\x93\xF9";    // the kanji for twenty
@@ -649,21 +649,23 @@ TEST(CommandWordsTest, WordsPastTheCutAreDropped) {
 
 // --- -V and -VC -----------------------------------------------------------------
 
-TEST_F(OptionsDeathTest, VersionWritesPlainUsageAndExits) {
-  EXPECT_EXIT(readOptions({"-e1", "-V"}), testing::ExitedWithCode(1), "");
-  EXPECT_EQ(readBytes(kVersionFile), toCrlf(versionText(false)));
+TEST_F(Options, VersionStopsTheReading) {
+  EXPECT_EQ(readOptions({"-e1", "-V"}).version, VersionRequest::plain);
+  const CommandLineOptions o = readOptions({"-VC", "-V", "-e1"});
+  EXPECT_EQ(o.version, VersionRequest::commented);
+  EXPECT_EQ(o.effect.encoding, 3);  // words after it are never read
+  EXPECT_FALSE(std::filesystem::exists(kVersionFile));
 }
 
-TEST_F(OptionsDeathTest, VersionWithCommentsWritesCommentedUsageAndExits) {
-  EXPECT_EXIT(readOptions({"-VC"}), testing::ExitedWithCode(1), "");
-  EXPECT_EQ(readBytes(kVersionFile), toCrlf(versionText(true)));
-}
-
-TEST_F(OptionsDeathTest, WordsAfterVersionAreNeverRead) {
-  EXPECT_EXIT(readOptions({"-V", "-VC"}), testing::ExitedWithCode(1), "");
+TEST_F(Options, VersionRunWritesTheUsageAndStops) {
+  ReportFiles files;
+  const char* plain[] = {"Morvel", "-e1", "-V", "-VC"};
+  EXPECT_EQ(ProcessCommandLine(4, plain, files).verdict, Verdict::stop);
   EXPECT_EQ(readBytes(kVersionFile), toCrlf(versionText(false)));
-  EXPECT_EXIT(readOptions({"-VC", "-V"}), testing::ExitedWithCode(1), "");
+  const char* commented[] = {"Morvel", "-VC", "-V"};
+  EXPECT_EQ(ProcessCommandLine(3, commented, files).verdict, Verdict::stop);
   EXPECT_EQ(readBytes(kVersionFile), toCrlf(versionText(true)));
+  EXPECT_EQ(exitCodeOf(Verdict::stop), 1);
 }
 
 TEST_F(Options, VersionIsAnExactOption) {

@@ -11,6 +11,7 @@
 #include "line_conversion.h"
 #include "locator.h"
 #include "profile.h"
+#include "reporter.h"
 #include "support/temp_dir.h"
 #include "text_file.h"
 
@@ -26,20 +27,26 @@ constexpr const char* kSjisTable = "MS932~Shift_JIS.bin";
 constexpr const char* kUtf8Table = "MS932~UTF-8.bin";
 constexpr std::size_t kPiece = 524287;
 
-using PassFunction = std::int32_t (*)(Regulate&, std::string&);
+using PassFunction = PassResult (*)(const TableContext&, Regulate&, std::string&);
 
-// Works in a fresh directory holding copies of the shipped tables, with a
-// profile whose only way to a table is the current directory.
+// Morvel's report files and a profile whose only way to a table is the
+// current directory.
+TableContext context() {
+  static const ProgramProfile profile = [] {
+    ProgramProfile p = morvelProfile();
+    p.fixedFolder = "/nonexistent-morvel-folder/";
+    return p;
+  }();
+  static ReportFiles files;
+  return {profile, files};
+}
+
+// Works in a fresh directory holding copies of the shipped tables.
 class Passes : public testing::Test {
  protected:
   void SetUp() override {
-    ProgramProfile profile = morvelProfile();
-    profile.fixedFolder = "/nonexistent-morvel-folder/";
-    profile.givenTableName = std::nullopt;
-    setProgramProfile(profile);
     for (const char* name : {kEucTable, kSjisTable, kUtf8Table}) copyTable(name);
   }
-  void TearDown() override { setProgramProfile(saved_); }
 
   static void copyTable(const char* name) {
     std::filesystem::copy_file(std::filesystem::path(MORVEL_DATA_DIR) / name, name,
@@ -52,7 +59,7 @@ class Passes : public testing::Test {
     job.crlf = crlf;
     job.lines = std::move(lines);
     std::string output = "binary.tmp";
-    EXPECT_EQ(pass(job, output), 0);
+    EXPECT_EQ(pass(context(), job, output), PassResult::converted);
     EXPECT_EQ(output, "binary.tmp");
     return readBytes("binary.tmp");
   }
@@ -63,12 +70,11 @@ class Passes : public testing::Test {
     job.crlf = crlf;
     job.inputName = "input.txt";
     std::string output = "binary.tmp";
-    EXPECT_EQ(readingAnotherFileToProduceEUC(job, output), 0);
+    EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::converted);
     return readBytes("binary.tmp");
   }
 
   TempDir dir_;
-  ProgramProfile saved_ = programProfile();
 };
 
 template <class Table>
@@ -251,7 +257,7 @@ TEST_F(Passes, UnwritableOutputFallsBackToMorvelTxt) {
   for (PassFunction pass : {readingToProduceEUC, readingToProduceUTF8, skippingControlCharactersToProduceEUC,
                             skippingControlCharactersToProduceSJIS, skippingControlCharactersToProduceUTF8}) {
     std::string output = "no-such-folder/binary.tmp";
-    EXPECT_EQ(pass(job, output), 1);
+    EXPECT_EQ(pass(context(), job, output), PassResult::failed);
     EXPECT_EQ(output, "Morvel.txt");
     EXPECT_EQ(readBytes("error.txt"), "openClose() error-2: Morvel.txt\r\n");
     EXPECT_FALSE(std::filesystem::exists("Morvel.txt"));
@@ -265,7 +271,7 @@ TEST_F(Passes, FileDrivenUnwritableOutputGoesToStandardError) {
   job.inputName = "input.txt";
   std::string output = "no-such-folder/binary.tmp";
   testing::internal::CaptureStderr();
-  EXPECT_EQ(readingAnotherFileToProduceEUC(job, output), 1);
+  EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::failed);
   EXPECT_EQ(testing::internal::GetCapturedStderr(), "openClose() error-2: Morvel.txt\n");
   EXPECT_EQ(output, "Morvel.txt");
   EXPECT_FALSE(std::filesystem::exists("error.txt"));
@@ -293,7 +299,7 @@ TEST_F(Passes, MissingTableIsReportedAndLeavesAnEmptyOutput) {
     Regulate job;
     job.lines = {"a"};
     std::string output = "binary.tmp";
-    EXPECT_EQ(c.pass(job, output), 1) << c.line;
+    EXPECT_EQ(c.pass(context(), job, output), PassResult::failed) << c.line;
     EXPECT_EQ(readBytes("error.txt"), std::string(c.line) + "\r\n");
     EXPECT_EQ(readBytes("binary.tmp"), "");
     copyTable(c.table);
@@ -306,13 +312,13 @@ TEST_F(Passes, ShortTableCountsAsMissing) {
   Regulate job;
   job.lines = {"a"};
   std::string output = "binary.tmp";
-  EXPECT_EQ(readingToProduceEUC(job, output), 1);
+  EXPECT_EQ(readingToProduceEUC(context(), job, output), PassResult::failed);
   EXPECT_EQ(readBytes("error.txt"), "readingToProduceEUC() error: euc->setting(no_searching, &whichTable)\r\n");
   EXPECT_EQ(readBytes("binary.tmp"), "");
 
   writeBytes("input.txt", "a\n");
   job.inputName = "input.txt";
-  EXPECT_EQ(readingAnotherFileToProduceEUC(job, output), 1);
+  EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::failed);
   EXPECT_EQ(readBytes("error.txt"),
             "readingAnotherFileToProduceEUC() error: euc->setting(no_searching, &whichTable)\r\n");
   EXPECT_EQ(readBytes("binary.tmp"), "");
@@ -323,12 +329,12 @@ TEST_F(Passes, TableIsSearchedWithTheJobsSwitches) {
   job.lines = {"a"};
   job.whichTable = true;
   std::string output = "binary.tmp";
-  EXPECT_EQ(readingToProduceUTF8(job, output), 0);
+  EXPECT_EQ(readingToProduceUTF8(context(), job, output), PassResult::converted);
   EXPECT_FALSE(job.whichTable);
   EXPECT_EQ(readBytes("messages.txt"), "MS932~UTF-8.bin is primarily accessible to Morvel.\r\n");
 
   job.no_searching = true;
-  EXPECT_EQ(readingToProduceUTF8(job, output), 1);
+  EXPECT_EQ(readingToProduceUTF8(context(), job, output), PassResult::failed);
   EXPECT_EQ(readBytes("error.txt"), "readingToProduceUTF8() error: utf8->setting(no_searching, &whichTable)\r\n");
 }
 
@@ -340,16 +346,16 @@ TEST_F(Passes, FailedWritesAreReported) {
     Regulate job;
     job.lines = *lines;
     std::string output = "/dev/full";
-    EXPECT_EQ(readingToProduceEUC(job, output), 1);
+    EXPECT_EQ(readingToProduceEUC(context(), job, output), PassResult::failed);
     EXPECT_EQ(readBytes("error.txt"), "readingToProduceEUC() error: write error: /dev/full\r\n");
-    EXPECT_EQ(skippingControlCharactersToProduceUTF8(job, output), 1);
+    EXPECT_EQ(skippingControlCharactersToProduceUTF8(context(), job, output), PassResult::failed);
     EXPECT_EQ(readBytes("error.txt"), "skippingControlCharactersToProduceUTF8() error: write error: /dev/full\r\n");
   }
   writeBytes("input.txt", "a\n");
   Regulate job;
   job.inputName = "input.txt";
   std::string output = "/dev/full";
-  EXPECT_EQ(readingAnotherFileToProduceEUC(job, output), 1);
+  EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::failed);
   EXPECT_EQ(readBytes("error.txt"), "readingAnotherFileToProduceEUC() error: write error: /dev/full\r\n");
 }
 
@@ -448,21 +454,20 @@ TEST_F(Passes, FileDrivenMatchesTheTextReadersPieces) {
 TEST_F(Passes, OpenCloseEmptiesTheFileOrNamesTheFallback) {
   writeBytes("out.txt", "old");
   std::string name = "out.txt";
-  EXPECT_TRUE(openClose(name, OpenFor::writing));
+  EXPECT_TRUE(openClose(context().reporter, name, OpenFor::writing));
   EXPECT_EQ(readBytes("out.txt"), "");
   name = "no-such-folder/out.txt";
-  EXPECT_FALSE(openClose(name, OpenFor::writing));
+  EXPECT_FALSE(openClose(context().reporter, name, OpenFor::writing));
   EXPECT_EQ(name, "Morvel.txt");
   name = "out.txt";
-  EXPECT_TRUE(openClose(name, OpenFor::reading));
+  EXPECT_TRUE(openClose(context().reporter, name, OpenFor::reading));
 }
 
-TEST_F(Passes, MissingInputEndsTheProgram) {
-  GTEST_FLAG_SET(death_test_style, "fast");  // the child must share this directory
+TEST_F(Passes, MissingInputIsReported) {
   Regulate job;
   job.inputName = "missing.txt";
   std::string output = "binary.tmp";
-  EXPECT_EXIT(readingAnotherFileToProduceEUC(job, output), testing::ExitedWithCode(1), "");
+  EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::inputUnreadable);
   EXPECT_EQ(readBytes("error.txt"), "ifstream in() error: missing.txt\r\n");
   EXPECT_FALSE(std::filesystem::exists("binary.tmp"));
 }

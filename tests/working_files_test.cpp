@@ -29,7 +29,7 @@ TEST(MoveToWorkFile, CopiesBytesExactlyAndDeletesTheSource) {
   for (std::size_t size : {0u, 1u, 2559u, 2560u, 5120u, 5121u, 100000u}) {
     const std::string bytes = sample(size) + "\r\n\x1A\r";
     writeBytes("SJIS", bytes);
-    ASSERT_EQ(MoveToWorkFile("SJIS", false), 0) << size;
+    ASSERT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::copied) << size;
     EXPECT_EQ(readBytes("binary.tmp"), bytes) << size;
     EXPECT_FALSE(fs::exists("SJIS"));
   }
@@ -38,7 +38,7 @@ TEST(MoveToWorkFile, CopiesBytesExactlyAndDeletesTheSource) {
 TEST(MoveToWorkFile, KeepsTheSourceWhenAsked) {
   TempDir dir;
   writeBytes("SJIS", "abc");
-  ASSERT_EQ(MoveToWorkFile("SJIS", true), 0);
+  ASSERT_EQ(MoveToWorkFile("SJIS", true), WorkCopy::copied);
   EXPECT_EQ(readBytes("SJIS"), "abc");
   EXPECT_EQ(readBytes("binary.tmp"), "abc");
 }
@@ -46,15 +46,17 @@ TEST(MoveToWorkFile, KeepsTheSourceWhenAsked) {
 TEST(MoveToWorkFile, MissingSourceLeavesAnEmptyWorkFile) {
   TempDir dir;
   writeBytes("binary.tmp", "old");
-  EXPECT_EQ(MoveToWorkFile("absent", false), -2);
+  EXPECT_EQ(MoveToWorkFile("absent", false), WorkCopy::failed);
   EXPECT_EQ(readBytes("binary.tmp"), "");
 }
 
-TEST(MoveToWorkFileDeathTest, UncreatableWorkFileEndsTheProgram) {
+TEST(MoveToWorkFile, UncreatableWorkFileIsReported) {
   TempDir dir;
   writeBytes("SJIS", "abc");
   fs::create_directory("binary.tmp");
-  EXPECT_EXIT(MoveToWorkFile("SJIS", false), testing::ExitedWithCode(1), "fopen\\(\\) error-1: binary.tmp");
+  testing::internal::CaptureStderr();
+  EXPECT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::workFileUnwritable);
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "fopen() error-1: binary.tmp\n");
   EXPECT_EQ(readBytes("SJIS"), "abc");
 }
 
@@ -63,24 +65,24 @@ TEST(CopyBackFromWorkFile, CopiesOverTheTarget) {
   const std::string bytes = sample(5120);
   writeBytes("binary.tmp", bytes);
   writeBytes("VEL", "a much longer old content that must vanish entirely ....");
-  ASSERT_EQ(CopyBackFromWorkFile("VEL", true), 0);
+  ASSERT_TRUE(CopyBackFromWorkFile("VEL", true));
   EXPECT_EQ(readBytes("VEL"), bytes);
   EXPECT_EQ(readBytes("binary.tmp"), bytes);
-  ASSERT_EQ(CopyBackFromWorkFile("VEL", false), 0);
+  ASSERT_TRUE(CopyBackFromWorkFile("VEL", false));
   EXPECT_FALSE(fs::exists("binary.tmp"));
 }
 
 TEST(CopyBackFromWorkFile, UnwritableTargetFallsBackToMorvelTxt) {
   TempDir dir;
   writeBytes("binary.tmp", "converted");
-  ASSERT_EQ(CopyBackFromWorkFile("no/such/dir/out", true), 0);
+  ASSERT_TRUE(CopyBackFromWorkFile("no/such/dir/out", true));
   EXPECT_EQ(readBytes("Morvel.txt"), "converted");
 }
 
 TEST(CopyBackFromWorkFile, MissingWorkFileLeavesTheTargetAlone) {
   TempDir dir;
   writeBytes("VEL", "keep me");
-  EXPECT_EQ(CopyBackFromWorkFile("VEL", true), -2);
+  EXPECT_FALSE(CopyBackFromWorkFile("VEL", true));
   EXPECT_EQ(readBytes("VEL"), "keep me");
   EXPECT_FALSE(fs::exists("Morvel.txt"));
 }
@@ -89,21 +91,21 @@ TEST(CopyBackFromWorkFile, NoDestinationAtAllCopiesNothing) {
   TempDir dir;
   writeBytes("binary.tmp", "converted");
   fs::create_directory("Morvel.txt");
-  EXPECT_EQ(CopyBackFromWorkFile("no/such/dir/out", false), -2);
+  EXPECT_FALSE(CopyBackFromWorkFile("no/such/dir/out", false));
   EXPECT_EQ(readBytes("binary.tmp"), "converted");
 }
 
 TEST(CopyBackFromWorkFile, FailedWriteKeepsTheWorkFile) {
   TempDir dir;
   writeBytes("binary.tmp", sample(10000));
-  EXPECT_EQ(CopyBackFromWorkFile("/dev/full", false), -2);
+  EXPECT_FALSE(CopyBackFromWorkFile("/dev/full", false));
   EXPECT_EQ(readBytes("binary.tmp"), sample(10000));
 }
 
 TEST(WorkingFiles, ConversionInPlaceRewritesTheInputUnderItsName) {
   TempDir dir;
   writeBytes("SJIS", "text\r\n");
-  ASSERT_EQ(MoveToWorkFile("SJIS", false), 0);
-  ASSERT_EQ(CopyBackFromWorkFile("SJIS", true), 0);
+  ASSERT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::copied);
+  ASSERT_TRUE(CopyBackFromWorkFile("SJIS", true));
   EXPECT_EQ(readBytes("SJIS"), "text\r\n");
 }

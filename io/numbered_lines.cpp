@@ -1,11 +1,11 @@
 #include "numbered_lines.h"
 
+#include "buffer_sizes.h"
 #include "text_file.h"
 
 namespace morvel {
 
 namespace {
-constexpr std::size_t kLineBuffer = 256;
 constexpr std::string_view kCuts("\n',|\t\0", 6);  // a NUL ends the text as well
 }  // namespace
 
@@ -14,7 +14,7 @@ std::optional<std::vector<std::string>> readNumberedLines(const std::string& pat
   if (!reader.isOpen()) return std::nullopt;
   std::vector<std::string> values;
   std::string piece;
-  while (reader.readPiece(piece, kLineBuffer - 1)) {
+  while (reader.readPiece(piece, kNameBufferSize - 1)) {
     const std::size_t cut = piece.find_first_of(kCuts);
     if (cut != std::string::npos) piece.resize(cut);
     values.push_back(piece);

@@ -3,12 +3,10 @@
 #include <sys/stat.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 
-#include "diagnostics.h"
-#include "profile.h"
+#include "out_of_memory.h"
 
 extern char** environ;
 
@@ -17,27 +15,15 @@ namespace morvel {
 namespace {
 
 constexpr char kQuote = '"';
-constexpr std::size_t kFoundPathLimit = 255;
+constexpr std::size_t kFoundPathLimit = kNameBufferSize - 1;
+constexpr auto kFieldLimit = static_cast<std::int32_t>(kMaxFields);
 
-// An allocation failed: the run is pointless. Morvel leaves the line in
-// "error.txt", fenra on standard error; both end with exit status 1.
-[[noreturn]] void allocationFailed(std::string_view what, std::int32_t bytes) {
-  if (reportsToFiles()) {
-    ReportErrorNumber(what, bytes, "bytes");
-  } else {
-    std::fprintf(stderr, "%.*s %d bytes\n", static_cast<int>(what.size()), what.data(), bytes);
-  }
-  std::exit(1);
+[[noreturn]] void allocationFailed(std::string_view what, std::size_t bytes) {
+  throw OutOfMemory(std::string(what) + " " + std::to_string(bytes) + " bytes");
 }
 
 [[noreturn]] void splitBufferFailed() {
-  const std::string text = "new char[] error-1: buffer_size = " + std::to_string(kDividingBufferSize) + "( phase = 1 )";
-  if (reportsToFiles()) {
-    ReportError(text);
-  } else {
-    std::fprintf(stderr, "%s\n", text.c_str());
-  }
-  std::exit(1);
+  throw OutOfMemory("new char[] error-1: buffer_size = " + std::to_string(kLineBufferSize) + "( phase = 1 )");
 }
 
 }  // namespace
@@ -45,7 +31,7 @@ constexpr std::size_t kFoundPathLimit = 255;
 Dividing::Dividing(char separator) : separator_(separator) {}
 
 std::int32_t Dividing::splitFields(std::string_view text) {
-  text = text.substr(0, kDividingBufferSize - 1);
+  text = text.substr(0, kLineBufferSize - 1);
   text = text.substr(0, text.find_first_of(std::string_view("\n\0", 2)));
   fields_.clear();
   try {
@@ -55,13 +41,13 @@ std::int32_t Dividing::splitFields(std::string_view text) {
       if (!quoted && c == separator_) {
         fields_.push_back(std::move(field));
         field.clear();
-        if (static_cast<std::int32_t>(fields_.size()) == kMaxFields) break;
+        if (static_cast<std::int32_t>(fields_.size()) == kFieldLimit) break;
         continue;
       }
       if (c == kQuote) quoted = !quoted;
       field += c;
     }
-    if (!field.empty() && static_cast<std::int32_t>(fields_.size()) < kMaxFields) fields_.push_back(std::move(field));
+    if (!field.empty() && static_cast<std::int32_t>(fields_.size()) < kFieldLimit) fields_.push_back(std::move(field));
   } catch (const std::bad_alloc&) {
     splitBufferFailed();
   }
@@ -79,7 +65,7 @@ std::int32_t Dividing::buildPaths(std::string_view list, std::string_view fileNa
       path.append(field).append(1, joiner).append(fileName);
       fieldTable_.push_back(std::move(path));
     } catch (const std::bad_alloc&) {
-      allocationFailed("new char[] error-4:", static_cast<std::int32_t>(fileName.size()) + kDividingBufferSize + 2);
+      allocationFailed("new char[] error-4:", fileName.size() + kLineBufferSize + 2);
     }
   }
   return count;
@@ -91,7 +77,7 @@ std::int32_t Dividing::copyFields(std::string_view text) {
   try {
     fieldTable_ = fields_;
   } catch (const std::bad_alloc&) {
-    allocationFailed("new char[] error-6:", kDividingBufferSize);
+    allocationFailed("new char[] error-6:", kLineBufferSize);
   }
   return count;
 }

@@ -8,10 +8,9 @@
 #include <string_view>
 #include <vector>
 
-namespace morvel {
+#include "buffer_sizes.h"
 
-constexpr std::int32_t kDividingBufferSize = 524288;
-constexpr std::int32_t kMaxFields = 3072;
+namespace morvel {
 
 // Directory lists (PATH) and how a directory and a file name are joined.
 #ifdef _WIN32
@@ -23,7 +22,8 @@ constexpr char kPathJoiner = '/';
 #endif
 
 // One splitter serves one split. Its field table belongs to it: the fields of
-// its last buildPaths or copyFields.
+// its last buildPaths or copyFields. A failed allocation throws OutOfMemory
+// with the line that names it.
 class Dividing {
  public:
   explicit Dividing(char separator);
@@ -47,7 +47,7 @@ class Dividing {
 
  private:
   char separator_;
-  std::int32_t maxFields_ = kMaxFields;
+  std::int32_t maxFields_ = static_cast<std::int32_t>(kMaxFields);
   std::vector<std::string> fields_;
   std::vector<std::string> fieldTable_;
 };

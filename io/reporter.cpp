@@ -1,0 +1,26 @@
+#include "reporter.h"
+
+#include <cstdio>
+#include <string>
+
+#include "console.h"
+#include "report_files.h"
+#include "text_file.h"
+
+namespace morvel {
+
+void ReportFiles::error(std::string_view line) { ReportError(line); }
+
+void ReportFiles::message(std::string_view subject, std::string_view note) { ReportMessage(subject, note); }
+
+void ReportFiles::info(std::string_view line) { writeTextFile(kInfoFile, std::string(line) + '\n'); }
+
+void ConsoleReports::error(std::string_view line) { consoleWrite(stderr, std::string(line) + '\n'); }
+
+void ConsoleReports::message(std::string_view subject, std::string_view note) {
+  consoleWrite(stdout, joinedParts({subject, note}) + '\n');
+}
+
+void ConsoleReports::info(std::string_view line) { consoleWrite(stdout, std::string(line) + '\n'); }
+
+}  // namespace morvel

@@ -1,0 +1,39 @@
+// Where a program's reports go. The shared code says what happened in whole
+// lines; each program's entry decides where they end up: Morvel has no
+// console and leaves them in its report files, fenra writes its console.
+#pragma once
+
+#include <string_view>
+
+namespace morvel {
+
+class Reporter {
+ public:
+  virtual ~Reporter() = default;
+
+  // Something failed.
+  virtual void error(std::string_view line) = 0;
+  // A notice: `subject` (a path, say) and `note` joined by a blank. Where
+  // the line has a size limit, the subject gives way.
+  virtual void message(std::string_view subject, std::string_view note) = 0;
+  // The codes an edit worked on.
+  virtual void info(std::string_view line) = 0;
+};
+
+// Morvel: "error.txt", "messages.txt" and "info.txt", one line each.
+class ReportFiles final : public Reporter {
+ public:
+  void error(std::string_view line) override;
+  void message(std::string_view subject, std::string_view note) override;
+  void info(std::string_view line) override;
+};
+
+// fenra: errors on standard error, the rest on standard output.
+class ConsoleReports final : public Reporter {
+ public:
+  void error(std::string_view line) override;
+  void message(std::string_view subject, std::string_view note) override;
+  void info(std::string_view line) override;
+};
+
+}  // namespace morvel
