@@ -16,7 +16,6 @@ namespace {
 
 constexpr char kQuote = '"';
 constexpr std::size_t kFoundPathLimit = kNameBufferSize - 1;
-constexpr auto kFieldLimit = static_cast<std::int32_t>(kMaxFields);
 
 [[noreturn]] void allocationFailed(std::string_view what, std::size_t bytes) {
   throw OutOfMemory(std::string(what) + " " + std::to_string(bytes) + " bytes");
@@ -41,18 +40,17 @@ std::int32_t Dividing::splitFields(std::string_view text) {
       if (!quoted && c == separator_) {
         fields_.push_back(std::move(field));
         field.clear();
-        if (static_cast<std::int32_t>(fields_.size()) == kFieldLimit) break;
+        if (fields_.size() == kMaxFields) break;
         continue;
       }
       if (c == kQuote) quoted = !quoted;
       field += c;
     }
-    if (!field.empty() && static_cast<std::int32_t>(fields_.size()) < kFieldLimit) fields_.push_back(std::move(field));
+    if (!field.empty() && fields_.size() < kMaxFields) fields_.push_back(std::move(field));
   } catch (const std::bad_alloc&) {
     splitBufferFailed();
   }
-  maxFields_ = static_cast<std::int32_t>(fields_.size());
-  return maxFields_;
+  return static_cast<std::int32_t>(fields_.size());
 }
 
 std::int32_t Dividing::buildPaths(std::string_view list, std::string_view fileName, char joiner) {

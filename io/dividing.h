@@ -43,11 +43,9 @@ class Dividing {
   // The last split's fields, and the field table of the last buildPaths or copyFields.
   const std::vector<std::string>& fields() const { return fields_; }
   const std::vector<std::string>& fieldTable() const { return fieldTable_; }
-  std::int32_t maxFields() const { return maxFields_; }
 
  private:
   char separator_;
-  std::int32_t maxFields_ = static_cast<std::int32_t>(kMaxFields);
   std::vector<std::string> fields_;
   std::vector<std::string> fieldTable_;
 };

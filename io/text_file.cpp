@@ -139,16 +139,6 @@ std::size_t TextReader::read(char* out, std::size_t capacity) {
   return done;
 }
 
-std::optional<std::string> readTextFile(const std::string& path) {
-  TextReader reader(path);
-  if (!reader.isOpen()) return std::nullopt;
-  std::string text;
-  char chunk[1 << 14];
-  while (const std::size_t got = reader.read(chunk, sizeof chunk)) text.append(chunk, got);
-  if (reader.failed()) return std::nullopt;
-  return text;
-}
-
 std::string toCrlf(std::string_view text) {
   std::string out;
   out.reserve(text.size() + text.size() / 16);

@@ -5,7 +5,6 @@
 
 #include <cstddef>
 #include <cstdio>
-#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -51,9 +50,6 @@ class TextReader {
   bool finished_ = false;
   bool failed_ = false;
 };
-
-// The whole file read as text; nothing when it cannot be opened or read.
-std::optional<std::string> readTextFile(const std::string& path);
 
 // Drops every CR byte of the `size` bytes at `data`, in place; returns the
 // size that remains.

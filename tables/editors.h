@@ -18,9 +18,11 @@ struct NORMAL_SUBSTITUTE {
   std::string to;       // its substitute
 };
 
-inline constexpr std::size_t kListLines = 906;  // lines of a list that are used
-inline constexpr std::size_t kListLineBufferSize =
-    2560;                                          // a list line holds at most 2559 bytes; a longer one ends the list
+// Lines of a list that are used.
+inline constexpr std::size_t kListLines = 906;
+// The list line buffer: a line holds at most 2559 bytes; a longer one ends the list.
+inline constexpr std::size_t kListLineBufferSize = 2560;
+
 inline constexpr const char* kArrow = "\x81\xCB";  // rightwards double arrow
 
 // The entries of a list file: up to 906 lines, a 4-byte line as two
