@@ -1,0 +1,77 @@
+// Morvel's start-up in process: what reaches the window runner, and which
+// runs never reach it.
+#include "startup.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "support/temp_dir.h"
+
+using namespace morvel;
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+
+namespace {
+
+// Records every report instead of writing it.
+class RecordedReports final : public Reporter {
+ public:
+  void error(std::string_view line) override { lines.push_back("error: " + std::string(line)); }
+  void message(std::string_view subject, std::string_view note) override {
+    lines.push_back("message: " + std::string(subject) + " " + std::string(note));
+  }
+  void info(std::string_view line) override { lines.push_back("info: " + std::string(line)); }
+  std::vector<std::string> lines;
+};
+
+// A directory holding the shipped tables, and a runner that keeps what it got.
+class Startup : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"MS932~EUC-JP.bin", "MS932~UTF-8.bin", "MS932~Shift_JIS.bin"}) {
+      writeBytes(name, readBytes(std::string(MORVEL_DATA_DIR) + "/" + name));
+    }
+  }
+
+  int run(std::vector<const char*> argv) {
+    argv.insert(argv.begin(), "Morvel");
+    return runMorvel(static_cast<int>(argv.size()), argv.data(), reports_, [this](const FinalEffect& settings) {
+      received_.push_back(settings);
+      return 7;
+    });
+  }
+
+  TempDir dir_;
+  RecordedReports reports_;
+  std::vector<FinalEffect> received_;
+};
+
+}  // namespace
+
+TEST_F(Startup, TheRunnerGetsTheSettingsAndGivesTheExitCode) {
+  writeBytes("parameters.txt", "given.bin\n");
+  EXPECT_EQ(run({"-e2", "-n", "-c4"}), 7);
+  ASSERT_EQ(received_.size(), 1u);
+  EXPECT_EQ(received_[0].encoding, 2);
+  EXPECT_TRUE(received_[0].numbering);
+  EXPECT_EQ(received_[0].corner, 4);
+  EXPECT_EQ(received_[0].tableName, "given.bin");
+  EXPECT_TRUE(reports_.lines.empty());
+}
+
+TEST_F(Startup, RunsThatEndBeforeTheWindowNeverReachIt) {
+  EXPECT_EQ(run({"-V"}), 1);
+  EXPECT_EQ(run({"-e1", "-s\x87\x40", "-g\x82\x50", "-q"}), 0);  // circled one takes full-width one
+  EXPECT_EQ(reports_.lines, std::vector<std::string>{"info: 8740 \x81\xCB 8250"});
+  EXPECT_EQ(run({"-e1", "-t", "absent.txt", "-q"}), -4);
+  EXPECT_EQ(reports_.lines.back(), "error: ifstream sjisFile() error: absent.txt");
+  EXPECT_EQ(run({"-e1", "-u", "-a", "absent.txt"}), 1);
+  EXPECT_EQ(reports_.lines.back(), "error: ifstream in() error: absent.txt");
+  writeBytes("VEL", " ");
+  EXPECT_EQ(run({}), 1);
+  EXPECT_EQ(reports_.lines.back(), "error: VEL should disappear. Please remove VEL from the current directory. ");
+  EXPECT_TRUE(received_.empty());
+}
