@@ -1,5 +1,8 @@
 #include "startup.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <new>
 #include <string>
@@ -49,14 +52,27 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
   return true;
 }
 
-// Converts the named Shift_JIS file to EUC-JP. The input is first rewritten
-// under its own name so that input and output carry the same time. A missing
-// input is not created empty: the conversion then reports it.
+// "SJIS has the same time as EUC": the input takes the modification time of
+// the finished output. Where the user may not set it, the input stays as it is.
+void giveSameTime(const std::string& input, const std::string& output) {
+  struct stat finished {};
+  if (::stat(output.c_str(), &finished) != 0) return;
+  const timespec times[2] = {{0, UTIME_OMIT}, finished.st_mtim};
+  ::utimensat(AT_FDCWD, input.c_str(), times, 0);
+}
+
+// Converts the named Shift_JIS file to EUC-JP through "binary.tmp", which
+// is the folder's to share: the run holds the folder's lock until the
+// result is in place. The input itself is never rewritten.
 Verdict convertNamedFile(const TableContext& context, const CommandLineOptions& options) {
   const FinalEffect& effect = options.effect;
-  const WorkCopy moved = MoveToWorkFile(options.inputName, false);
-  if (moved == WorkCopy::workFileUnwritable) return Verdict::stop;
-  if (moved == WorkCopy::copied) CopyBackFromWorkFile(options.inputName, effect.keepBinary);
+  for (const std::string& name : {options.inputName, options.outputName}) {
+    if (isWorkFile(name)) {
+      context.reporter.error(joinedParts({"-a error:", name, "is the working file", kWorkFile}));
+      return Verdict::stop;
+    }
+  }
+  const WorkFolderLock lock;
   Regulate job;
   job.crlf = effect.crlf;
   job.no_searching = effect.no_searching;
@@ -65,9 +81,13 @@ Verdict convertNamedFile(const TableContext& context, const CommandLineOptions& 
   std::string output = kWorkFile;
   const PassResult result = readingAnotherFileToProduceEUC(context, job, output);
   if (result == PassResult::inputUnreadable) return Verdict::stop;
-  const bool delivered = result == PassResult::converted && CopyBackFromWorkFile(options.outputName, effect.keepBinary);
+  Delivery delivery = Delivery::failed;
+  if (result == PassResult::converted) {
+    delivery = CopyBackFromWorkFile(context.reporter, options.outputName, effect.keepBinary);
+    if (delivery != Delivery::failed) giveSameTime(options.inputName, deliveredFile(options.outputName, delivery));
+  }
   if (!options.quiet) return Verdict::goOn;
-  return delivered ? Verdict::doneQuietly : Verdict::stop;
+  return delivery != Delivery::failed ? Verdict::doneQuietly : Verdict::stop;
 }
 
 }  // namespace

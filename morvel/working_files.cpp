@@ -1,7 +1,16 @@
 #include "working_files.h"
 
-#include <cstdio>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
+#include <cstdio>
+#include <filesystem>
+
+#include "binary_file.h"
+#include "file_replace.h"
 #include "passes.h"
 
 namespace morvel {
@@ -28,7 +37,47 @@ bool closeWritten(std::FILE* file) {
   return std::fclose(file) == 0 && flushed;
 }
 
+// Copies the rest of the open descriptor `from` into `to`.
+bool copyDescriptor(int from, int to) {
+  char chunk[1 << 16];
+  for (;;) {
+    const ssize_t got = ::read(from, chunk, sizeof chunk);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    if (!writeFully(to, chunk, static_cast<std::size_t>(got))) return false;
+  }
+}
+
+Replacement copyWorkFileTo(int work, const std::string& destination) {
+  return replaceFile(destination,
+                     [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyDescriptor(work, fd); });
+}
+
 }  // namespace
+
+WorkFolderLock::WorkFolderLock() : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  if (fd_ < 0) return;  // a folder that cannot be opened cannot be shared either
+  while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  }
+}
+
+WorkFolderLock::~WorkFolderLock() {
+  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
+}
+
+bool isWorkFile(const std::string& name) {
+  namespace fs = std::filesystem;
+  std::error_code error;
+  const auto resolved = [&error](const fs::path& path) {
+    return fs::weakly_canonical(fs::absolute(path, error), error).lexically_normal();
+  };
+  if (resolved(name) == resolved(kWorkFile)) return true;
+  struct stat file {};
+  struct stat work {};
+  return ::stat(name.c_str(), &file) == 0 && ::stat(kWorkFile, &work) == 0 && file.st_dev == work.st_dev &&
+         file.st_ino == work.st_ino;
+}
 
 WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
   std::FILE* work = std::fopen(kWorkFile, "wb");
@@ -50,23 +99,29 @@ WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
   return WorkCopy::copied;
 }
 
-bool CopyBackFromWorkFile(const std::string& target, bool keepBinary) {
-  // The working file is opened first, so that a missing one never empties
+Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
+  // The working file is opened first, so that a missing one never touches
   // the target.
-  std::FILE* work = std::fopen(kWorkFile, "rb");
-  if (work == nullptr) return false;
-  std::FILE* out = std::fopen(target.c_str(), "wb");
-  if (out == nullptr) out = std::fopen(kFallbackOutput, "wb");
-  if (out == nullptr) {
-    std::fclose(work);
-    return false;
+  const int work = ::open(kWorkFile, O_RDONLY | O_CLOEXEC);
+  if (work < 0) return Delivery::failed;
+  Delivery delivery = Delivery::failed;
+  Replacement result = copyWorkFileTo(work, target);
+  if (result == Replacement::done) {
+    delivery = Delivery::toTarget;
+  } else if (result == Replacement::unwritable) {
+    result = copyWorkFileTo(work, kFallbackOutput);
+    if (result == Replacement::done) {
+      delivery = Delivery::toFallback;
+      reporter.message(target, std::string("cannot be written; the result is in ") + kFallbackOutput);
+    }
   }
-  const bool copied = copyStream(work, out);
-  const bool closed = closeWritten(out);
-  std::fclose(work);
-  if (!copied || !closed) return false;
-  if (!keepBinary) std::remove(kWorkFile);
-  return true;
+  ::close(work);
+  if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);
+  return delivery;
+}
+
+std::string deliveredFile(const std::string& target, Delivery delivery) {
+  return delivery == Delivery::toFallback ? kFallbackOutput : target;
 }
 
 }  // namespace morvel

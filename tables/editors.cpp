@@ -1,15 +1,11 @@
 #include "editors.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
-#include <filesystem>
 
 #include "binary_file.h"
 #include "codes.h"
+#include "file_replace.h"
 #include "locator.h"
 #include "report_files.h"
 #include "text_file.h"
@@ -28,6 +24,10 @@ struct Editor {
 
 constexpr Editor kEditRecord{"editRecord()", {"]() error-3:", "]() error-4:"}};
 constexpr Editor kEditManyRecords{"editManyRecords()", {"]() error-5:", "]() error-6:"}};
+
+// A list entry serves one record; a single substitution serves every record
+// that carries its code (a table may repeat one).
+enum class EntryUse { once, everyRecord };
 
 void reportEditError(const TableContext& context, const Editor& editor, const std::string& detail) {
   context.reporter.error(joinedParts({std::string(editor.name) + " error:", detail}));
@@ -79,8 +79,10 @@ bool readRecords(const std::string& path, Image& records) {
 }
 
 // The edited image: each record whose code an entry names, first pending
-// entry first, takes the target bytes of the entry's substitute.
-Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORMAL_SUBSTITUTE>& entries) {
+// entry first, takes the target bytes of the entry's substitute; a
+// substitute without an entry gives 00 00.
+Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORMAL_SUBSTITUTE>& entries,
+                  EntryUse rule) {
   std::vector<std::int32_t> fromCodes, toCodes;
   for (const NORMAL_SUBSTITUTE& e : entries) {
     fromCodes.push_back(firstCharCode(e.from));
@@ -92,8 +94,8 @@ Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORM
     const std::int32_t code = recordCode(n, record);
     for (std::size_t k = 0; k < entries.size(); ++k) {
       // An entry without a complete character on either side selects nothing.
-      if (!entries[k].pending || fromCodes[k] != code || !hasSlot(fromCodes[k]) || !hasSlot(toCodes[k])) continue;
-      entries[k].pending = false;
+      if (!entries[k].pending || fromCodes[k] != code || toCodes[k] == kNoCode) continue;
+      if (rule == EntryUse::once) entries[k].pending = false;
       record[2] = table.entryByte(toCodes[k], 0);
       record[3] = table.entryByte(toCodes[k], 1);
       break;
@@ -102,53 +104,17 @@ Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORM
   return image;
 }
 
-mode_t newFileMode(const std::string& target) {
-  struct stat info {};
-  if (::stat(target.c_str(), &info) == 0) return info.st_mode & 07777;
-  const mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
-}
-
-// A target that exists but is no regular file (a device, a pipe) is written
-// in place: replacing it would destroy what it is.
-bool writeInPlace(const std::string& target, const Image& image) {
-  const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC);
-  if (fd < 0) return false;
-  const bool ok = writeFully(fd, image.data(), image.size());
-  return ::close(fd) == 0 && ok;
-}
-
-// Writes the image to a temporary file beside the target (beside the file a
-// symbolic link names) and renames it over the target once it is completely
-// written, so the target is always either the old table or the new one.
-bool replaceTable(const std::string& target, const Image& image) {
-  namespace fs = std::filesystem;
-  std::error_code error;
-  const fs::file_status status = fs::status(target, error);
-  if (fs::exists(status) && !fs::is_regular_file(status)) return writeInPlace(target, image);
-  fs::path path(target);
-  if (fs::is_symlink(path, error)) path = fs::weakly_canonical(path, error);
-  const std::string finalPath = path.string();
-  std::string temp = finalPath + ".XXXXXX";
-  const int fd = ::mkstemp(temp.data());
-  if (fd < 0) return false;
-  bool ok = ::fchmod(fd, newFileMode(finalPath)) == 0 && writeFully(fd, image.data(), image.size());
-  ok = ::fsync(fd) == 0 && ok;
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(temp.c_str(), finalPath.c_str()) == 0;
-  if (!ok) std::remove(temp.c_str());
-  return ok;
-}
-
 bool rewriteTable(const TableContext& context, const Editor& editor, const std::string& path,
-                  const std::string& tableName, const SparseEUC& table, std::vector<NORMAL_SUBSTITUTE>& entries) {
+                  const std::string& tableName, const SparseEUC& table, std::vector<NORMAL_SUBSTITUTE>& entries,
+                  EntryUse rule) {
   Image records;
   if (!readRecords(path, records)) {
     reportEditError(context, editor, "incomplete table: " + path);
     return false;
   }
-  if (!replaceTable(tableName, editedImage(records, table, entries))) {
+  const Image image = editedImage(records, table, entries, rule);
+  const auto writeImage = [&image](int fd) { return writeFully(fd, image.data(), image.size()); };
+  if (replaceFile(tableName, writeImage) != Replacement::done) {
     reportEditError(context, editor, "write error: " + tableName);
     return false;
   }
@@ -184,7 +150,7 @@ bool editRecord(const TableContext& context, std::string_view substituted, std::
   if (path.empty()) return false;
   std::vector<NORMAL_SUBSTITUTE> entries{{true, std::string(substituted), std::string(substitute)}};
   reportCodes(context, firstCharCode(substituted), firstCharCode(substitute));
-  return rewriteTable(context, kEditRecord, path, tableName, table, entries);
+  return rewriteTable(context, kEditRecord, path, tableName, table, entries, EntryUse::everyRecord);
 }
 
 bool editManyRecords(const TableContext& context, const std::string& listName, const std::string& tableName,
@@ -197,7 +163,7 @@ bool editManyRecords(const TableContext& context, const std::string& listName, c
     context.reporter.error(joinedParts({"ifstream sjisFile() error:", listName}));
     return false;
   }
-  return rewriteTable(context, kEditManyRecords, path, tableName, table, entries);
+  return rewriteTable(context, kEditManyRecords, path, tableName, table, entries, EntryUse::once);
 }
 
 }  // namespace morvel

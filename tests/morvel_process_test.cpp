@@ -3,9 +3,12 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 #include <random>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/process.h"
@@ -201,7 +204,7 @@ TEST_F(Morvel, CommandLineConversionToEucJp) {
   writeBytes("SJIS", text);
   const auto r = morvel({"-e1", "-u", "-a", "SJIS", "EUC", "-q"});
   ASSERT_EQ(r.exitCode, 0) << readBytes("error.txt");
-  EXPECT_EQ(readBytes("SJIS"), text);  // rewritten under its own name, unchanged
+  EXPECT_EQ(readBytes("SJIS"), text);
   const std::string expected = iconvDecode(withoutCr(text));
   EXPECT_EQ(nodeDecodeEucJp("EUC"), expected);  // LF line ends: -e1 turns CR LF off
   EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
@@ -250,4 +253,98 @@ TEST_F(Morvel, ParameterFileDrivesTheSamePaths) {
   r = morvel({"SJIS", "EUC"});
   EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
   EXPECT_EQ(readBytes("EUC"), "A\xA4\xA2\n");
+}
+
+// --- the command-line conversion keeps what it is given ----------------------
+
+namespace {
+
+struct timespec modified(const char* name) {
+  struct stat info {};
+  ::stat(name, &info);
+  return info.st_mtim;
+}
+
+bool sameTime(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+}
+
+}  // namespace
+
+TEST_F(Morvel, ParallelConversionsInOneFolderWaitForEachOther) {
+  installTables({kEuc, kUtf8});
+  constexpr int kRuns = 4;
+  std::vector<std::string> texts;
+  for (int k = 0; k < kRuns; ++k) {
+    texts.push_back(randomText(3000 + 500 * static_cast<std::size_t>(k)));
+    writeBytes("in" + std::to_string(k), texts.back());
+  }
+  std::vector<int> codes(kRuns, -1);
+  std::vector<std::thread> runs;
+  for (int k = 0; k < kRuns; ++k) {
+    runs.emplace_back([k, &codes] {
+      const std::string n = std::to_string(k);
+      codes[static_cast<std::size_t>(k)] = morvel({"-e1", "-u", "-a", "in" + n, "out" + n, "-q"}).exitCode;
+    });
+  }
+  for (std::thread& run : runs) run.join();
+  for (int k = 0; k < kRuns; ++k) {
+    const std::string n = std::to_string(k);
+    EXPECT_EQ(codes[static_cast<std::size_t>(k)], 0) << n;
+    EXPECT_EQ(readBytes("in" + n), texts[static_cast<std::size_t>(k)]) << n;
+    EXPECT_EQ(nodeDecodeEucJp("out" + n), iconvDecode(withoutCr(texts[static_cast<std::size_t>(k)]))) << n;
+  }
+}
+
+TEST_F(Morvel, TheInputKeepsItsLinksAndModeAndTakesTheOutputsTime) {
+  installTables({kEuc, kUtf8});
+  writeBytes("sjis.txt", "A\x82\xA0\r\n");  // A and hiragana a
+  fs::create_symlink("sjis.txt", "link.txt");
+  fs::create_hard_link("sjis.txt", "hard.txt");
+  fs::permissions("sjis.txt", fs::perms::owner_read | fs::perms::group_read);
+  struct stat before {};
+  ::stat("sjis.txt", &before);
+  ASSERT_EQ(morvel({"-e1", "-u", "-a", "link.txt", "euc.txt", "-q"}).exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(readBytes("euc.txt"), "A\xA4\xA2\n");
+  EXPECT_TRUE(fs::is_symlink("link.txt"));
+  struct stat after {};
+  ::stat("sjis.txt", &after);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_nlink, 2u);
+  EXPECT_EQ(after.st_mode, before.st_mode);
+  EXPECT_EQ(readBytes("hard.txt"), "A\x82\xA0\r\n");
+  EXPECT_TRUE(sameTime(modified("sjis.txt"), modified("euc.txt")));
+  EXPECT_EQ(readBytes("binary.tmp"), "A\xA4\xA2\n");  // the working file keeps the result
+}
+
+TEST_F(Morvel, TheWorkingFileIsNeverAnInputOrOutput) {
+  installTables({kEuc, kUtf8});
+  writeBytes("binary.tmp", "A\r\n");
+  fs::create_hard_link("binary.tmp", "alias");
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "binary.tmp", "out", "-q"}).exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), "-a error: binary.tmp is the working file binary.tmp\r\n");
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "alias", "-q"}).exitCode, 1);
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "alias", "./binary.tmp"}).exitCode, 1);
+  EXPECT_EQ(readBytes("binary.tmp"), "A\r\n");
+  EXPECT_FALSE(fs::exists("out"));
+}
+
+TEST_F(Morvel, InPlaceConversionOnAFullDiskKeepsTheInput) {
+  installTables({kEuc, kUtf8});
+  const std::string text = randomText(2000);  // far beyond the limit below
+  writeBytes("SJIS", text);
+  const auto r =
+      runProcess("/bin/sh", {"-c", std::string("ulimit -f 16 && exec \"") + MORVEL_EXECUTABLE + "\" -e1 -u -a SJIS -q"},
+                 {"PATH=/usr/bin:/bin"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("SJIS"), text);
+  EXPECT_EQ(readBytes("error.txt"), "readingAnotherFileToProduceEUC() error: write error: binary.tmp\r\n");
+}
+
+TEST_F(Morvel, UnwritableOutputGoesToMorvelTxtAndIsSaid) {
+  installTables({kEuc, kUtf8});
+  writeBytes("SJIS", "A\r\n");
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "SJIS", "no/such/dir/out", "-q"}).exitCode, 0);
+  EXPECT_EQ(readBytes("Morvel.txt"), "A\n");
+  EXPECT_EQ(readBytes("messages.txt"), "no/such/dir/out cannot be written; the result is in Morvel.txt\r\n");
 }

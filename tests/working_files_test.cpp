@@ -6,9 +6,12 @@
 #include <filesystem>
 #include <string>
 
+#include "reporter.h"
+#include "support/file_limits.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
+using testing_support::FileSizeLimit;
 using testing_support::readBytes;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -60,52 +63,77 @@ TEST(MoveToWorkFile, UncreatableWorkFileIsReported) {
   EXPECT_EQ(readBytes("SJIS"), "abc");
 }
 
+TEST(MoveToWorkFile, FailedCopyKeepsTheSource) {
+  TempDir dir;
+  writeBytes("SJIS", sample(10000));
+  fs::create_symlink("/dev/full", "binary.tmp");
+  EXPECT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::failed);
+  EXPECT_EQ(readBytes("SJIS"), sample(10000));
+}
+
 TEST(CopyBackFromWorkFile, CopiesOverTheTarget) {
   TempDir dir;
+  ReportFiles reports;
   const std::string bytes = sample(5120);
   writeBytes("binary.tmp", bytes);
   writeBytes("VEL", "a much longer old content that must vanish entirely ....");
-  ASSERT_TRUE(CopyBackFromWorkFile("VEL", true));
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::toTarget);
   EXPECT_EQ(readBytes("VEL"), bytes);
   EXPECT_EQ(readBytes("binary.tmp"), bytes);
-  ASSERT_TRUE(CopyBackFromWorkFile("VEL", false));
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", false), Delivery::toTarget);
   EXPECT_FALSE(fs::exists("binary.tmp"));
+  EXPECT_FALSE(fs::exists("messages.txt"));
 }
 
-TEST(CopyBackFromWorkFile, UnwritableTargetFallsBackToMorvelTxt) {
+TEST(CopyBackFromWorkFile, UnwritableTargetFallsBackToMorvelTxtAndSaysSo) {
   TempDir dir;
+  ReportFiles reports;
   writeBytes("binary.tmp", "converted");
-  ASSERT_TRUE(CopyBackFromWorkFile("no/such/dir/out", true));
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "no/such/dir/out", true), Delivery::toFallback);
   EXPECT_EQ(readBytes("Morvel.txt"), "converted");
+  EXPECT_EQ(readBytes("messages.txt"), "no/such/dir/out cannot be written; the result is in Morvel.txt\r\n");
 }
 
 TEST(CopyBackFromWorkFile, MissingWorkFileLeavesTheTargetAlone) {
   TempDir dir;
+  ReportFiles reports;
   writeBytes("VEL", "keep me");
-  EXPECT_FALSE(CopyBackFromWorkFile("VEL", true));
+  EXPECT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::failed);
   EXPECT_EQ(readBytes("VEL"), "keep me");
   EXPECT_FALSE(fs::exists("Morvel.txt"));
 }
 
 TEST(CopyBackFromWorkFile, NoDestinationAtAllCopiesNothing) {
   TempDir dir;
+  ReportFiles reports;
   writeBytes("binary.tmp", "converted");
   fs::create_directory("Morvel.txt");
-  EXPECT_FALSE(CopyBackFromWorkFile("no/such/dir/out", false));
+  EXPECT_EQ(CopyBackFromWorkFile(reports, "no/such/dir/out", false), Delivery::failed);
   EXPECT_EQ(readBytes("binary.tmp"), "converted");
 }
 
-TEST(CopyBackFromWorkFile, FailedWriteKeepsTheWorkFile) {
+TEST(CopyBackFromWorkFile, FailedWriteKeepsTheWorkFileAndTheTarget) {
   TempDir dir;
+  ReportFiles reports;
   writeBytes("binary.tmp", sample(10000));
-  EXPECT_FALSE(CopyBackFromWorkFile("/dev/full", false));
+  EXPECT_EQ(CopyBackFromWorkFile(reports, "/dev/full", false), Delivery::failed);
   EXPECT_EQ(readBytes("binary.tmp"), sample(10000));
+  // A full disk: the old target stays whole and no temporary file is left.
+  writeBytes("SJIS", "original");
+  {
+    const FileSizeLimit limit(4096);
+    EXPECT_EQ(CopyBackFromWorkFile(reports, "SJIS", false), Delivery::failed);
+  }
+  EXPECT_EQ(readBytes("SJIS"), "original");
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
 }
 
-TEST(WorkingFiles, ConversionInPlaceRewritesTheInputUnderItsName) {
+TEST(WorkingFiles, TheWorkFileIsKnownByNameAndByIdentity) {
   TempDir dir;
-  writeBytes("SJIS", "text\r\n");
-  ASSERT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::copied);
-  ASSERT_TRUE(CopyBackFromWorkFile("SJIS", true));
-  EXPECT_EQ(readBytes("SJIS"), "text\r\n");
+  EXPECT_TRUE(isWorkFile("binary.tmp"));
+  EXPECT_TRUE(isWorkFile("./binary.tmp"));
+  writeBytes("binary.tmp", "x");
+  fs::create_hard_link("binary.tmp", "other");
+  EXPECT_TRUE(isWorkFile("other"));
+  EXPECT_FALSE(isWorkFile("binary.tmp2"));
 }
