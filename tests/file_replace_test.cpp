@@ -1,0 +1,70 @@
+#include "file_replace.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "binary_file.h"
+#include "support/as_other_user.h"
+#include "support/temp_dir.h"
+
+using namespace morvel;
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+ContentWriter bytesOf(const std::string& text) {
+  return [text](int fd) { return writeFully(fd, text.data(), text.size()); };
+}
+
+std::size_t entries() {
+  return static_cast<std::size_t>(std::distance(fs::directory_iterator("."), fs::directory_iterator()));
+}
+
+}  // namespace
+
+TEST(ReplaceFile, NewContentKeepsTheModeAndTheLinkAndLeavesNoTemporaryFile) {
+  TempDir dir;
+  writeBytes("table.bin", "old content, longer than the new");
+  ::chmod("table.bin", 0640);
+  fs::create_symlink("table.bin", "link.bin");
+  ASSERT_EQ(replaceFile("link.bin", bytesOf("new")), Replacement::done);
+  EXPECT_TRUE(fs::is_symlink("link.bin"));
+  EXPECT_EQ(readBytes("table.bin"), "new");
+  struct stat info {};
+  ::stat("table.bin", &info);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+  EXPECT_EQ(entries(), 2u);
+
+  const std::string longName(255, 'n');  // the longest name a folder takes
+  ASSERT_EQ(replaceFile(longName, bytesOf("fresh")), Replacement::done);
+  EXPECT_EQ(readBytes(longName), "fresh");
+}
+
+TEST(ReplaceFile, FailuresLeaveTheTargetAsItWas) {
+  TempDir dir;
+  writeBytes("table.bin", "old");
+  EXPECT_EQ(replaceFile("table.bin", [](int) { return false; }), Replacement::failed);
+  EXPECT_EQ(readBytes("table.bin"), "old");
+  EXPECT_EQ(entries(), 1u);
+  EXPECT_EQ(replaceFile("no/such/folder/t.bin", bytesOf("x")), Replacement::unwritable);
+  fs::create_directory("folder.bin");
+  EXPECT_EQ(replaceFile("folder.bin", bytesOf("x")), Replacement::unwritable);
+  EXPECT_EQ(replaceFile("/dev/null", bytesOf("x")), Replacement::done);  // written in place
+}
+
+TEST(ReplaceFile, AFileTheUserMayNotWriteIsNotReplaced) {
+  TempDir dir;
+  fs::permissions(".", fs::perms::all);  // the folder itself is writable for everyone
+  writeBytes("table.bin", "old");
+  ::chmod("table.bin", 0444);
+  EXPECT_TRUE(testing_support::whereModesBind(
+      [] { return replaceFile("table.bin", bytesOf("new")) == Replacement::unwritable; }));
+  EXPECT_EQ(readBytes("table.bin"), "old");
+}
