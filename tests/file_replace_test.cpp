@@ -68,3 +68,16 @@ TEST(ReplaceFile, AFileTheUserMayNotWriteIsNotReplaced) {
       [] { return replaceFile("table.bin", bytesOf("new")) == Replacement::unwritable; }));
   EXPECT_EQ(readBytes("table.bin"), "old");
 }
+
+TEST(ReplaceFile, AFolderWithoutRoomForATemporaryFileGetsTheTargetWrittenInPlace) {
+  TempDir dir;
+  fs::create_directory("shared");
+  writeBytes("shared/table.bin", "old");
+  ::chmod("shared/table.bin", 0666);
+  ::chmod("shared", 0555);  // no new files here, but the table is writable
+  fs::permissions(".", fs::perms::all);
+  EXPECT_TRUE(testing_support::whereModesBind(
+      [] { return replaceFile("shared/table.bin", bytesOf("new")) == Replacement::done; }));
+  EXPECT_EQ(readBytes("shared/table.bin"), "new");
+  ::chmod("shared", 0755);
+}
