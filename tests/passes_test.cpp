@@ -368,6 +368,16 @@ TEST_F(Passes, FileDrivenDropsCarriageReturns) {
 
 TEST_F(Passes, FileDrivenStopsAtEndOfTextByte) { EXPECT_EQ(runFile("a\nb\x1Az\nd\n"), "a\r\nb\r\n"); }
 
+TEST_F(Passes, FileDrivenStopsAtEndOfTextByteBeyondTheFirstRead) {
+  const std::string line(99, 'x');
+  std::string input;
+  for (int n = 0; n < 2000; ++n) input += line + "\n";
+  input[150000] = '\x1A';  // the start of line 1500
+  std::string output;
+  for (int n = 0; n < 1500; ++n) output += line + "\r\n";
+  EXPECT_EQ(runFile(input), output);
+}
+
 TEST_F(Passes, FileDrivenZeroByteEndsItsLine) { EXPECT_EQ(runFile(std::string("ab\0cd\nef\n", 9)), "ab\r\nef\r\n"); }
 
 TEST_F(Passes, FileDrivenCutsLongLines) {
