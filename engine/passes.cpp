@@ -175,7 +175,13 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   } else {
     writeListLines(job.lines, writer);
   }
-  if (!output.close()) {
+  const bool written = output.close();
+  // An input cut short by a read error would pass for a shorter file.
+  if (input && input->failed()) {
+    reporter.error(joinedParts({passError, "read error: " + job.inputName}));
+    return PassResult::failed;
+  }
+  if (!written) {
     reporter.error(joinedParts({passError, "write error: " + outputName}));
     return PassResult::failed;
   }

@@ -359,6 +359,16 @@ TEST_F(Passes, FailedWritesAreReported) {
   EXPECT_EQ(readBytes("error.txt"), "readingAnotherFileToProduceEUC() error: write error: /dev/full\r\n");
 }
 
+TEST_F(Passes, FileDrivenReadErrorIsReported) {
+  // Reading a process's own memory from offset 0 fails with EIO.
+  if (!std::filesystem::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
+  Regulate job;
+  job.inputName = "/proc/self/mem";
+  std::string output = "binary.tmp";
+  EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::failed);
+  EXPECT_EQ(readBytes("error.txt"), "readingAnotherFileToProduceEUC() error: read error: /proc/self/mem\r\n");
+}
+
 TEST_F(Passes, FileDrivenEmptyInputGivesEmptyOutput) { EXPECT_EQ(runFile(""), ""); }
 
 TEST_F(Passes, FileDrivenDropsCarriageReturns) {
