@@ -17,7 +17,6 @@ void convertLineByteByByte(const SparseTable<K>& table, ControlRule rule, std::s
                            std::string& out) {
   for (const char c : line) {
     const auto b = static_cast<unsigned char>(c);
-    if (b == 0) return;
     if (state.pending) {
       out.append(table.entryText(pairCode(state.lead, b)));
       state.pending = false;
@@ -93,15 +92,11 @@ constexpr std::uint64_t repeated(std::uint8_t b) { return 0x0101010101010101ull 
 // Gathers the high bit of each byte of `word` into one byte, byte i to bit i.
 inline std::uint64_t highBits(std::uint64_t word) { return ((word >> 7) * 0x0102040810204080ull) >> 56; }
 
-// High bit set in each zero byte of `word`. No carry crosses a byte.
-inline std::uint64_t zeroBytes(std::uint64_t word) {
-  return ~(((word & repeated(0x7F)) + repeated(0x7F)) | word) & repeated(0x80);
-}
-
 // High bit set in each byte of `word` that a rule does not copy as itself:
-// for the copying rule 0x80 and up, and the zero byte that ends a line.
+// for the copying rule 0x80 and up; for the skipping rule also the controls
+// and 0x7F. No carry crosses a byte.
 inline std::uint64_t specialBytes(ControlRule rule, std::uint64_t word) {
-  if (rule == ControlRule::copy) return (word & repeated(0x80)) | zeroBytes(word);
+  if (rule == ControlRule::copy) return word & repeated(0x80);
   const std::uint64_t low7 = word & repeated(0x7F);
   const std::uint64_t atLeast20 = low7 + repeated(0x60);
   const std::uint64_t is7F = low7 + repeated(0x01);
@@ -134,13 +129,9 @@ inline std::uint64_t gathered(__m128i a, __m128i b, __m128i c, __m128i d) {
   return bits(a) | bits(b) << 16 | bits(c) << 32 | bits(d) << 48;
 }
 
-inline __m128i zeroVector(const unsigned char* p) {
-  return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
-}
-
 inline __m128i specialVector(ControlRule rule, const unsigned char* p) {
   const __m128i v = flipped(p);
-  if (rule == ControlRule::copy) return _mm_or_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-1)), zeroVector(p));
+  if (rule == ControlRule::copy) return _mm_cmpgt_epi8(v, _mm_set1_epi8(-1));
   return _mm_xor_si128(within(v, 0x20, 0x7E), _mm_set1_epi8(-1));
 }
 
@@ -153,12 +144,6 @@ inline __m128i leadVector(const unsigned char* p) {
 inline std::uint64_t specialWords(ControlRule rule, const unsigned char* block) {
   std::uint64_t bits = 0;
   for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(specialBytes(rule, load8(block + 8 * w))) << (8 * w);
-  return bits;
-}
-
-inline std::uint64_t zeroWords(const unsigned char* block) {
-  std::uint64_t bits = 0;
-  for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(zeroBytes(load8(block + 8 * w))) << (8 * w);
   return bits;
 }
 
@@ -177,14 +162,6 @@ inline std::uint64_t specialBitsOf(ControlRule rule, const unsigned char* block)
 #endif
 }
 
-inline std::uint64_t zeroBitsOf(const unsigned char* block) {
-#if MORVEL_VECTOR_BLOCKS
-  return gathered(zeroVector(block), zeroVector(block + 16), zeroVector(block + 32), zeroVector(block + 48));
-#else
-  return zeroWords(block);
-#endif
-}
-
 inline std::uint64_t leadBitsOf(const unsigned char* block) {
 #if MORVEL_VECTOR_BLOCKS
   return gathered(leadVector(block), leadVector(block + 16), leadVector(block + 32), leadVector(block + 48));
@@ -197,8 +174,6 @@ inline std::uint64_t leadBitsOf(const unsigned char* block) {
 
 std::uint64_t specialBitsByWords(ControlRule rule, const unsigned char* block) { return specialWords(rule, block); }
 std::uint64_t leadBitsByWords(const unsigned char* block) { return leadWords(block); }
-std::uint64_t zeroBitsByWords(const unsigned char* block) { return zeroWords(block); }
-std::uint64_t zeroBits(const unsigned char* block) { return zeroBitsOf(block); }
 std::uint64_t specialBits(ControlRule rule, const unsigned char* block) { return specialBitsOf(rule, block); }
 std::uint64_t leadBits(const unsigned char* block) { return leadBitsOf(block); }
 
@@ -208,7 +183,6 @@ namespace {
 
 using detail::leadBitsOf;
 using detail::specialBitsOf;
-using detail::zeroBitsOf;
 
 // The input goes in blocks of 64 bytes, one bit per byte.
 constexpr std::ptrdiff_t kBlock = 64;
@@ -249,7 +223,7 @@ template <ControlRule R>
 char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsigned char* end, LineState& state,
                   char* out) {
   const unsigned char* const lineStart = in;
-  if (in == end || *in == 0) return out;
+  if (in == end) return out;
   if (state.pending) {
     out = put(out, flat[pairIndex(state.lead, *in)]);
     ++in;
@@ -257,8 +231,6 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
   }
   std::uint64_t trail = 0;
   // Whole blocks while a byte follows them, for a pair that crosses the end.
-  // A zero byte ends the line there, even one just after the block, where
-  // it must not serve as a trail byte.
   while (end - in > kBlock) {
     const std::uint64_t special = specialBitsOf(R, in);
     if ((special | trail) == 0) {
@@ -267,11 +239,6 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
       in += kBlock;
       continue;
     }
-    const std::uint64_t zeros = special != 0 ? zeroBitsOf(in) : 0;
-    if (zeros != 0 || in[kBlock] == 0) {
-      end = in + (zeros != 0 ? std::countr_zero(zeros) : kBlock);
-      break;
-    }
     out = putCharacters(flat, in, characterStarts(leadBitsOf(in), trail), out);
     in += kBlock;
   }
@@ -279,7 +246,7 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
   // The last 1 to 64 bytes, read as the end of a block that reaches back
   // over bytes already converted, or of a zero-padded copy when the line is
   // too short for that.
-  auto left = static_cast<std::size_t>(end - in);
+  const auto left = static_cast<std::size_t>(end - in);
   const std::size_t behind = kBlock - left;
   const unsigned char* block = in - behind;
   unsigned char padded[kBlock];
@@ -289,12 +256,7 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
     block = padded;
   }
   const unsigned char* tail = block + behind;
-  std::uint64_t special = specialBitsOf(R, block) >> behind;
-  if (const std::uint64_t zeros = special != 0 ? zeroBitsOf(block) >> behind : 0; zeros != 0) {
-    left = static_cast<std::size_t>(std::countr_zero(zeros));
-    if (left == 0) return out;
-    special &= (1ull << left) - 1;
-  }
+  const std::uint64_t special = specialBitsOf(R, block) >> behind;
   if ((special | trail) == 0) {
     std::memcpy(out, tail, left);
     return out + left;
@@ -322,10 +284,10 @@ FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule) {
   FlatTable flat{rule, std::vector<std::uint32_t>(kFlatEntries, 0)};
   for (unsigned first = 0; first < 0x100; ++first) {
     const auto byte = static_cast<unsigned char>(first);
-    std::uint32_t entry = 0;  // a zero byte, and a byte the rule drops, give nothing
+    std::uint32_t entry = 0;  // a byte the rule drops gives nothing
     if (isKatakanaByte(byte)) {
       entry = packedEntry(table.entryText(byte));
-    } else if (byte != 0 && !isLeadByte(byte) && (rule == ControlRule::copy || !skipDrops(byte))) {
+    } else if (!isLeadByte(byte) && (rule == ControlRule::copy || !skipDrops(byte))) {
       const char c = static_cast<char>(byte);
       entry = packedEntry(std::string_view(&c, 1));
     }
@@ -347,12 +309,6 @@ char* convertLine(const FlatTable& table, std::string_view line, LineState& stat
   const auto* end = in + line.size();
   if (table.rule == ControlRule::copy) return convertWith<ControlRule::copy>(table.entries.data(), in, end, state, out);
   return convertWith<ControlRule::skip>(table.entries.data(), in, end, state, out);
-}
-
-std::string_view untilZeroByte(std::string_view line) {
-  const void* zero = std::memchr(line.data(), 0, line.size());
-  if (zero == nullptr) return line;
-  return line.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - line.data()));
 }
 
 }  // namespace morvel

@@ -16,7 +16,8 @@
 namespace morvel {
 
 // What becomes of the single bytes that are neither lead bytes nor
-// half-width katakana (0x01-0x80, 0xFD-0xFF).
+// half-width katakana (0x00-0x80, 0xFD-0xFF). A zero byte is one of them: it
+// does not end the line.
 enum class ControlRule {
   copy,  // copied unchanged
   skip,  // dropped when controlClass says 7
@@ -45,8 +46,7 @@ struct LineState {
   unsigned char lead = 0;
 };
 
-// The plain form: appends the conversion of `line`, up to its first zero
-// byte, to `out`.
+// The plain form: appends the conversion of `line` to `out`.
 template <TableKind K>
 void convertLineByteByByte(const SparseTable<K>& table, ControlRule rule, std::string_view line, LineState& state,
                            std::string& out);
@@ -63,7 +63,7 @@ struct FlatTable {
 };
 
 // The table's entries flattened for `rule`: single bytes carry the rule's
-// verdict; a zero byte and codes without a slot are empty.
+// verdict; codes without a slot are empty.
 template <TableKind K>
 FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule);
 
@@ -72,27 +72,21 @@ FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule);
 // each lookup stores four.
 constexpr std::size_t convertedRoom(std::size_t n) { return 3 * n + 8; }
 
-// The fast form: converts `line`, up to its first zero byte, into `out`,
-// which has convertedRoom(line.size()) bytes of room. Returns the end of what
-// it wrote.
+// The fast form: converts `line` into `out`, which has
+// convertedRoom(line.size()) bytes of room. Returns the end of what it wrote.
 char* convertLine(const FlatTable& table, std::string_view line, LineState& state, char* out);
 
 namespace detail {
 
-// One bit per byte of a 64-byte block, bit i for byte i: its lead bytes,
-// its zero bytes, or the bytes that `rule` does not copy as themselves (zero
-// bytes among them). The forms that work eight bytes at a time serve
-// machines without 16-byte vectors; both forms must agree.
+// One bit per byte of a 64-byte block, bit i for byte i: its lead bytes, or
+// the bytes that `rule` does not copy as themselves. The forms that work
+// eight bytes at a time serve machines without 16-byte vectors; both forms
+// must agree.
 std::uint64_t leadBits(const unsigned char* block);
-std::uint64_t zeroBits(const unsigned char* block);
 std::uint64_t specialBits(ControlRule rule, const unsigned char* block);
 std::uint64_t leadBitsByWords(const unsigned char* block);
-std::uint64_t zeroBitsByWords(const unsigned char* block);
 std::uint64_t specialBitsByWords(ControlRule rule, const unsigned char* block);
 
 }  // namespace detail
-
-// `line` up to its first zero byte.
-std::string_view untilZeroByte(std::string_view line);
 
 }  // namespace morvel

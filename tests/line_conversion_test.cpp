@@ -178,11 +178,11 @@ TEST(LineConversion, LeadByteAtLineEndPairsWithTheNextLine) {
   EXPECT_EQ(referenceOf(euc, ControlRule::skip, {"\x82", "\tB"}), "|B|");
 }
 
-TEST(LineConversion, ZeroByteEndsTheLineButKeepsAPendingLead) {
+TEST(LineConversion, ZeroByteIsCopiedOrSkippedLikeAControl) {
   const SparseEUC euc = shippedTable<SparseEUC>();
-  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {std::string("ab\0cd", 5), "e"}), "ab|e|");
-  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {std::string("\x82\0x", 3), "\xA0"}), "|\xA4\xA2|");
-  EXPECT_EQ(untilZeroByte(std::string_view("ab\0cd", 5)), "ab");
+  const std::string line("ab\0cd", 5);
+  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {line, "e"}), std::string("ab\0cd|e|", 8));
+  EXPECT_EQ(referenceOf(euc, ControlRule::skip, {line, "e"}), "abcd|e|");
 }
 
 TEST(LineConversion, FastFormHandlesTheCasesAbove) {
@@ -230,10 +230,9 @@ TEST(LineConversion, FastFormMatchesTheReferenceAtEveryLengthAndCut) {
   }
 }
 
-TEST(LineConversion, FastFormStopsAtAZeroByteAnywhere) {
+TEST(LineConversion, FastFormMatchesTheReferenceWithAZeroByteAnywhere) {
   // A zero byte at every position of lines up to three blocks long, right
-  // after a lead byte or not: the zero byte ends the line and a lead byte
-  // before it waits for the next line.
+  // after a lead byte or not.
   const SparseEUC euc = shippedTable<SparseEUC>();
   for (const ControlRule rule : {ControlRule::copy, ControlRule::skip}) {
     const FlatTable flat = flattenTable(euc, rule);
@@ -276,7 +275,6 @@ TEST(BlockBits, VectorAndWordFormsAgree) {
       for (unsigned char& b : block) b = static_cast<unsigned char>(random());
     }
     ASSERT_EQ(detail::leadBits(block.data()), detail::leadBitsByWords(block.data()));
-    ASSERT_EQ(detail::zeroBits(block.data()), detail::zeroBitsByWords(block.data()));
     for (const ControlRule rule : {ControlRule::copy, ControlRule::skip}) {
       ASSERT_EQ(detail::specialBits(rule, block.data()), detail::specialBitsByWords(rule, block.data()));
     }
@@ -288,14 +286,12 @@ TEST(BlockBits, MarkLeadBytesAndBytesNotCopied) {
   for (int part = 0; part < 4; ++part) {
     for (std::size_t i = 0; i < 64; ++i) block[i] = static_cast<unsigned char>(64 * part + static_cast<int>(i));
     const std::uint64_t leads = detail::leadBitsByWords(block.data());
-    const std::uint64_t zeros = detail::zeroBitsByWords(block.data());
     const std::uint64_t copySpecial = detail::specialBitsByWords(ControlRule::copy, block.data());
     const std::uint64_t skipSpecial = detail::specialBitsByWords(ControlRule::skip, block.data());
     for (std::size_t i = 0; i < 64; ++i) {
       const unsigned char b = block[i];
       EXPECT_EQ((leads >> i) & 1, isLeadByte(b) ? 1u : 0u) << int(b);
-      EXPECT_EQ((zeros >> i) & 1, b == 0 ? 1u : 0u) << int(b);
-      EXPECT_EQ((copySpecial >> i) & 1, b >= 0x80 || b == 0 ? 1u : 0u) << int(b);
+      EXPECT_EQ((copySpecial >> i) & 1, b >= 0x80 ? 1u : 0u) << int(b);
       EXPECT_EQ((skipSpecial >> i) & 1, b >= 0x20 && b <= 0x7E ? 0u : 1u) << int(b);
     }
   }

@@ -184,8 +184,10 @@ TEST_F(Passes, LeadByteAtLineEndPairsWithTheNextLine) {
   EXPECT_EQ(run(readingToProduceUTF8, {"a\x82"}, false), "a\n");
 }
 
-TEST_F(Passes, ZeroByteEndsItsLine) {
-  EXPECT_EQ(run(readingToProduceEUC, {std::string("ab\0cd", 5), "e"}), "ab\r\ne\r\n");
+TEST_F(Passes, ZeroByteIsCopiedUnlessSkipped) {
+  const std::string line("ab\0cd", 5);
+  EXPECT_EQ(run(readingToProduceEUC, {line, "e"}), line + "\r\ne\r\n");
+  EXPECT_EQ(run(skippingControlCharactersToProduceEUC, {line, "e"}), "abcd\r\ne\r\n");
 }
 
 TEST_F(Passes, LongEntryIsConvertedWhole) {
@@ -196,10 +198,10 @@ TEST_F(Passes, LongEntryIsConvertedWhole) {
   EXPECT_EQ(run(readingToProduceUTF8, lines), expected<SparseUTF8>(ControlRule::copy, lines, "\r\n"));
 }
 
-TEST_F(Passes, LongEntryStopsAtItsZeroByte) {
+TEST_F(Passes, LongEntryGoesOnAfterAZeroByte) {
   std::string line(200000, 'a');
   line[150000] = '\0';
-  EXPECT_EQ(run(readingToProduceEUC, {line, "b"}), std::string(150000, 'a') + "\r\nb\r\n");
+  EXPECT_EQ(run(readingToProduceEUC, {line, "b"}), line + "\r\nb\r\n");
 }
 
 TEST_F(Passes, RandomListsMatchThePlainConversion) {
@@ -388,7 +390,9 @@ TEST_F(Passes, FileDrivenStopsAtEndOfTextByteBeyondTheFirstRead) {
   EXPECT_EQ(runFile(input), output);
 }
 
-TEST_F(Passes, FileDrivenZeroByteEndsItsLine) { EXPECT_EQ(runFile(std::string("ab\0cd\nef\n", 9)), "ab\r\nef\r\n"); }
+TEST_F(Passes, FileDrivenKeepsZeroBytes) {
+  EXPECT_EQ(runFile(std::string("ab\0cd\nef\n", 9)), std::string("ab\0cd\r\nef\r\n", 11));
+}
 
 TEST_F(Passes, FileDrivenCutsLongLines) {
   std::string input(600000, 'x');
