@@ -18,9 +18,13 @@ void convertLineByteByByte(const SparseTable<K>& table, ControlRule rule, std::s
   for (const char c : line) {
     const auto b = static_cast<unsigned char>(c);
     if (state.pending) {
-      out.append(table.entryText(pairCode(state.lead, b)));
       state.pending = false;
-    } else if (isKatakanaByte(b)) {
+      if (isTrailByte(b)) {
+        out.append(table.entryText(pairCode(state.lead, b)));
+        continue;
+      }
+    }
+    if (isKatakanaByte(b)) {
       out.append(table.entryText(b));
     } else if (isLeadByte(b)) {
       state.lead = b;
@@ -112,6 +116,16 @@ inline std::uint64_t leadBytes(std::uint64_t word) {
   return word & (from81 | fromE0) & repeated(0x80);
 }
 
+// High bit set in each byte that can be a trail byte: 0x40-0x7E, or
+// 0x80-0xFC, whose low seven bits lie below 0x7D.
+inline std::uint64_t trailBytes(std::uint64_t word) {
+  const std::uint64_t low7 = word & repeated(0x7F);
+  const std::uint64_t from40 = low7 + repeated(0x40);
+  const std::uint64_t is7F = low7 + repeated(0x01);
+  const std::uint64_t from7D = low7 + repeated(0x03);
+  return ((~word & from40 & ~is7F) | (word & ~from7D)) & repeated(0x80);
+}
+
 #if MORVEL_VECTOR_BLOCKS
 // Sixteen bytes with their high bit flipped, so that signed comparisons
 // order them as unsigned ones.
@@ -139,6 +153,11 @@ inline __m128i leadVector(const unsigned char* p) {
   const __m128i v = flipped(p);
   return _mm_or_si128(within(v, 0x81, 0xA0), within(v, 0xE0, 0xFC));
 }
+
+inline __m128i trailVector(const unsigned char* p) {
+  const __m128i v = flipped(p);
+  return _mm_or_si128(within(v, 0x40, 0x7E), within(v, 0x80, 0xFC));
+}
 #endif
 
 inline std::uint64_t specialWords(ControlRule rule, const unsigned char* block) {
@@ -150,6 +169,12 @@ inline std::uint64_t specialWords(ControlRule rule, const unsigned char* block) 
 inline std::uint64_t leadWords(const unsigned char* block) {
   std::uint64_t bits = 0;
   for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(leadBytes(load8(block + 8 * w))) << (8 * w);
+  return bits;
+}
+
+inline std::uint64_t trailWords(const unsigned char* block) {
+  std::uint64_t bits = 0;
+  for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(trailBytes(load8(block + 8 * w))) << (8 * w);
   return bits;
 }
 
@@ -170,12 +195,22 @@ inline std::uint64_t leadBitsOf(const unsigned char* block) {
 #endif
 }
 
+inline std::uint64_t trailBitsOf(const unsigned char* block) {
+#if MORVEL_VECTOR_BLOCKS
+  return gathered(trailVector(block), trailVector(block + 16), trailVector(block + 32), trailVector(block + 48));
+#else
+  return trailWords(block);
+#endif
+}
+
 }  // namespace
 
 std::uint64_t specialBitsByWords(ControlRule rule, const unsigned char* block) { return specialWords(rule, block); }
 std::uint64_t leadBitsByWords(const unsigned char* block) { return leadWords(block); }
 std::uint64_t specialBits(ControlRule rule, const unsigned char* block) { return specialBitsOf(rule, block); }
 std::uint64_t leadBits(const unsigned char* block) { return leadBitsOf(block); }
+std::uint64_t trailBitsByWords(const unsigned char* block) { return trailWords(block); }
+std::uint64_t trailBits(const unsigned char* block) { return trailBitsOf(block); }
 
 }  // namespace detail
 
@@ -183,17 +218,26 @@ namespace {
 
 using detail::leadBitsOf;
 using detail::specialBitsOf;
+using detail::trailBitsOf;
 
 // The input goes in blocks of 64 bytes, one bit per byte.
 constexpr std::ptrdiff_t kBlock = 64;
 
-// The bytes of a block that start a character. A lead byte that starts a
-// character makes the next byte its trail, whatever that byte is, so in a
-// run of lead bytes every other one starts a character, and the byte after
-// the run is a trail when the run's starting characters end on a lead. The
-// runs are told apart with one subtraction, as escaped characters are found
-// after runs of backslashes. `trail` comes in as 1 when byte 0 is the trail
-// of a pair begun in the block before, and goes out as 1 when byte 64 is.
+// The lead bytes of a block followed by a byte that can be their trail;
+// `trailAfter` tells whether the byte after the block can be. A lead byte
+// followed by any other byte is a character of its own that yields nothing.
+inline std::uint64_t pairingLeads(const unsigned char* block, bool trailAfter) {
+  const std::uint64_t trailNext = trailBitsOf(block) >> 1 | std::uint64_t{trailAfter} << 63;
+  return leadBitsOf(block) & trailNext;
+}
+
+// The bytes of a block that start a character. A pairing lead byte that
+// starts a character makes the next byte its trail, so in a run of them
+// every other one starts a character, and the byte after the run is a trail
+// when the run's starting characters end on a pairing lead. The runs are
+// told apart with one subtraction, as escaped characters are found after
+// runs of backslashes. `trail` comes in as 1 when byte 0 is the trail of a
+// pair begun in the block before, and goes out as 1 when byte 64 is.
 inline std::uint64_t characterStarts(std::uint64_t leads, std::uint64_t& trail) {
   constexpr std::uint64_t odd = 0xAAAAAAAAAAAAAAAAull;
   const std::uint64_t maybeLeads = leads & ~trail;
@@ -204,7 +248,8 @@ inline std::uint64_t characterStarts(std::uint64_t leads, std::uint64_t& trail) 
 }
 
 // Looks up every character that starts at a set bit of `starts`. A byte
-// that is not a lead has the same entry whatever follows it, so the code is
+// that is not a lead has the same entry whatever follows it, and a lead
+// byte's entry says whether the next byte is its trail, so the code is
 // always read as two bytes.
 inline char* putCharacters(const std::uint32_t* flat, const unsigned char* in, std::uint64_t starts, char* out) {
   while (starts != 0) {
@@ -224,10 +269,15 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
                   char* out) {
   const unsigned char* const lineStart = in;
   if (in == end) return out;
+  // A lead byte left from the line before takes the first byte as its trail
+  // when it can be one, and is dropped otherwise.
   if (state.pending) {
-    out = put(out, flat[pairIndex(state.lead, *in)]);
-    ++in;
     state.pending = false;
+    if (isTrailByte(*in)) {
+      out = put(out, flat[pairIndex(state.lead, *in)]);
+      ++in;
+    }
+    if (in == end) return out;
   }
   std::uint64_t trail = 0;
   // Whole blocks while a byte follows them, for a pair that crosses the end.
@@ -239,7 +289,8 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
       in += kBlock;
       continue;
     }
-    out = putCharacters(flat, in, characterStarts(leadBitsOf(in), trail), out);
+    const std::uint64_t leads = pairingLeads(in, isTrailByte(in[kBlock]));
+    out = putCharacters(flat, in, characterStarts(leads, trail), out);
     in += kBlock;
   }
   if (in == end) return out;
@@ -261,17 +312,17 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
     std::memcpy(out, tail, left);
     return out + left;
   }
-  // Lead bits past the end do not matter: a character's start depends only
-  // on the bytes before it.
-  const std::uint64_t leads = leadBitsOf(block) >> behind;
-  const std::uint64_t starts = characterStarts(leads, trail);
+  // Bits past the end do not matter: a character's start depends only on
+  // the bytes before it. The last byte is never a pairing lead here, as no
+  // byte follows it in the line.
+  const std::uint64_t starts = characterStarts(pairingLeads(block, false) >> behind, trail);
   const std::uint64_t last = 1ull << (left - 1);
   out = putCharacters(flat, tail, starts & (last - 1), out);
   // The last byte has no byte after it to read: alone it is looked up by
   // itself, and a lead byte waits for the next line.
   const unsigned char lastByte = tail[left - 1];
   const bool lastStarts = (starts & last) != 0;
-  const bool lastLeads = (leads & last) != 0;
+  const bool lastLeads = isLeadByte(lastByte);
   state.lead = lastByte;
   state.pending = lastStarts && lastLeads;
   return put(out, lastStarts && !lastLeads ? flat[pairIndex(lastByte, 0)] : 0u);
@@ -293,8 +344,10 @@ FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule) {
     }
     for (unsigned next = 0; next < 0x100; ++next) {
       const auto after = static_cast<unsigned char>(next);
-      flat.entries[pairIndex(byte, after)] =
-          isLeadByte(byte) ? packedEntry(table.entryText(pairCode(byte, after))) : entry;
+      std::uint32_t& slot = flat.entries[pairIndex(byte, after)];
+      slot = entry;
+      // A lead byte before a byte that cannot trail yields nothing.
+      if (isLeadByte(byte)) slot = isTrailByte(after) ? packedEntry(table.entryText(pairCode(byte, after))) : 0u;
     }
   }
   return flat;

@@ -162,6 +162,12 @@ TEST_F(Passes, UnmappedCharacterIsDroppedWithItsLeadByte) {
   EXPECT_EQ(run(readingToProduceUTF8, {"X\xFC\xFCY"}), "XY\r\n");
 }
 
+TEST_F(Passes, LeadByteBeforeANonTrailByteIsDropped) {
+  EXPECT_EQ(run(readingToProduceEUC, {"<\x81>"}), "<>\r\n");
+  EXPECT_EQ(run(readingToProduceUTF8, {std::string("\x82\0\x82\xFF", 4)}), std::string("\0\xFF\r\n", 4));
+  EXPECT_EQ(run(skippingControlCharactersToProduceSJIS, {"\x82\t\x82 "}), " \r\n");
+}
+
 TEST_F(Passes, ControlBytesAreCopiedUnlessSkipped) {
   const std::string line = "\ta\x1B\x7F\x80~\xFD\xFE\xFF";
   EXPECT_EQ(run(readingToProduceEUC, {line}), line + "\r\n");
@@ -178,7 +184,9 @@ TEST_F(Passes, SjisSkippingLeavesPlainAsciiAlone) {
 
 TEST_F(Passes, LeadByteAtLineEndPairsWithTheNextLine) {
   EXPECT_EQ(run(readingToProduceEUC, {"a\x82", "\xA0Z"}), "a\r\n\xA4\xA2Z\r\n");
-  // 0x8209 has no entry: the TAB goes with the lead byte.
+  // A TAB cannot be a trail byte: the lead byte is dropped, the TAB stands
+  // alone.
+  EXPECT_EQ(run(readingToProduceEUC, {"\x82", "\tB"}), "\r\n\tB\r\n");
   EXPECT_EQ(run(skippingControlCharactersToProduceEUC, {"\x82", "\tB"}), "\r\nB\r\n");
   // Nothing follows the last lead byte.
   EXPECT_EQ(run(readingToProduceUTF8, {"a\x82"}, false), "a\n");
