@@ -17,11 +17,14 @@ void convertLineByteByByte(const SparseTable<K>& table, ControlRule rule, std::s
                            std::string& out) {
   for (const char c : line) {
     const auto b = static_cast<unsigned char>(c);
-    if (b == 0) return;
     if (state.pending) {
-      out.append(table.entryText(pairCode(state.lead, b)));
       state.pending = false;
-    } else if (isKatakanaByte(b)) {
+      if (isTrailByte(b)) {
+        out.append(table.entryText(pairCode(state.lead, b)));
+        continue;
+      }
+    }
+    if (isKatakanaByte(b)) {
       out.append(table.entryText(b));
     } else if (isLeadByte(b)) {
       state.lead = b;
@@ -93,15 +96,11 @@ constexpr std::uint64_t repeated(std::uint8_t b) { return 0x0101010101010101ull 
 // Gathers the high bit of each byte of `word` into one byte, byte i to bit i.
 inline std::uint64_t highBits(std::uint64_t word) { return ((word >> 7) * 0x0102040810204080ull) >> 56; }
 
-// High bit set in each zero byte of `word`. No carry crosses a byte.
-inline std::uint64_t zeroBytes(std::uint64_t word) {
-  return ~(((word & repeated(0x7F)) + repeated(0x7F)) | word) & repeated(0x80);
-}
-
 // High bit set in each byte of `word` that a rule does not copy as itself:
-// for the copying rule 0x80 and up, and the zero byte that ends a line.
+// for the copying rule 0x80 and up; for the skipping rule also the controls
+// and 0x7F. No carry crosses a byte.
 inline std::uint64_t specialBytes(ControlRule rule, std::uint64_t word) {
-  if (rule == ControlRule::copy) return (word & repeated(0x80)) | zeroBytes(word);
+  if (rule == ControlRule::copy) return word & repeated(0x80);
   const std::uint64_t low7 = word & repeated(0x7F);
   const std::uint64_t atLeast20 = low7 + repeated(0x60);
   const std::uint64_t is7F = low7 + repeated(0x01);
@@ -115,6 +114,16 @@ inline std::uint64_t leadBytes(std::uint64_t word) {
   const std::uint64_t from81 = (low7 + repeated(0x7F)) & ~(low7 + repeated(0x5F));
   const std::uint64_t fromE0 = (low7 + repeated(0x20)) & ~(low7 + repeated(0x03));
   return word & (from81 | fromE0) & repeated(0x80);
+}
+
+// High bit set in each byte that can be a trail byte: 0x40-0x7E, or
+// 0x80-0xFC, whose low seven bits lie below 0x7D.
+inline std::uint64_t trailBytes(std::uint64_t word) {
+  const std::uint64_t low7 = word & repeated(0x7F);
+  const std::uint64_t from40 = low7 + repeated(0x40);
+  const std::uint64_t is7F = low7 + repeated(0x01);
+  const std::uint64_t from7D = low7 + repeated(0x03);
+  return ((~word & from40 & ~is7F) | (word & ~from7D)) & repeated(0x80);
 }
 
 #if MORVEL_VECTOR_BLOCKS
@@ -134,19 +143,20 @@ inline std::uint64_t gathered(__m128i a, __m128i b, __m128i c, __m128i d) {
   return bits(a) | bits(b) << 16 | bits(c) << 32 | bits(d) << 48;
 }
 
-inline __m128i zeroVector(const unsigned char* p) {
-  return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)), _mm_setzero_si128());
-}
-
 inline __m128i specialVector(ControlRule rule, const unsigned char* p) {
   const __m128i v = flipped(p);
-  if (rule == ControlRule::copy) return _mm_or_si128(_mm_cmpgt_epi8(v, _mm_set1_epi8(-1)), zeroVector(p));
+  if (rule == ControlRule::copy) return _mm_cmpgt_epi8(v, _mm_set1_epi8(-1));
   return _mm_xor_si128(within(v, 0x20, 0x7E), _mm_set1_epi8(-1));
 }
 
 inline __m128i leadVector(const unsigned char* p) {
   const __m128i v = flipped(p);
   return _mm_or_si128(within(v, 0x81, 0xA0), within(v, 0xE0, 0xFC));
+}
+
+inline __m128i trailVector(const unsigned char* p) {
+  const __m128i v = flipped(p);
+  return _mm_or_si128(within(v, 0x40, 0x7E), within(v, 0x80, 0xFC));
 }
 #endif
 
@@ -156,15 +166,15 @@ inline std::uint64_t specialWords(ControlRule rule, const unsigned char* block) 
   return bits;
 }
 
-inline std::uint64_t zeroWords(const unsigned char* block) {
-  std::uint64_t bits = 0;
-  for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(zeroBytes(load8(block + 8 * w))) << (8 * w);
-  return bits;
-}
-
 inline std::uint64_t leadWords(const unsigned char* block) {
   std::uint64_t bits = 0;
   for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(leadBytes(load8(block + 8 * w))) << (8 * w);
+  return bits;
+}
+
+inline std::uint64_t trailWords(const unsigned char* block) {
+  std::uint64_t bits = 0;
+  for (std::ptrdiff_t w = 0; w < 8; ++w) bits |= highBits(trailBytes(load8(block + 8 * w))) << (8 * w);
   return bits;
 }
 
@@ -177,14 +187,6 @@ inline std::uint64_t specialBitsOf(ControlRule rule, const unsigned char* block)
 #endif
 }
 
-inline std::uint64_t zeroBitsOf(const unsigned char* block) {
-#if MORVEL_VECTOR_BLOCKS
-  return gathered(zeroVector(block), zeroVector(block + 16), zeroVector(block + 32), zeroVector(block + 48));
-#else
-  return zeroWords(block);
-#endif
-}
-
 inline std::uint64_t leadBitsOf(const unsigned char* block) {
 #if MORVEL_VECTOR_BLOCKS
   return gathered(leadVector(block), leadVector(block + 16), leadVector(block + 32), leadVector(block + 48));
@@ -193,14 +195,22 @@ inline std::uint64_t leadBitsOf(const unsigned char* block) {
 #endif
 }
 
+inline std::uint64_t trailBitsOf(const unsigned char* block) {
+#if MORVEL_VECTOR_BLOCKS
+  return gathered(trailVector(block), trailVector(block + 16), trailVector(block + 32), trailVector(block + 48));
+#else
+  return trailWords(block);
+#endif
+}
+
 }  // namespace
 
 std::uint64_t specialBitsByWords(ControlRule rule, const unsigned char* block) { return specialWords(rule, block); }
 std::uint64_t leadBitsByWords(const unsigned char* block) { return leadWords(block); }
-std::uint64_t zeroBitsByWords(const unsigned char* block) { return zeroWords(block); }
-std::uint64_t zeroBits(const unsigned char* block) { return zeroBitsOf(block); }
 std::uint64_t specialBits(ControlRule rule, const unsigned char* block) { return specialBitsOf(rule, block); }
 std::uint64_t leadBits(const unsigned char* block) { return leadBitsOf(block); }
+std::uint64_t trailBitsByWords(const unsigned char* block) { return trailWords(block); }
+std::uint64_t trailBits(const unsigned char* block) { return trailBitsOf(block); }
 
 }  // namespace detail
 
@@ -208,18 +218,26 @@ namespace {
 
 using detail::leadBitsOf;
 using detail::specialBitsOf;
-using detail::zeroBitsOf;
+using detail::trailBitsOf;
 
 // The input goes in blocks of 64 bytes, one bit per byte.
 constexpr std::ptrdiff_t kBlock = 64;
 
-// The bytes of a block that start a character. A lead byte that starts a
-// character makes the next byte its trail, whatever that byte is, so in a
-// run of lead bytes every other one starts a character, and the byte after
-// the run is a trail when the run's starting characters end on a lead. The
-// runs are told apart with one subtraction, as escaped characters are found
-// after runs of backslashes. `trail` comes in as 1 when byte 0 is the trail
-// of a pair begun in the block before, and goes out as 1 when byte 64 is.
+// The lead bytes of a block followed by a byte that can be their trail;
+// `trailAfter` tells whether the byte after the block can be. A lead byte
+// followed by any other byte is a character of its own that yields nothing.
+inline std::uint64_t pairingLeads(const unsigned char* block, bool trailAfter) {
+  const std::uint64_t trailNext = trailBitsOf(block) >> 1 | std::uint64_t{trailAfter} << 63;
+  return leadBitsOf(block) & trailNext;
+}
+
+// The bytes of a block that start a character. A pairing lead byte that
+// starts a character makes the next byte its trail, so in a run of them
+// every other one starts a character, and the byte after the run is a trail
+// when the run's starting characters end on a pairing lead. The runs are
+// told apart with one subtraction, as escaped characters are found after
+// runs of backslashes. `trail` comes in as 1 when byte 0 is the trail of a
+// pair begun in the block before, and goes out as 1 when byte 64 is.
 inline std::uint64_t characterStarts(std::uint64_t leads, std::uint64_t& trail) {
   constexpr std::uint64_t odd = 0xAAAAAAAAAAAAAAAAull;
   const std::uint64_t maybeLeads = leads & ~trail;
@@ -230,7 +248,8 @@ inline std::uint64_t characterStarts(std::uint64_t leads, std::uint64_t& trail) 
 }
 
 // Looks up every character that starts at a set bit of `starts`. A byte
-// that is not a lead has the same entry whatever follows it, so the code is
+// that is not a lead has the same entry whatever follows it, and a lead
+// byte's entry says whether the next byte is its trail, so the code is
 // always read as two bytes.
 inline char* putCharacters(const std::uint32_t* flat, const unsigned char* in, std::uint64_t starts, char* out) {
   while (starts != 0) {
@@ -249,16 +268,19 @@ template <ControlRule R>
 char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsigned char* end, LineState& state,
                   char* out) {
   const unsigned char* const lineStart = in;
-  if (in == end || *in == 0) return out;
+  if (in == end) return out;
+  // A lead byte left from the line before takes the first byte as its trail
+  // when it can be one, and is dropped otherwise.
   if (state.pending) {
-    out = put(out, flat[pairIndex(state.lead, *in)]);
-    ++in;
     state.pending = false;
+    if (isTrailByte(*in)) {
+      out = put(out, flat[pairIndex(state.lead, *in)]);
+      ++in;
+    }
+    if (in == end) return out;
   }
   std::uint64_t trail = 0;
   // Whole blocks while a byte follows them, for a pair that crosses the end.
-  // A zero byte ends the line there, even one just after the block, where
-  // it must not serve as a trail byte.
   while (end - in > kBlock) {
     const std::uint64_t special = specialBitsOf(R, in);
     if ((special | trail) == 0) {
@@ -267,19 +289,15 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
       in += kBlock;
       continue;
     }
-    const std::uint64_t zeros = special != 0 ? zeroBitsOf(in) : 0;
-    if (zeros != 0 || in[kBlock] == 0) {
-      end = in + (zeros != 0 ? std::countr_zero(zeros) : kBlock);
-      break;
-    }
-    out = putCharacters(flat, in, characterStarts(leadBitsOf(in), trail), out);
+    const std::uint64_t leads = pairingLeads(in, isTrailByte(in[kBlock]));
+    out = putCharacters(flat, in, characterStarts(leads, trail), out);
     in += kBlock;
   }
   if (in == end) return out;
   // The last 1 to 64 bytes, read as the end of a block that reaches back
   // over bytes already converted, or of a zero-padded copy when the line is
   // too short for that.
-  auto left = static_cast<std::size_t>(end - in);
+  const auto left = static_cast<std::size_t>(end - in);
   const std::size_t behind = kBlock - left;
   const unsigned char* block = in - behind;
   unsigned char padded[kBlock];
@@ -289,27 +307,22 @@ char* convertWith(const std::uint32_t* flat, const unsigned char* in, const unsi
     block = padded;
   }
   const unsigned char* tail = block + behind;
-  std::uint64_t special = specialBitsOf(R, block) >> behind;
-  if (const std::uint64_t zeros = special != 0 ? zeroBitsOf(block) >> behind : 0; zeros != 0) {
-    left = static_cast<std::size_t>(std::countr_zero(zeros));
-    if (left == 0) return out;
-    special &= (1ull << left) - 1;
-  }
+  const std::uint64_t special = specialBitsOf(R, block) >> behind;
   if ((special | trail) == 0) {
     std::memcpy(out, tail, left);
     return out + left;
   }
-  // Lead bits past the end do not matter: a character's start depends only
-  // on the bytes before it.
-  const std::uint64_t leads = leadBitsOf(block) >> behind;
-  const std::uint64_t starts = characterStarts(leads, trail);
+  // Bits past the end do not matter: a character's start depends only on
+  // the bytes before it. The last byte is never a pairing lead here, as no
+  // byte follows it in the line.
+  const std::uint64_t starts = characterStarts(pairingLeads(block, false) >> behind, trail);
   const std::uint64_t last = 1ull << (left - 1);
   out = putCharacters(flat, tail, starts & (last - 1), out);
   // The last byte has no byte after it to read: alone it is looked up by
   // itself, and a lead byte waits for the next line.
   const unsigned char lastByte = tail[left - 1];
   const bool lastStarts = (starts & last) != 0;
-  const bool lastLeads = (leads & last) != 0;
+  const bool lastLeads = isLeadByte(lastByte);
   state.lead = lastByte;
   state.pending = lastStarts && lastLeads;
   return put(out, lastStarts && !lastLeads ? flat[pairIndex(lastByte, 0)] : 0u);
@@ -322,17 +335,19 @@ FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule) {
   FlatTable flat{rule, std::vector<std::uint32_t>(kFlatEntries, 0)};
   for (unsigned first = 0; first < 0x100; ++first) {
     const auto byte = static_cast<unsigned char>(first);
-    std::uint32_t entry = 0;  // a zero byte, and a byte the rule drops, give nothing
+    std::uint32_t entry = 0;  // a byte the rule drops gives nothing
     if (isKatakanaByte(byte)) {
       entry = packedEntry(table.entryText(byte));
-    } else if (byte != 0 && !isLeadByte(byte) && (rule == ControlRule::copy || !skipDrops(byte))) {
+    } else if (!isLeadByte(byte) && (rule == ControlRule::copy || !skipDrops(byte))) {
       const char c = static_cast<char>(byte);
       entry = packedEntry(std::string_view(&c, 1));
     }
     for (unsigned next = 0; next < 0x100; ++next) {
       const auto after = static_cast<unsigned char>(next);
-      flat.entries[pairIndex(byte, after)] =
-          isLeadByte(byte) ? packedEntry(table.entryText(pairCode(byte, after))) : entry;
+      std::uint32_t& slot = flat.entries[pairIndex(byte, after)];
+      slot = entry;
+      // A lead byte before a byte that cannot trail yields nothing.
+      if (isLeadByte(byte)) slot = isTrailByte(after) ? packedEntry(table.entryText(pairCode(byte, after))) : 0u;
     }
   }
   return flat;
@@ -347,12 +362,6 @@ char* convertLine(const FlatTable& table, std::string_view line, LineState& stat
   const auto* end = in + line.size();
   if (table.rule == ControlRule::copy) return convertWith<ControlRule::copy>(table.entries.data(), in, end, state, out);
   return convertWith<ControlRule::skip>(table.entries.data(), in, end, state, out);
-}
-
-std::string_view untilZeroByte(std::string_view line) {
-  const void* zero = std::memchr(line.data(), 0, line.size());
-  if (zero == nullptr) return line;
-  return line.substr(0, static_cast<std::size_t>(static_cast<const char*>(zero) - line.data()));
 }
 
 }  // namespace morvel

@@ -94,9 +94,6 @@ class LineWriter {
       : table_(table), lineEnd_(crlf ? "\r\n" : "\n"), output_(output) {}
 
   void write(std::string_view line) {
-    // A zero byte ends a line; the conversion finds it, but a line cut into
-    // chunks must not go on after it.
-    if (line.size() > kChunk) line = untilZeroByte(line);
     while (line.size() > kChunk) {
       const std::string_view chunk = line.substr(0, kChunk);
       line.remove_prefix(kChunk);
@@ -175,7 +172,13 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   } else {
     writeListLines(job.lines, writer);
   }
-  if (!output.close()) {
+  const bool written = output.close();
+  // An input cut short by a read error would pass for a shorter file.
+  if (input && input->failed()) {
+    reporter.error(joinedParts({passError, "read error: " + job.inputName}));
+    return PassResult::failed;
+  }
+  if (!written) {
     reporter.error(joinedParts({passError, "write error: " + outputName}));
     return PassResult::failed;
   }

@@ -1,7 +1,11 @@
 // Conversion passes: Shift_JIS lines, from a job's line list or from a text
 // file, converted through a table into an output file (every caller names
-// "binary.tmp"). A pass that fails has reported why. The output name may be
-// replaced by the fallback "Morvel.txt" when it cannot be created.
+// "binary.tmp"). Each line goes through the line conversion of
+// line_conversion.h and is written whole, zero bytes included, followed by
+// the line end; a lead byte before a byte that cannot trail is dropped.
+// A pass that fails has reported why; a write error on the output, and for
+// the file-driven pass a read error on its input, fail it. The output name
+// may be replaced by the fallback "Morvel.txt" when it cannot be created.
 #pragma once
 
 #include <string>

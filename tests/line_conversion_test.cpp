@@ -69,11 +69,12 @@ std::string referenceOf(const Table& table, ControlRule rule, std::vector<std::s
 }
 
 // Bytes drawn so that every rule sees plenty of work: ASCII runs long
-// enough for the word-wide copy, controls, katakana, lead bytes, 0x00, 0x7F,
-// 0x80 and 0xFD-0xFF.
+// enough for the word-wide copy, controls, katakana, lead bytes before trail
+// bytes and before bytes that cannot trail, 0x00, 0x7F, 0x80 and 0xFD-0xFF.
 std::string randomText(std::mt19937& random, std::size_t size) {
   static constexpr unsigned char kOdd[] = {0x00, 0x09, 0x0A, 0x0D, 0x1A, 0x1F, 0x20, 0x7E,
                                            0x7F, 0x80, 0xA0, 0xFC, 0xFD, 0xFE, 0xFF};
+  static constexpr unsigned char kNoTrail[] = {0x00, 0x09, 0x1F, 0x20, 0x3F, 0x7F, 0xFD, 0xFF};
   std::string text;
   while (text.size() < size) {
     switch (random() % 6) {
@@ -86,7 +87,8 @@ std::string randomText(std::mt19937& random, std::size_t size) {
       case 2:
       case 3:
         text += static_cast<char>(random() % 2 ? 0x81 + random() % 0x20 : 0xE0 + random() % 0x1D);
-        text += static_cast<char>(random() % 8 == 0 ? random() % 0x100 : 0x40 + random() % 0xBD);
+        text +=
+            static_cast<char>(random() % 4 == 0 ? kNoTrail[random() % std::size(kNoTrail)] : 0x40 + random() % 0xBD);
         break;
       case 4:
         text += static_cast<char>(kOdd[random() % std::size(kOdd)]);
@@ -154,7 +156,7 @@ TEST(LineConversion, UnmappedPairsAndCodesWithoutSlotVanish) {
   const SparseUTF8 utf8 = shippedTable<SparseUTF8>();
   EXPECT_EQ(referenceOf(utf8, ControlRule::copy, {"X\x85\x40Y"}), "XY|");
   EXPECT_EQ(referenceOf(utf8, ControlRule::copy, {"X\xA0\x41Y"}), "XY|");
-  EXPECT_EQ(referenceOf(utf8, ControlRule::copy, {"X\xFC\xFCY\xFC\xFF"}), "XY|");
+  EXPECT_EQ(referenceOf(utf8, ControlRule::copy, {"X\xFC\xFCY\xFC\x80"}), "XY|");
 }
 
 TEST(LineConversion, CopyRuleKeepsEverySingleByteButLeads) {
@@ -167,22 +169,35 @@ TEST(LineConversion, SkipRuleDropsControlsAnd7FAnd80) {
   const SparseEUC euc = shippedTable<SparseEUC>();
   EXPECT_EQ(referenceOf(euc, ControlRule::skip, {"\t a\x01\x1B\r\x7F\x80~\xFD\xFE\xFF"}), " a~\xFD\xFE\xFF|");
   EXPECT_EQ(referenceOf(euc, ControlRule::skip, {"\t\t", "\x01\x1F"}), "||");
-  // The byte after a lead byte is a trail byte, never a control: 0x8209 has
-  // no entry, so both bytes vanish.
-  EXPECT_EQ(referenceOf(euc, ControlRule::skip, {"\x82\tA"}), "A|");
+}
+
+TEST(LineConversion, TrailBytesAre40To7EAnd80ToFC) {
+  const SparseEUC euc = shippedTable<SparseEUC>();
+  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {"\x81\x40\x81\x7E\x81\x80\x81\xFC"}),
+            "\xA1\xA1\xA1\xDF\xA1\xE0\xA2\xFE|");
+}
+
+TEST(LineConversion, LeadByteBeforeANonTrailByteIsDroppedAndTheByteStandsAlone) {
+  const SparseEUC euc = shippedTable<SparseEUC>();
+  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {"<\x81>"}), "<>|");
+  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {std::string("\x82\0\x82\t\x82\x3F\x82\x7F\x82\xFD\x82\xFF", 12)}),
+            std::string("\0\t\x3F\x7F\xFD\xFF|", 7));
+  EXPECT_EQ(referenceOf(euc, ControlRule::skip, {std::string("\x82\0\x82\t\x82 \x82\x7F\x82\xFD", 10)}), " \xFD|");
 }
 
 TEST(LineConversion, LeadByteAtLineEndPairsWithTheNextLine) {
   const SparseEUC euc = shippedTable<SparseEUC>();
   EXPECT_EQ(referenceOf(euc, ControlRule::copy, {"a\x82", "\xA0z"}), "a|\xA4\xA2z|");
-  EXPECT_EQ(referenceOf(euc, ControlRule::skip, {"\x82", "\tB"}), "|B|");
+  // unless the first byte cannot be a trail byte
+  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {"a\x82", "\tB"}), "a|\tB|");
+  EXPECT_EQ(referenceOf(euc, ControlRule::skip, {"a\x82", "", " B"}), "a|| B|");
 }
 
-TEST(LineConversion, ZeroByteEndsTheLineButKeepsAPendingLead) {
+TEST(LineConversion, ZeroByteIsCopiedOrSkippedLikeAControl) {
   const SparseEUC euc = shippedTable<SparseEUC>();
-  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {std::string("ab\0cd", 5), "e"}), "ab|e|");
-  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {std::string("\x82\0x", 3), "\xA0"}), "|\xA4\xA2|");
-  EXPECT_EQ(untilZeroByte(std::string_view("ab\0cd", 5)), "ab");
+  const std::string line("ab\0cd", 5);
+  EXPECT_EQ(referenceOf(euc, ControlRule::copy, {line, "e"}), std::string("ab\0cd|e|", 8));
+  EXPECT_EQ(referenceOf(euc, ControlRule::skip, {line, "e"}), "abcd|e|");
 }
 
 TEST(LineConversion, FastFormHandlesTheCasesAbove) {
@@ -230,22 +245,26 @@ TEST(LineConversion, FastFormMatchesTheReferenceAtEveryLengthAndCut) {
   }
 }
 
-TEST(LineConversion, FastFormStopsAtAZeroByteAnywhere) {
-  // A zero byte at every position of lines up to three blocks long, right
-  // after a lead byte or not: the zero byte ends the line and a lead byte
-  // before it waits for the next line.
+TEST(LineConversion, FastFormMatchesTheReferenceWithANonTrailByteAnywhere) {
+  // Lines up to three blocks long of lead bytes, in runs, and letters, with a
+  // byte that cannot trail at every position; the line after starts with the
+  // same byte, after a lead byte left waiting or not.
   const SparseEUC euc = shippedTable<SparseEUC>();
   for (const ControlRule rule : {ControlRule::copy, ControlRule::skip}) {
     const FlatTable flat = flattenTable(euc, rule);
-    for (std::size_t size = 1; size <= 200; ++size) {
-      for (std::size_t at = 0; at < size; ++at) {
+    for (const char noTrail : {'\0', '\t', '\x3F', '\x7F', '\xFD'}) {
+      std::mt19937 random(17);
+      for (std::size_t size = 1; size <= 200; ++size) {
         std::string line(size, 'a');
-        for (std::size_t i = 0; i < size; ++i) line[i] = static_cast<char>(i % 2 == 0 ? '\x82' : 'a' + i % 26);
-        line[at] = '\0';
-        LineState slow;
-        LineState quick;
-        const std::vector<std::string> lines = {line, "\xA0z"};
-        ASSERT_EQ(fast(flat, lines, quick), reference(euc, rule, lines, slow)) << size << " " << at;
+        for (char& c : line) c = static_cast<char>(random() % 3 != 0 ? 0x81 + random() % 4 : 'a' + random() % 26);
+        for (std::size_t at = 0; at < size; ++at) {
+          std::string odd = line;
+          odd[at] = noTrail;
+          LineState slow;
+          LineState quick;
+          const std::vector<std::string> lines = {odd, odd.substr(at), "\xA0z"};
+          ASSERT_EQ(fast(flat, lines, quick), reference(euc, rule, lines, slow)) << size << " " << at;
+        }
       }
     }
   }
@@ -276,26 +295,26 @@ TEST(BlockBits, VectorAndWordFormsAgree) {
       for (unsigned char& b : block) b = static_cast<unsigned char>(random());
     }
     ASSERT_EQ(detail::leadBits(block.data()), detail::leadBitsByWords(block.data()));
-    ASSERT_EQ(detail::zeroBits(block.data()), detail::zeroBitsByWords(block.data()));
+    ASSERT_EQ(detail::trailBits(block.data()), detail::trailBitsByWords(block.data()));
     for (const ControlRule rule : {ControlRule::copy, ControlRule::skip}) {
       ASSERT_EQ(detail::specialBits(rule, block.data()), detail::specialBitsByWords(rule, block.data()));
     }
   }
 }
 
-TEST(BlockBits, MarkLeadBytesAndBytesNotCopied) {
+TEST(BlockBits, MarkLeadAndTrailBytesAndBytesNotCopied) {
   std::vector<unsigned char> block(64);
   for (int part = 0; part < 4; ++part) {
     for (std::size_t i = 0; i < 64; ++i) block[i] = static_cast<unsigned char>(64 * part + static_cast<int>(i));
     const std::uint64_t leads = detail::leadBitsByWords(block.data());
-    const std::uint64_t zeros = detail::zeroBitsByWords(block.data());
+    const std::uint64_t trails = detail::trailBitsByWords(block.data());
     const std::uint64_t copySpecial = detail::specialBitsByWords(ControlRule::copy, block.data());
     const std::uint64_t skipSpecial = detail::specialBitsByWords(ControlRule::skip, block.data());
     for (std::size_t i = 0; i < 64; ++i) {
       const unsigned char b = block[i];
       EXPECT_EQ((leads >> i) & 1, isLeadByte(b) ? 1u : 0u) << int(b);
-      EXPECT_EQ((zeros >> i) & 1, b == 0 ? 1u : 0u) << int(b);
-      EXPECT_EQ((copySpecial >> i) & 1, b >= 0x80 || b == 0 ? 1u : 0u) << int(b);
+      EXPECT_EQ((trails >> i) & 1, (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC) ? 1u : 0u) << int(b);
+      EXPECT_EQ((copySpecial >> i) & 1, b >= 0x80 ? 1u : 0u) << int(b);
       EXPECT_EQ((skipSpecial >> i) & 1, b >= 0x20 && b <= 0x7E ? 0u : 1u) << int(b);
     }
   }

@@ -162,6 +162,12 @@ TEST_F(Passes, UnmappedCharacterIsDroppedWithItsLeadByte) {
   EXPECT_EQ(run(readingToProduceUTF8, {"X\xFC\xFCY"}), "XY\r\n");
 }
 
+TEST_F(Passes, LeadByteBeforeANonTrailByteIsDropped) {
+  EXPECT_EQ(run(readingToProduceEUC, {"<\x81>"}), "<>\r\n");
+  EXPECT_EQ(run(readingToProduceUTF8, {std::string("\x82\0\x82\xFF", 4)}), std::string("\0\xFF\r\n", 4));
+  EXPECT_EQ(run(skippingControlCharactersToProduceSJIS, {"\x82\t\x82 "}), " \r\n");
+}
+
 TEST_F(Passes, ControlBytesAreCopiedUnlessSkipped) {
   const std::string line = "\ta\x1B\x7F\x80~\xFD\xFE\xFF";
   EXPECT_EQ(run(readingToProduceEUC, {line}), line + "\r\n");
@@ -178,14 +184,18 @@ TEST_F(Passes, SjisSkippingLeavesPlainAsciiAlone) {
 
 TEST_F(Passes, LeadByteAtLineEndPairsWithTheNextLine) {
   EXPECT_EQ(run(readingToProduceEUC, {"a\x82", "\xA0Z"}), "a\r\n\xA4\xA2Z\r\n");
-  // 0x8209 has no entry: the TAB goes with the lead byte.
+  // A TAB cannot be a trail byte: the lead byte is dropped, the TAB stands
+  // alone.
+  EXPECT_EQ(run(readingToProduceEUC, {"\x82", "\tB"}), "\r\n\tB\r\n");
   EXPECT_EQ(run(skippingControlCharactersToProduceEUC, {"\x82", "\tB"}), "\r\nB\r\n");
   // Nothing follows the last lead byte.
   EXPECT_EQ(run(readingToProduceUTF8, {"a\x82"}, false), "a\n");
 }
 
-TEST_F(Passes, ZeroByteEndsItsLine) {
-  EXPECT_EQ(run(readingToProduceEUC, {std::string("ab\0cd", 5), "e"}), "ab\r\ne\r\n");
+TEST_F(Passes, ZeroByteIsCopiedUnlessSkipped) {
+  const std::string line("ab\0cd", 5);
+  EXPECT_EQ(run(readingToProduceEUC, {line, "e"}), line + "\r\ne\r\n");
+  EXPECT_EQ(run(skippingControlCharactersToProduceEUC, {line, "e"}), "abcd\r\ne\r\n");
 }
 
 TEST_F(Passes, LongEntryIsConvertedWhole) {
@@ -196,10 +206,10 @@ TEST_F(Passes, LongEntryIsConvertedWhole) {
   EXPECT_EQ(run(readingToProduceUTF8, lines), expected<SparseUTF8>(ControlRule::copy, lines, "\r\n"));
 }
 
-TEST_F(Passes, LongEntryStopsAtItsZeroByte) {
+TEST_F(Passes, LongEntryGoesOnAfterAZeroByte) {
   std::string line(200000, 'a');
   line[150000] = '\0';
-  EXPECT_EQ(run(readingToProduceEUC, {line, "b"}), std::string(150000, 'a') + "\r\nb\r\n");
+  EXPECT_EQ(run(readingToProduceEUC, {line, "b"}), line + "\r\nb\r\n");
 }
 
 TEST_F(Passes, RandomListsMatchThePlainConversion) {
@@ -359,6 +369,16 @@ TEST_F(Passes, FailedWritesAreReported) {
   EXPECT_EQ(readBytes("error.txt"), "readingAnotherFileToProduceEUC() error: write error: /dev/full\r\n");
 }
 
+TEST_F(Passes, FileDrivenReadErrorIsReported) {
+  // Reading a process's own memory from offset 0 fails with EIO.
+  if (!std::filesystem::exists("/proc/self/mem")) GTEST_SKIP() << "no /proc/self/mem";
+  Regulate job;
+  job.inputName = "/proc/self/mem";
+  std::string output = "binary.tmp";
+  EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::failed);
+  EXPECT_EQ(readBytes("error.txt"), "readingAnotherFileToProduceEUC() error: read error: /proc/self/mem\r\n");
+}
+
 TEST_F(Passes, FileDrivenEmptyInputGivesEmptyOutput) { EXPECT_EQ(runFile(""), ""); }
 
 TEST_F(Passes, FileDrivenDropsCarriageReturns) {
@@ -368,7 +388,19 @@ TEST_F(Passes, FileDrivenDropsCarriageReturns) {
 
 TEST_F(Passes, FileDrivenStopsAtEndOfTextByte) { EXPECT_EQ(runFile("a\nb\x1Az\nd\n"), "a\r\nb\r\n"); }
 
-TEST_F(Passes, FileDrivenZeroByteEndsItsLine) { EXPECT_EQ(runFile(std::string("ab\0cd\nef\n", 9)), "ab\r\nef\r\n"); }
+TEST_F(Passes, FileDrivenStopsAtEndOfTextByteBeyondTheFirstRead) {
+  const std::string line(99, 'x');
+  std::string input;
+  for (int n = 0; n < 2000; ++n) input += line + "\n";
+  input[150000] = '\x1A';  // the start of line 1500
+  std::string output;
+  for (int n = 0; n < 1500; ++n) output += line + "\r\n";
+  EXPECT_EQ(runFile(input), output);
+}
+
+TEST_F(Passes, FileDrivenKeepsZeroBytes) {
+  EXPECT_EQ(runFile(std::string("ab\0cd\nef\n", 9)), std::string("ab\0cd\r\nef\r\n", 11));
+}
 
 TEST_F(Passes, FileDrivenCutsLongLines) {
   std::string input(600000, 'x');

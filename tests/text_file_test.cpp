@@ -72,6 +72,14 @@ TEST(TextFile, ReadingStopsAtControlZ) {
   EXPECT_EQ(lines("in.txt"), (std::vector<std::string>{"ab", "cd"}));
 }
 
+TEST(TextFile, ControlZBeyondTheFirstReadStillEndsTheText) {
+  TempDir dir;
+  std::string text(200000, 'x');
+  text[150000] = '\x1A';
+  writeBytes("in.txt", text);
+  EXPECT_EQ(wholeText("in.txt"), std::string(150000, 'x'));
+}
+
 TEST(TextFile, NulBytesAreKept) {
   TempDir dir;
   writeBytes("in.txt", std::string("a\0b\n", 4));
