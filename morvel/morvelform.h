@@ -1,0 +1,124 @@
+// Morvel's main window without its toolkit: the state of TForm1 and its
+// handlers. It watches "VEL", shows its first lines, collects every line
+// read and, when the window goes, hands them back converted (File > Leave)
+// or deletes "VEL" (every other way of closing).
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "options.h"
+#include "passes.h"
+#include "profile.h"
+#include "reporter.h"
+#include "watched_file.h"
+#include "window_services.h"
+
+namespace morvel {
+
+// Failed reloads of "VEL" before the window gives up.
+inline constexpr int MANY_TIMES_1 = 29;
+
+inline constexpr Size kStandardSize{677, 491};
+inline constexpr int kCornerRight = 677;   // a corner window's left edge, from the screen's right
+inline constexpr int kCornerBottom = 534;  // its top edge, from the screen's bottom
+inline constexpr int kLargeHeightReduction = 43;
+inline constexpr Size kButtonSize{68, 34};
+inline constexpr int kPollInterval = 300;            // ms
+inline constexpr int kReloadInterval = 200;          // ms
+inline constexpr int kCloseInterval = 1000;          // ms
+inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
+
+inline constexpr const char* kVersionText = "1.08";
+inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
+
+// The keys the window acts on when they are released.
+enum class Key { end, pageUp, home, f3, f8, escape, other };
+
+// Columns and rows of "VEL" shown for an outer window size.
+int ColumnsForWidth(int width);
+int RowsForHeight(int height);
+
+// The line as shown: at most `limit` columns of its first 2559 bytes, a
+// double-byte character counting two; a cut line ends in "+".
+std::string FitLine(std::string_view line, int limit);
+
+class TForm1 {
+ public:
+  TForm1(WindowServices& services, const FinalEffect& settings, Reporter& reporter);
+
+  void FormCreate();
+  // The hand-off: runs once as the window is destroyed.
+  void FormDestroy();
+  void FormKeyUp(Key key);
+  void FormResize();
+  void Button1Click();
+  void StatusBar1Click();
+  void Timer1Timer();
+  void Timer2Timer();
+  void Timer3Timer();
+
+  void Leave1Click();
+  void Exit1Click();
+  void ShiftJIS1Click();
+  void UTF81Click();
+  void EUCJP1Click();
+  void Record1Click();
+  void Large1Click();
+  void Standard1Click();
+  void Version1Click();
+
+  // What the window has collected and chosen.
+  const std::vector<std::string>& collectedLines() const { return Lines; }
+  int encoding() const { return Encoding; }
+  int visibleColumns() const { return VisibleColumns; }
+  int visibleRows() const { return VisibleRows; }
+  const std::string& statusText() const { return StatusText; }
+
+ private:
+  bool ReloadWatchedFile();
+  void SelectEncoding(int code, std::string_view name);
+  void PlaceWindow();
+  void EnlargeWindow();
+  void AnchorButton();
+  void OpenHelpPdf();
+
+  // The conversions of the collected lines into "VEL"; false when nothing
+  // was handed back.
+  bool ConvertToEucJp();
+  bool ConvertToUtf8();
+  bool ConvertToShiftJis();
+  bool HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&), std::string& outputName);
+  void KeepLinesAfterFailure();
+
+  WindowServices& services_;
+  const FinalEffect settings_;
+  const ProgramProfile profile_;
+  Reporter& reporter_;
+
+  std::string StatusText;
+  bool OpenPdfAtStart = false;
+  bool LongTitle = false;
+  bool LeaveRequested = false;
+  bool KeepWatchedFile = false;  // "VEL" could not be read: it stays for its writer
+  std::int32_t Corner = 3;
+  std::int32_t count = 0;
+  std::int32_t VisibleRows = 0;
+  std::int32_t Encoding = 3;
+  FileAge WatchedAge;
+  std::int32_t VisibleColumns = 0;
+  std::vector<std::string> Lines;
+  std::uint32_t LineNumber = 0;
+
+  // Each call of a pass keeps its own output name, which a failed access
+  // check may turn into "Morvel.txt" for the later calls.
+  std::string eucOutput_ = "binary.tmp";
+  std::string eucSkippingOutput_ = "binary.tmp";
+  std::string utf8Output_ = "binary.tmp";
+  std::string utf8SkippingOutput_ = "binary.tmp";
+  std::string sjisSkippingOutput_ = "binary.tmp";
+};
+
+}  // namespace morvel

@@ -1,0 +1,38 @@
+// The hand-off file "VEL": how Morvel sees that it changed, and how the
+// window writes and reads it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace morvel {
+
+inline constexpr const char* kWatchedFile = "VEL";
+
+// What changes on every rewrite of a file: its modification time to the
+// nanosecond, size, inode and change time together, so that two writes
+// within one second, or a file replaced by another, are both seen. A
+// missing file has an age of its own.
+struct FileAge {
+  bool exists = false;
+  std::int64_t modifiedSeconds = 0;
+  std::int64_t modifiedNanoseconds = 0;
+  std::int64_t changedSeconds = 0;
+  std::int64_t changedNanoseconds = 0;
+  std::uint64_t size = 0;
+  std::uint64_t inode = 0;
+
+  bool operator==(const FileAge&) const = default;
+};
+
+FileAge fileAge(const std::string& path);
+
+// Creates or empties the file and writes `text` into it; false on failure.
+bool writeWatchedFile(const std::string& path, const std::string& text);
+
+// Creates or empties the file and writes each line followed by a line end
+// (CR LF on disk), the bytes unchanged; false on failure.
+bool writeLinesBack(const std::string& path, const std::vector<std::string>& lines);
+
+}  // namespace morvel

@@ -1,0 +1,66 @@
+// What Morvel's window logic needs of a window system. The logic stays free
+// of any toolkit: one implementation adapts Qt, a fake serves the tests.
+// Texts are Shift_JIS bytes; sizes and positions are pixels of the outer
+// (frame) rectangle unless the name says client.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace morvel {
+
+struct Size {
+  int width = 0;
+  int height = 0;
+};
+
+struct Bounds {
+  int left = 0;
+  int top = 0;
+  int width = 0;
+  int height = 0;
+};
+
+// The main window's timers, numbered as the window names them.
+enum class TimerId { poll = 1, reload = 2, close = 3 };
+
+class WindowServices {
+ public:
+  virtual ~WindowServices() = default;
+
+  virtual void setCaption(std::string_view text) = 0;
+  // The whole text of the display area.
+  virtual void setMemoText(std::string_view text) = 0;
+  // Panel 0 of the status bar: a text, or a path shown as it is.
+  virtual void setStatusText(std::string_view text) = 0;
+  virtual void setStatusPath(std::string_view path) = 0;
+  virtual void setKeyPreview(bool on) = 0;
+  // Closes the main window, which ends the program once control returns to
+  // the event loop.
+  virtual void close() = 0;
+
+  // A timer ticks every `intervalMs` while enabled; ticks arrive between
+  // events, never during a handler.
+  virtual void setTimer(TimerId timer, int intervalMs, bool enabled) = 0;
+
+  virtual Bounds windowBounds() const = 0;
+  virtual Size clientSize() const = 0;
+  virtual void setWindowBounds(const Bounds& bounds) = 0;
+  virtual Size screenSize() const = 0;
+  // Back from maximised or minimised.
+  virtual void showNormal() = 0;
+  virtual int statusBarHeight() const = 0;
+  // The "Large" button, in client coordinates.
+  virtual void setButtonBounds(const Bounds& bounds) = 0;
+
+  virtual void setClipboardText(std::string_view text) = 0;
+  // The desktop's "open" of a document; the result is not used.
+  virtual void openDocument(const std::string& path) = 0;
+
+  // The dialogs: the Record dialog without waiting, with the focus on its
+  // "Save" button; the Version dialog modally, showing `version`.
+  virtual void showRecordDialog() = 0;
+  virtual void showVersionDialog(std::string_view version) = 0;
+};
+
+}  // namespace morvel

@@ -1,0 +1,280 @@
+// The main window's logic with a window in memory; timers tick when a test
+// says so.
+#include "morvelform.h"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/fake_window.h"
+#include "support/temp_dir.h"
+
+using namespace morvel;
+using testing_support::FakeWindow;
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+// Records the reports instead of writing them.
+class Reports final : public Reporter {
+ public:
+  void error(std::string_view line) override { errors.emplace_back(line); }
+  void message(std::string_view subject, std::string_view note) override {
+    messages.push_back(std::string(subject) + " " + std::string(note));
+  }
+  void info(std::string_view) override {}
+  std::vector<std::string> errors;
+  std::vector<std::string> messages;
+};
+
+const std::string kHiraganaA = "\x82\xA0";  // hiragana a
+
+class MainWindow : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {"MS932~EUC-JP.bin", "MS932~UTF-8.bin", "MS932~Shift_JIS.bin"}) {
+      writeBytes(name, readBytes(std::string(MORVEL_DATA_DIR) + "/" + name));
+    }
+  }
+
+  TForm1& open(const FinalEffect& settings = {}) {
+    form_ = std::make_unique<TForm1>(window_, settings, reports_);
+    form_->FormCreate();
+    return *form_;
+  }
+
+  // The other program writes "VEL"; the window polls and reloads.
+  void handOver(const std::string& text) {
+    writeBytes("VEL", text);
+    form_->Timer1Timer();
+    form_->Timer2Timer();
+  }
+
+  TempDir dir_;
+  FakeWindow window_;
+  Reports reports_;
+  std::unique_ptr<TForm1> form_;
+};
+
+}  // namespace
+
+TEST(Geometry, ColumnsRowsAndFitting) {
+  EXPECT_EQ(ColumnsForWidth(677), 80);
+  EXPECT_EQ(RowsForHeight(491), 26);
+  EXPECT_EQ(ColumnsForWidth(30), -2);  // rounded down, below zero for tiny windows
+  EXPECT_EQ(FitLine(std::string(100, 'a'), 79), std::string(79, 'a') + "+");
+  EXPECT_EQ(FitLine(std::string(79, 'a'), 79), std::string(79, 'a') + "+");
+  EXPECT_EQ(FitLine(std::string(78, 'a'), 79), std::string(78, 'a'));
+  std::string kana;
+  for (int k = 0; k < 50; ++k) kana += kHiraganaA;
+  EXPECT_EQ(FitLine(kana, 79), kana.substr(0, 80) + "+");                          // 40 characters, 80 columns
+  EXPECT_EQ(FitLine(std::string(90, '\xB6'), 79), std::string(79, '\xB6') + "+");  // half-width KA
+  EXPECT_EQ(FitLine("ab\x82", 79), "ab");                                          // a lone lead byte at the end
+  EXPECT_EQ(FitLine(std::string(3000, 'a'), 5000), std::string(2559, 'a'));
+}
+
+TEST_F(MainWindow, StartsAtTheBottomRightWithOneSpaceInVel) {
+  open();
+  EXPECT_EQ(window_.bounds.left, 1920 - 677);
+  EXPECT_EQ(window_.bounds.top, 1080 - 534);
+  EXPECT_EQ(window_.bounds.width, 677);
+  EXPECT_EQ(window_.bounds.height, 491);
+  EXPECT_EQ(window_.button.left, 677 - 68);
+  EXPECT_EQ(window_.button.top, 491 - FakeWindow::kMenuHeight - 34 - FakeWindow::kStatusHeight);
+  EXPECT_EQ(window_.caption, "Morvel");
+  EXPECT_EQ(window_.status, fs::current_path().string());
+  EXPECT_TRUE(window_.keyPreview);
+  EXPECT_EQ(readBytes("VEL"), " ");
+  EXPECT_TRUE(window_.timerOn(TimerId::poll));
+  EXPECT_EQ(window_.timers[TimerId::poll].intervalMs, 300);
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));
+  EXPECT_FALSE(window_.timerOn(TimerId::close));
+  EXPECT_EQ(form_->visibleColumns(), 80);
+  EXPECT_EQ(form_->visibleRows(), 26);
+}
+
+TEST_F(MainWindow, CornersLargeAndStandard) {
+  const std::vector<std::pair<int, Bounds>> corners = {
+      {0, {621, 294, 677, 491}}, {1, {0, 0, 677, 491}},      {2, {1243, 0, 677, 491}},   {3, {1243, 546, 677, 491}},
+      {4, {0, 546, 677, 491}},   {5, {1243, 546, 677, 491}}, {-1, {1243, 546, 677, 491}}};
+  for (const auto& [corner, expected] : corners) {
+    FinalEffect settings;
+    settings.corner = corner;
+    settings.longTitle = true;
+    open(settings);
+    EXPECT_EQ(window_.bounds.left, expected.left) << corner;
+    EXPECT_EQ(window_.bounds.top, expected.top) << corner;
+    EXPECT_EQ(window_.caption, "Morvel VCL");
+  }
+  form_->Large1Click();
+  form_->FormResize();
+  EXPECT_EQ(window_.bounds.width, 1920);
+  EXPECT_EQ(window_.bounds.height, 1080 - 43);
+  EXPECT_EQ(window_.bounds.left, 0);
+  EXPECT_EQ(form_->visibleColumns(), ColumnsForWidth(1920));
+  EXPECT_EQ(window_.button.left, 1920 - 68);
+  form_->Standard1Click();
+  form_->FormResize();
+  EXPECT_EQ(window_.bounds.left, 1243);
+  EXPECT_EQ(window_.bounds.height, 491);
+  EXPECT_EQ(form_->visibleColumns(), 80);
+  EXPECT_EQ(form_->visibleRows(), 26);
+}
+
+TEST_F(MainWindow, ReloadShowsTheFirstRowsAndCollectsEveryLine) {
+  open();
+  std::string text;
+  for (int k = 1; k <= 40; ++k) text += "line " + std::to_string(k) + std::string(100, 'x') + "\r\n";
+  form_->Timer1Timer();
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));  // its own space is no change
+  writeBytes("VEL", text);
+  form_->Timer1Timer();
+  EXPECT_FALSE(window_.timerOn(TimerId::poll));
+  EXPECT_TRUE(window_.timerOn(TimerId::reload));
+  EXPECT_EQ(window_.timers[TimerId::reload].intervalMs, 200);
+  form_->Timer2Timer();
+  EXPECT_TRUE(window_.timerOn(TimerId::poll));
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));
+  ASSERT_EQ(form_->collectedLines().size(), 40u);
+  EXPECT_EQ(form_->collectedLines()[39], "line 40" + std::string(100, 'x'));
+  std::string shown;
+  for (int k = 1; k <= 26; ++k) shown += FitLine("line " + std::to_string(k) + std::string(100, 'x'), 79) + "\r\n";
+  EXPECT_EQ(window_.memo, shown);
+  form_->Timer2Timer();  // a late tick finds the count parked
+  EXPECT_EQ(form_->collectedLines().size(), 40u);
+}
+
+TEST_F(MainWindow, TwoWritesWithinASecondAreBothCollected) {
+  open();
+  handOver("first\n");
+  handOver("second\n");
+  EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"first", "second"}));
+}
+
+TEST_F(MainWindow, NumberingGoesOnAcrossReloads) {
+  FinalEffect settings;
+  settings.numbering = true;
+  open(settings);
+  handOver("a\nb\nc\n");
+  handOver("a\nb\nc\n");
+  const auto& lines = form_->collectedLines();
+  ASSERT_EQ(lines.size(), 6u);
+  EXPECT_EQ(lines[0], "         1|a");
+  EXPECT_EQ(lines[5], "         6|c");
+  EXPECT_EQ(window_.memo, "         4|a\r\n         5|b\r\n         6|c\r\n");
+}
+
+TEST_F(MainWindow, AnUnreadableVelIsRetried29TimesThenLeftInPlace) {
+  open();
+  fs::remove("VEL");
+  fs::create_symlink("nowhere", "VEL");  // there, but it cannot be read
+  form_->Timer1Timer();
+  for (int tick = 1; tick < MANY_TIMES_1; ++tick) form_->Timer2Timer();
+  EXPECT_EQ(window_.closeRequests, 0);
+  EXPECT_EQ(reports_.errors.back(), "fopen() error-2: VEL");
+  form_->Timer2Timer();
+  EXPECT_EQ(window_.closeRequests, 1);
+  EXPECT_EQ(reports_.errors.size(), 30u);
+  EXPECT_EQ(reports_.errors.back(), "Timer2Timer() error: count == MANY_TIMES_1");
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));
+  form_->FormDestroy();
+  EXPECT_TRUE(fs::is_symlink("VEL"));
+}
+
+TEST_F(MainWindow, KeysAndMenusChooseAndShow) {
+  open();
+  form_->FormKeyUp(Key::f8);
+  EXPECT_EQ(window_.memo, "");
+  form_->FormKeyUp(Key::end);
+  EXPECT_EQ(form_->encoding(), 1);
+  EXPECT_EQ(window_.status, "EUC-JP");
+  form_->FormKeyUp(Key::pageUp);
+  EXPECT_EQ(form_->encoding(), 3);
+  form_->ShiftJIS1Click();
+  EXPECT_EQ(form_->encoding(), 2);
+  form_->FormKeyUp(Key::f8);
+  EXPECT_EQ(window_.memo, "Shift_JIS");
+  form_->StatusBar1Click();
+  EXPECT_EQ(window_.memo, " ");
+  form_->EUCJP1Click();
+  EXPECT_EQ(window_.status, "EUC-JP");
+  form_->Record1Click();
+  EXPECT_EQ(window_.recordDialogs, 1);
+  form_->Version1Click();
+  EXPECT_EQ(window_.versions, std::vector<std::string>{"1.08"});
+  form_->Button1Click();
+  EXPECT_EQ(window_.bounds.width, 1920);
+  form_->FormKeyUp(Key::f3);
+  EXPECT_EQ(window_.closeRequests, 1);
+  form_->FormDestroy();
+  EXPECT_FALSE(fs::exists("VEL"));  // closing without Leave deletes it
+}
+
+TEST_F(MainWindow, HomeHandsBackUtf8AndReadsItBack) {
+  open();
+  handOver("A" + kHiraganaA + "\r\n");
+  form_->FormKeyUp(Key::home);
+  EXPECT_EQ(readBytes("VEL"), "A\xE3\x81\x82\r\n");  // CR LF: the default line end
+  EXPECT_EQ(form_->encoding(), 3);
+  form_->Timer1Timer();
+  form_->Timer2Timer();
+  EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"A" + kHiraganaA, "A\xE3\x81\x82"}));
+}
+
+TEST_F(MainWindow, LeaveHandsBackEveryCollectedLineByEncoding) {
+  struct Case {
+    int encoding;
+    bool skip;
+    std::string expected;
+  };
+  const std::string text = "A\t" + kHiraganaA + "\r\nB\r\n";
+  const std::vector<Case> cases = {
+      {1, false, "A\t\xA4\xA2\nB\n"},
+      {3, false, "A\t\xE3\x81\x82\nB\n"},
+      {2, false, "A\t" + kHiraganaA + "\r\nB\r\n"},
+      {2, true, "A" + kHiraganaA + "\r\nB\r\n"},
+      {3, true, "A\xE3\x81\x82\nB\n"},
+  };
+  for (const Case& c : cases) {
+    FinalEffect settings;
+    settings.encoding = c.encoding;
+    settings.crlf = c.encoding == 2;
+    settings.skipControls = c.skip;
+    open(settings);
+    handOver(text);
+    form_->Leave1Click();
+    form_->FormDestroy();
+    EXPECT_EQ(readBytes("VEL"), c.expected) << c.encoding << c.skip;
+    fs::remove("VEL");
+  }
+}
+
+TEST_F(MainWindow, AFailedHandBackKeepsTheLinesInMorvelTxt) {
+  open();
+  handOver("A" + kHiraganaA + "\n");
+  fs::remove("MS932~UTF-8.bin");
+  form_->Leave1Click();
+  form_->FormDestroy();
+  EXPECT_EQ(readBytes("VEL"), "A" + kHiraganaA + "\n");
+  EXPECT_EQ(readBytes("Morvel.txt"), "A" + kHiraganaA + "\r\n");
+  EXPECT_EQ(reports_.messages.back(), "Morvel.txt holds the collected lines unconverted: their conversion failed.");
+}
+
+TEST_F(MainWindow, PdfHelpOpensAndTheWindowClosesASecondLater) {
+  FinalEffect settings;
+  settings.pdfHelp = true;
+  open(settings);
+  EXPECT_EQ(window_.opened, std::vector<std::string>{"MorvelVCL.pdf"});
+  EXPECT_TRUE(window_.timerOn(TimerId::close));
+  EXPECT_EQ(window_.timers[TimerId::close].intervalMs, 1000);
+  form_->Timer3Timer();
+  EXPECT_EQ(window_.closeRequests, 1);
+  form_->FormDestroy();
+  EXPECT_FALSE(fs::exists("VEL"));
+}
