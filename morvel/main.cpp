@@ -3,6 +3,7 @@
 #include <csignal>
 
 #include "reporter.h"
+#include "run_windows.h"
 #include "startup.h"
 
 int main(int argc, char** argv) {
@@ -10,5 +11,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, reported, instead of killing the run
 #endif
   morvel::ReportFiles reports;  // Morvel has no console
-  return morvel::runMorvel(argc, argv, reports, [](const morvel::FinalEffect&) { return 0; });
+  return morvel::runMorvel(argc, argv, reports, [&argc, argv, &reports](const morvel::FinalEffect& settings) {
+    return morvel::runWindows(argc, argv, settings, reports);
+  });
 }

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "display_text.h"
 #include "support/fake_window.h"
 #include "support/temp_dir.h"
 
@@ -277,4 +278,14 @@ TEST_F(MainWindow, PdfHelpOpensAndTheWindowClosesASecondLater) {
   EXPECT_EQ(window_.closeRequests, 1);
   form_->FormDestroy();
   EXPECT_FALSE(fs::exists("VEL"));
+}
+
+TEST_F(MainWindow, ShiftJisIsShownThroughTheUtf8Table) {
+  const ProgramProfile profile = morvelProfile();
+  const DisplayText display = DisplayText::load({profile, reports_}, false);
+  // hiragana a, half-width KA, a pair without an entry, a lead byte before a
+  // non-trail byte, 0x80, a lone lead byte
+  EXPECT_EQ(display.utf8("A\x82\xA0\xB6\x85\x40\x81\t\x80\r\n\x82"),
+            "A\xE3\x81\x82\xEF\xBD\xB6\xEF\xBF\xBD\xEF\xBF\xBD\t\xEF\xBF\xBD\n\xEF\xBF\xBD");
+  EXPECT_EQ(DisplayText().utf8("ab\x82\xA0"), "ab\xEF\xBF\xBD");
 }

@@ -1,0 +1,273 @@
+#include "form1_window.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLayout>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QStatusBar>
+#include <QTimer>
+#include <QUrl>
+
+namespace morvel {
+
+namespace {
+
+// The design's fonts, by their Japanese equivalents where installed.
+QFont memoFont() {
+  QFont font(QStringLiteral("Noto Sans Mono CJK JP"));
+  font.setStyleHint(QFont::Monospace);
+  font.setPixelSize(16);
+  return font;
+}
+
+QFont formFont(int pixels) {
+  QFont font(QStringLiteral("Noto Sans CJK JP"));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixels);
+  return font;
+}
+
+Key keyOf(int qtKey) {
+  switch (qtKey) {
+    case Qt::Key_End:
+      return Key::end;
+    case Qt::Key_PageUp:
+      return Key::pageUp;
+    case Qt::Key_Home:
+      return Key::home;
+    case Qt::Key_F3:
+      return Key::f3;
+    case Qt::Key_F8:
+      return Key::f8;
+    case Qt::Key_Escape:
+      return Key::escape;
+    default:
+      return Key::other;
+  }
+}
+
+QString fromPath(std::string_view path) {
+  return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
+}
+
+}  // namespace
+
+Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
+    : display_(display) {
+  setObjectName(QStringLiteral("Form1"));
+  setFont(formFont(12));
+  createMemo();
+  createStatusBar();
+  createButton();
+  createMenus();
+  createTimers();
+  resize(kStandardSize.width, kStandardSize.height);
+  if (layout() != nullptr) layout()->activate();  // menu and status bar take their sizes now
+  form_ = std::make_unique<TForm1>(*this, settings, reporter);
+  form_->FormCreate();
+}
+
+Form1Window::~Form1Window() {
+  qApp->removeEventFilter(this);
+  form_->FormDestroy();
+}
+
+void Form1Window::setDialogs(QDialog* recordDialog, QDialog* versionDialog) {
+  Form2 = recordDialog;
+  Form3 = versionDialog;
+}
+
+void Form1Window::createMemo() {
+  Memo1 = new QPlainTextEdit(this);
+  Memo1->setObjectName(QStringLiteral("Memo1"));
+  Memo1->setFont(memoFont());
+  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  setCentralWidget(Memo1);
+}
+
+void Form1Window::createStatusBar() {
+  QStatusBar* bar = statusBar();
+  bar->setObjectName(QStringLiteral("StatusBar1"));
+  statusPanel0_ = new QLabel(bar);
+  statusPanel0_->setObjectName(QStringLiteral("StatusPanel0"));
+  statusPanel0_->setMinimumWidth(1);
+  statusPanel1_ = new QLabel(QStringLiteral(" "), bar);
+  statusPanel1_->setObjectName(QStringLiteral("StatusPanel1"));
+  statusPanel1_->setFixedWidth(50);
+  bar->addWidget(statusPanel0_, 1);
+  bar->addWidget(statusPanel1_);
+  bar->setSizeGripEnabled(false);
+  for (QObject* clickable :
+       {static_cast<QObject*>(bar), static_cast<QObject*>(statusPanel0_), static_cast<QObject*>(statusPanel1_)}) {
+    clickable->installEventFilter(this);
+  }
+}
+
+void Form1Window::createButton() {
+  Button1 = new QPushButton(QStringLiteral("Large"), this);
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button1->setFont(formFont(16));
+  connect(Button1, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
+}
+
+void Form1Window::createMenus() {
+  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
+  file->addAction(QStringLiteral("&Leave"), this, [this] { form_->Leave1Click(); })->setObjectName("Leave1");
+  file->addAction(QStringLiteral("E&xit"), this, [this] { form_->Exit1Click(); })->setObjectName("Exit1");
+
+  QMenu* encoding = menuBar()->addMenu(QStringLiteral("&Encoding"));
+  encoding->addAction(QStringLiteral("&Shift_JIS"), this, [this] { form_->ShiftJIS1Click(); })
+      ->setObjectName("ShiftJIS1");
+  encoding->addAction(QStringLiteral("&UTF-8"), this, [this] { form_->UTF81Click(); })->setObjectName("UTF81");
+  QMenu* eucJp = encoding->addMenu(QStringLiteral("EU&C-JP"));
+  eucJp->setObjectName(QStringLiteral("EUCJP1"));
+  connect(eucJp, &QMenu::aboutToShow, this, [this] { form_->EUCJP1Click(); });
+  eucJp->addAction(QStringLiteral("&Record"), this, [this] { form_->Record1Click(); })->setObjectName("Record1");
+
+  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
+  help->addAction(QStringLiteral("L&arge"), this, [this] { form_->Large1Click(); })->setObjectName("Large1");
+  QAction* standard = help->addAction(QStringLiteral("S&tandard"), this, [this] { form_->Standard1Click(); });
+  standard->setObjectName(QStringLiteral("Standard1"));
+  standard->setShortcut(Qt::Key_F5);
+  help->addAction(QStringLiteral("&Version"), this, [this] { form_->Version1Click(); })->setObjectName("Version1");
+}
+
+void Form1Window::createTimers() {
+  Timer1 = new QTimer(this);
+  Timer2 = new QTimer(this);
+  Timer3 = new QTimer(this);
+  connect(Timer1, &QTimer::timeout, this, [this] { form_->Timer1Timer(); });
+  connect(Timer2, &QTimer::timeout, this, [this] { form_->Timer2Timer(); });
+  connect(Timer3, &QTimer::timeout, this, [this] { form_->Timer3Timer(); });
+}
+
+QTimer* Form1Window::timer(TimerId id) const {
+  switch (id) {
+    case TimerId::poll:
+      return Timer1;
+    case TimerId::reload:
+      return Timer2;
+    case TimerId::close:
+      return Timer3;
+  }
+  return Timer1;
+}
+
+QString Form1Window::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
+
+void Form1Window::setCaption(std::string_view text) { setWindowTitle(shown(text)); }
+
+void Form1Window::setMemoText(std::string_view text) { Memo1->setPlainText(shown(text)); }
+
+void Form1Window::setStatusText(std::string_view text) { statusPanel0_->setText(shown(text)); }
+
+void Form1Window::setStatusPath(std::string_view path) { statusPanel0_->setText(fromPath(path)); }
+
+void Form1Window::setKeyPreview(bool on) {
+  if (on == keyPreview_) return;
+  keyPreview_ = on;
+  if (on) {
+    qApp->installEventFilter(this);
+  } else {
+    qApp->removeEventFilter(this);
+  }
+}
+
+void Form1Window::close() { QMainWindow::close(); }
+
+void Form1Window::setTimer(TimerId id, int intervalMs, bool enabled) {
+  QTimer* t = timer(id);
+  t->setInterval(intervalMs);
+  if (!enabled) {
+    t->stop();
+  } else if (!t->isActive()) {
+    t->start();
+  }
+}
+
+Bounds Form1Window::windowBounds() const {
+  const QRect frame = frameGeometry();
+  return {frame.x(), frame.y(), frame.width(), frame.height()};
+}
+
+Size Form1Window::clientSize() const { return {width(), height() - menuBar()->height()}; }
+
+void Form1Window::setWindowBounds(const Bounds& bounds) {
+  const QSize frameExtra = frameGeometry().size() - size();
+  move(bounds.left, bounds.top);
+  resize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
+}
+
+Size Form1Window::screenSize() const {
+  const QRect area = screen()->geometry();
+  return {area.width(), area.height()};
+}
+
+void Form1Window::showNormal() {
+  if (isMaximized() || isMinimized() || isFullScreen()) QMainWindow::showNormal();
+}
+
+int Form1Window::statusBarHeight() const { return statusBar()->height(); }
+
+void Form1Window::setButtonBounds(const Bounds& bounds) {
+  Button1->setGeometry(bounds.left, bounds.top + menuBar()->height(), bounds.width, bounds.height);
+  Button1->raise();
+}
+
+void Form1Window::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
+
+void Form1Window::openDocument(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(fromPath(path))));
+}
+
+void Form1Window::showRecordDialog() {
+  if (Form2 == nullptr) return;
+  Form2->show();
+  Form2->raise();
+  Form2->activateWindow();
+}
+
+void Form1Window::showVersionDialog(std::string_view) {
+  if (Form3 != nullptr) Form3->exec();
+}
+
+bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonRelease &&
+      (watched == statusBar() || watched == statusPanel0_ || watched == statusPanel1_)) {
+    form_->StatusBar1Click();
+    return false;
+  }
+  if (event->type() != QEvent::KeyRelease || !keyPreview_) return false;
+  // A key release travels from the focused widget up to the window, and the
+  // filter sees it at each step: it counts once. Auto-repeat releases are
+  // not releases of the key.
+  auto* key = static_cast<QKeyEvent*>(event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this || key->isAutoRepeat()) return false;
+  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_) return false;
+  lastKeyRelease_ = event;
+  lastKeyTimestamp_ = key->timestamp();
+  form_->FormKeyUp(keyOf(key->key()));
+  return false;
+}
+
+void Form1Window::resizeEvent(QResizeEvent* event) {
+  QMainWindow::resizeEvent(event);
+  if (form_) form_->FormResize();
+}
+
+void Form1Window::closeEvent(QCloseEvent* event) {
+  event->accept();
+  QCoreApplication::quit();  // closing the main window ends the program, open dialogs or not
+}
+
+}  // namespace morvel

@@ -1,0 +1,84 @@
+// Morvel's main window on Qt: thin adapters between the widgets and the
+// window logic TForm1, which does everything that matters.
+#pragma once
+
+#include <QMainWindow>
+#include <memory>
+
+#include "display_text.h"
+#include "morvelform.h"
+#include "window_services.h"
+
+class QDialog;
+class QLabel;
+class QPlainTextEdit;
+class QPushButton;
+class QTimer;
+
+namespace morvel {
+
+class Form1Window final : public QMainWindow, public WindowServices {
+ public:
+  Form1Window(const FinalEffect& settings, Reporter& reporter, const DisplayText& display);
+  // The hand-off of the collected lines happens here.
+  ~Form1Window() override;
+  Form1Window(const Form1Window&) = delete;
+  Form1Window& operator=(const Form1Window&) = delete;
+
+  // The places of the Record and Version dialogs.
+  void setDialogs(QDialog* recordDialog, QDialog* versionDialog);
+
+  TForm1& logic() { return *form_; }
+  QPlainTextEdit* memo() const { return Memo1; }
+
+  // WindowServices
+  void setCaption(std::string_view text) override;
+  void setMemoText(std::string_view text) override;
+  void setStatusText(std::string_view text) override;
+  void setStatusPath(std::string_view path) override;
+  void setKeyPreview(bool on) override;
+  void close() override;
+  void setTimer(TimerId timer, int intervalMs, bool enabled) override;
+  Bounds windowBounds() const override;
+  Size clientSize() const override;
+  void setWindowBounds(const Bounds& bounds) override;
+  Size screenSize() const override;
+  void showNormal() override;
+  int statusBarHeight() const override;
+  void setButtonBounds(const Bounds& bounds) override;
+  void setClipboardText(std::string_view text) override;
+  void openDocument(const std::string& path) override;
+  void showRecordDialog() override;
+  void showVersionDialog(std::string_view version) override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void createMemo();
+  void createStatusBar();
+  void createButton();
+  void createMenus();
+  void createTimers();
+  QTimer* timer(TimerId id) const;
+  QString shown(std::string_view sjis) const;
+
+  const DisplayText& display_;
+  QPlainTextEdit* Memo1 = nullptr;
+  QLabel* statusPanel0_ = nullptr;
+  QLabel* statusPanel1_ = nullptr;
+  QPushButton* Button1 = nullptr;
+  QTimer* Timer1 = nullptr;
+  QTimer* Timer2 = nullptr;
+  QTimer* Timer3 = nullptr;
+  QDialog* Form2 = nullptr;
+  QDialog* Form3 = nullptr;
+  bool keyPreview_ = false;
+  const QEvent* lastKeyRelease_ = nullptr;
+  quint64 lastKeyTimestamp_ = 0;
+  std::unique_ptr<TForm1> form_;
+};
+
+}  // namespace morvel

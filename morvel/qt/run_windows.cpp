@@ -1,0 +1,69 @@
+#include "run_windows.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QMessageBox>
+#include <exception>
+#include <memory>
+
+#include "display_text.h"
+#include "form1_window.h"
+#include "startup.h"
+
+namespace morvel {
+
+namespace {
+
+// Qt lets no exception pass through its event loop: one that escapes a
+// handler is shown here and ends the loop.
+class MorvelApplication final : public QApplication {
+ public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* receiver, QEvent* event) override {
+    try {
+      return QApplication::notify(receiver, event);
+    } catch (const std::exception& failure) {
+      showFailure(failure.what());
+    } catch (...) {
+      showFailure("unknown exception");
+    }
+    return false;
+  }
+
+  static void showFailure(const char* what) {
+    QMessageBox::critical(nullptr, QStringLiteral("Morvel VCL"), QString::fromLocal8Bit(what));
+    QCoreApplication::exit(0);
+  }
+};
+
+constexpr const char* kTitle = "Morvel VCL";
+
+}  // namespace
+
+int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter) {
+  MorvelApplication application(argc, argv);
+  QApplication::setApplicationName(QString::fromLatin1(kTitle));
+  QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the loop
+  try {
+    const ProgramProfile profile = profileFor(settings);
+    const DisplayText display = DisplayText::load({profile, reporter}, settings.no_searching);
+    auto Form1 = std::make_unique<Form1Window>(settings, reporter, display);
+    // The dialogs' places, hidden until asked for.
+    auto Form2 = std::make_unique<QDialog>(Form1.get());
+    Form2->setObjectName(QStringLiteral("Form2"));
+    auto Form3 = std::make_unique<QDialog>(Form1.get());
+    Form3->setObjectName(QStringLiteral("Form3"));
+    Form1->setDialogs(Form2.get(), Form3.get());
+    Form1->show();
+    QApplication::exec();
+    Form3.reset();
+    Form2.reset();
+    Form1.reset();  // the hand-off
+  } catch (const std::exception& failure) {
+    MorvelApplication::showFailure(failure.what());
+  }
+  return 0;
+}
+
+}  // namespace morvel
