@@ -1,9 +1,11 @@
-// fenra's console lines. They are Shift_JIS bytes; a terminal whose locale
-// speaks UTF-8 gets them converted for display, while pipes and files always
-// get the exact bytes.
+// Console text: what the programs write to a terminal and what the user types
+// at one. The programs' own texts are Shift_JIS bytes; a terminal whose
+// locale speaks UTF-8 gets them converted for display, while pipes and files
+// always get the exact bytes.
 #pragma once
 
 #include <cstdio>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -13,11 +15,21 @@ namespace morvel {
 // UTF-8 when the stream is such a terminal. Flushes the stream.
 void consoleWrite(std::FILE* stream, std::string_view bytes);
 
-// The bytes of a character option ("-s", "-g" and the like): a value that is
-// exactly one multi-byte UTF-8 character with a code page 932 code (typed at
-// a UTF-8 terminal) becomes that code's bytes; any other value is taken as
-// raw Shift_JIS bytes. Either way at most `byteCount` bytes are kept.
-std::string characterOption(std::string_view value, std::size_t byteCount);
+// A text the user typed (an option value, a line of a list file) as code
+// page 932 bytes. A text that is valid UTF-8 and holds a non-ASCII character
+// was typed in UTF-8 and is converted; any other text is Shift_JIS already
+// and stays as it is. The decision rests on the bytes alone, never on the
+// locale. Empty when a UTF-8 character has no code page 932 code.
+std::optional<std::string> shiftJisOfTyped(std::string_view typed);
+
+// The bytes of a character option ("-s", "-g" and the like): the value read
+// by shiftJisOfTyped, of which at most `byteCount` bytes (its first
+// character) are kept. Empty when the value is refused.
+std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount);
+
+// The line that reports a refused character option: `option` ("-s") and
+// the value as typed.
+std::string refusedOptionLine(std::string_view option, std::string_view value);
 
 // Code page 932 bytes to UTF-8; characters without a mapping become '?'.
 std::string sjisToUtf8(std::string_view bytes);

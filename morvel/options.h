@@ -47,6 +47,10 @@ struct CommandLineOptions {
   std::string inputName;
   std::string outputName = "Morvel.txt";
   VersionRequest version = VersionRequest::none;  // the reading stopped at "-V" or "-VC"
+  // Lines for character options whose value has a character code page 932
+  // cannot write. Such a value is not applied; a single-character edit
+  // refuses to run on it.
+  std::vector<std::string> refusals;
 };
 
 // A word split into a leading text and the decimal number of its trailing

@@ -43,10 +43,12 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
   bool whichTable = effect.whichTable;  // a working copy: the edit may clear it
   if (!effect.listName.empty())
     return editManyRecords(context, effect.listName, effect.tableName, effect.no_searching, &whichTable);
-  if (effect.substitute != kNoSubstitution)
-    return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching,
-                      &whichTable);
-  return true;
+  if (effect.substitute == kNoSubstitution) return true;
+  // A character option that could not be read would make this edit change
+  // the wrong record, or none: refuse the edit before the table is touched.
+  for (const std::string& refusal : options.refusals) context.reporter.error(refusal);
+  if (!options.refusals.empty()) return false;
+  return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching, &whichTable);
 }
 
 // Converts the named Shift_JIS file to EUC-JP. The input is first rewritten

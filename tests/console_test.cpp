@@ -62,3 +62,22 @@ TEST(Console, Utf8ConversionOfShiftJis) {
   EXPECT_EQ(sjisToUtf8("A\x82\xA0\xB6"), "A\xE3\x81\x82\xEF\xBD\xB6");  // A, hiragana a, half-width KA
   EXPECT_EQ(sjisToUtf8(""), "");
 }
+
+TEST(TypedText, UtfEightBeyondAsciiIsConverted) {
+  // circled one, full-width one, N: UTF-8 in, code page 932 out
+  EXPECT_EQ(shiftJisOfTyped("\xE2\x91\xA0\xEF\xBC\x91N"), "\x87\x40\x82\x50N");
+  EXPECT_EQ(shiftJisOfTyped("\xEF\xBE\x85N"), "\xC5N");  // half-width NA
+}
+
+TEST(TypedText, AnythingElseIsShiftJisAlready) {
+  EXPECT_EQ(shiftJisOfTyped("plain ASCII"), "plain ASCII");
+  EXPECT_EQ(shiftJisOfTyped(""), "");
+  EXPECT_EQ(shiftJisOfTyped("\x87\x40\x82\x50"), "\x87\x40\x82\x50");  // circled one, full-width one
+  EXPECT_EQ(shiftJisOfTyped("\xC5N"), "\xC5N");                        // half-width NA
+  EXPECT_EQ(shiftJisOfTyped("\xC0\xAF"), "\xC0\xAF");                  // an overlong form is no UTF-8
+  EXPECT_EQ(shiftJisOfTyped("\xED\xA0\x80"), "\xED\xA0\x80");          // nor is a surrogate
+}
+
+TEST(TypedText, CharacterWithoutACodePage932CodeIsRefused) {
+  EXPECT_EQ(shiftJisOfTyped("\xE2\x91\xA0\xF0\x9F\x98\x80"), std::nullopt);  // circled one, grinning face
+}

@@ -57,6 +57,11 @@ class Fenra : public testing::Test {
     return runProcess(FENRA_EXECUTABLE, arguments, {"PATH="});
   }
 
+  // The same run under the locale `lang` names.
+  testing_support::ProcessResult fenraUnder(const std::string& lang, const std::vector<std::string>& arguments) {
+    return runProcess(FENRA_EXECUTABLE, arguments, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=" + lang});
+  }
+
   TempDir dir_;
 };
 
@@ -151,6 +156,53 @@ TEST_F(Fenra, UtfEightCharacterOptions) {
   writeBytes(kTable, shipped());
   EXPECT_EQ(fenra({"-k\xEF\xBD\xB6", "-aN"}).exitCode, 0);  // half-width KA
   EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0xB6, std::string("N\0", 2))), "");
+}
+
+// UTF-8 is told by the bytes, not by the locale.
+const char* const kLocales[] = {"C", "C.UTF-8"};
+
+TEST_F(Fenra, UtfEightValuesOfAnyLengthGiveTheirFirstCharacter) {
+  for (const char* lang : kLocales) {
+    writeBytes(kTable, shipped());
+    // circled one and circled two, then full-width one, all in UTF-8
+    const auto r = fenraUnder(lang, {"-s\xE2\x91\xA0\xE2\x91\xA1", "-e\xEF\xBC\x91"});
+    EXPECT_EQ(r.exitCode, 0) << lang;
+    EXPECT_EQ(r.out, "8740 \x81\xCB 8250\n") << lang;  // rightwards double arrow
+    EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0x8740, "\xA3\xB1")), "") << lang;
+  }
+}
+
+TEST_F(Fenra, CharacterWithoutACodePage932CodeIsRefused) {
+  const auto r = fenra({"-s\xF0\x9F\x98\x80", "-e\x82\x50"});  // grinning face
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+  std::size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(".")) files += entry.is_regular_file() ? 1 : 0;
+  EXPECT_EQ(files, 1u);  // only the table
+}
+
+TEST_F(Fenra, UtfEightListLines) {
+  // circled one by full-width one, then half-width NA by N, both in UTF-8
+  writeBytes("bars.txt", "\xE2\x91\xA0\xEF\xBC\x91\n\xEF\xBE\x85N\n");
+  std::string expected = withTarget(shipped(), 0x8740, "\xA3\xB1");
+  expected = withTarget(expected, 0xC5, std::string("N\0", 2));
+  for (const char* lang : kLocales) {
+    writeBytes(kTable, shipped());
+    const auto r = fenraUnder(lang, {"-f", "bars.txt"});
+    EXPECT_EQ(r.exitCode, 0) << lang;
+    EXPECT_EQ(difference(readBytes(kTable), expected), "") << lang;
+  }
+}
+
+TEST_F(Fenra, ListLineWithoutACodePage932CodeFailsTheEdit) {
+  writeBytes("bars.txt",
+             "\xC5N\n\xE2\x91\xA0\xF0\x9F\x98\x80\n");  // half-width NA by N; circled one by a grinning face
+  const auto r = fenra({"-f", "bars.txt"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "list bars.txt: line 2 has a character that code page 932 cannot write\n");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
 }
 
 TEST_F(Fenra, ListFiles) {

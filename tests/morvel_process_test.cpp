@@ -36,6 +36,16 @@ testing_support::ProcessResult morvel(const std::vector<std::string>& arguments)
   return runProcess(MORVEL_EXECUTABLE, arguments, {"PATH="});
 }
 
+// The same run under the locale `lang` names.
+testing_support::ProcessResult morvelUnder(const std::string& lang, const std::vector<std::string>& arguments) {
+  return runProcess(MORVEL_EXECUTABLE, arguments, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=" + lang});
+}
+
+// UTF-8 is told by the bytes, not by the locale.
+const char* const kLocales[] = {"C", "C.UTF-8"};
+
+const std::string kGrinningFace = "\xF0\x9F\x98\x80";  // no code page 932 code
+
 std::string iconvDecode(const std::string& bytes) {
   iconv_t cd = iconv_open("UTF-8", "CP932");
   std::string input = bytes, out(bytes.size() * 3 + 16, '\0');
@@ -81,6 +91,14 @@ std::string randomText(std::size_t lines) {
     text += "\r\n";
   }
   return text;
+}
+
+// The target bytes of the double-byte record of `code` (two bytes).
+std::string targetOf(const std::string& table, const std::string& code) {
+  for (std::size_t at = 0; at + 4 <= table.size(); at += 4) {
+    if (table.compare(at, 2, code) == 0) return table.substr(at + 2, 2);
+  }
+  return "<none>";
 }
 
 std::string withoutCr(std::string s) {
@@ -180,6 +198,49 @@ TEST_F(Morvel, ListEditAndItsFailures) {
 
   EXPECT_EQ(morvel({"-e1", "-t", "absent.txt", "-q"}).exitCode, 252);
   EXPECT_EQ(readBytes("error.txt"), "ifstream sjisFile() error: absent.txt\r\n");
+}
+
+TEST_F(Morvel, UtfEightValuesOfAnyLengthGiveTheirFirstCharacter) {
+  installTables({kUtf8});
+  for (const char* lang : kLocales) {
+    installTables({kEuc});
+    // circled one and circled two, then full-width one, all in UTF-8
+    const auto r = morvelUnder(lang, {"-e1", "-s\xE2\x91\xA0\xE2\x91\xA1", "-g\xEF\xBC\x91", "-q"});
+    EXPECT_EQ(r.exitCode, 0) << lang;
+    EXPECT_EQ(readBytes("info.txt"), "8740 \x81\xCB 8250\r\n") << lang;  // rightwards double arrow
+  }
+}
+
+TEST_F(Morvel, CharacterWithoutACodePage932CodeFailsTheEdit) {
+  installTables({kEuc, kUtf8});
+  EXPECT_EQ(morvel({"-e1", "-g" + kGrinningFace, "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"),
+            "option -g: " + kGrinningFace + " has a character that code page 932 cannot write\r\n");
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_FALSE(fs::exists("info.txt"));
+}
+
+TEST_F(Morvel, RefusedCharacterMattersOnlyToAnEdit) {
+  installTables({kEuc, kUtf8});
+  EXPECT_EQ(morvel({"-s" + kGrinningFace}).exitCode, 0);  // a UTF-8 run: nothing is edited
+  writeBytes("bars.txt", "\xC5N\n");                      // half-width NA by N
+  EXPECT_EQ(morvel({"-e1", "-s" + kGrinningFace, "-t", "bars.txt", "-q"}).exitCode, 0);
+  EXPECT_FALSE(fs::exists("error.txt"));
+}
+
+TEST_F(Morvel, UtfEightListLines) {
+  installTables({kUtf8});
+  writeBytes("bars.txt", "\xE2\x91\xA0\xEF\xBC\x91\n");  // circled one by full-width one, in UTF-8
+  for (const char* lang : kLocales) {
+    installTables({kEuc});
+    EXPECT_EQ(morvelUnder(lang, {"-e1", "-t", "bars.txt", "-q"}).exitCode, 0) << lang;
+    EXPECT_EQ(targetOf(readBytes(kEuc), "\x87\x40"), "\xA3\xB1") << lang;
+  }
+  installTables({kEuc});
+  writeBytes("bars.txt", "\xE2\x91\xA0" + kGrinningFace + "\n");
+  EXPECT_EQ(morvel({"-e1", "-t", "bars.txt", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "list bars.txt: line 1 has a character that code page 932 cannot write\r\n");
+  EXPECT_TRUE(readBytes(kEuc) == shipped(kEuc));
 }
 
 TEST_F(Morvel, BrokenTablesAreNeverRewritten) {
