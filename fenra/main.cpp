@@ -1,5 +1,4 @@
 // fenra: one edit of the EUC-JP conversion table per run.
-#include <clocale>
 #include <string>
 #include <vector>
 
@@ -7,7 +6,6 @@
 #include "reporter.h"
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_CTYPE, "");  // to learn whether the terminal speaks UTF-8
   morvel::ConsoleReports console;
   return morvel::runFenra(std::vector<std::string>(argv + 1, argv + argc), console);
 }

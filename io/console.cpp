@@ -2,6 +2,7 @@
 
 #include <iconv.h>
 #include <langinfo.h>
+#include <locale.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -12,11 +13,19 @@ namespace morvel {
 
 namespace {
 
-bool isUtf8Terminal(std::FILE* stream) {
-  if (::isatty(::fileno(stream)) == 0) return false;
-  const char* codeset = ::nl_langinfo(CODESET);
-  return codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+// The locale the user chose in the environment (LC_ALL, LC_CTYPE, LANG),
+// looked up without touching the process's own locale, so that neither
+// program has to set it.
+bool environmentSpeaksUtf8() {
+  const locale_t chosen = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (chosen == static_cast<locale_t>(nullptr)) return false;
+  const char* codeset = ::nl_langinfo_l(CODESET, chosen);
+  const bool utf8 = codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+  ::freelocale(chosen);
+  return utf8;
 }
+
+bool isUtf8Terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0 && environmentSpeaksUtf8(); }
 
 // iconv_open's failure value is (iconv_t)-1.
 bool opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)

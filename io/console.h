@@ -12,7 +12,8 @@
 namespace morvel {
 
 // Writes `bytes` to `stream` as they are, or converted from code page 932 to
-// UTF-8 when the stream is such a terminal. Flushes the stream.
+// UTF-8 when the stream is a terminal and the locale of the environment
+// (LC_ALL, LC_CTYPE, LANG) speaks UTF-8. Flushes the stream.
 void consoleWrite(std::FILE* stream, std::string_view bytes);
 
 // A text the user typed (an option value, a line of a list file) as code

@@ -2,18 +2,21 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <pty.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 using namespace morvel;
 
 namespace {
 
-// What a terminal receives when `bytes` are written to it under `locale`.
+// What a terminal receives when `bytes` are written to it while the
+// environment names `locale`.
 std::string throughTerminal(const char* locale, const std::string& bytes) {
   int master = -1, slave = -1;
   if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "<no pty>";
@@ -21,12 +24,17 @@ std::string throughTerminal(const char* locale, const std::string& bytes) {
   ::tcgetattr(slave, &raw);
   ::cfmakeraw(&raw);
   ::tcsetattr(slave, TCSANOW, &raw);
-  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
-  std::setlocale(LC_CTYPE, locale);
+  const char* saved = std::getenv("LC_ALL");
+  const std::string savedValue = saved != nullptr ? saved : "";
+  ::setenv("LC_ALL", locale, 1);
   std::FILE* stream = ::fdopen(slave, "w");
   consoleWrite(stream, bytes);
   std::fclose(stream);
-  std::setlocale(LC_CTYPE, saved.c_str());
+  if (saved != nullptr) {
+    ::setenv("LC_ALL", savedValue.c_str(), 1);
+  } else {
+    ::unsetenv("LC_ALL");
+  }
   std::string got;
   char buffer[256];
   ssize_t n;
@@ -38,8 +46,9 @@ std::string throughTerminal(const char* locale, const std::string& bytes) {
 }  // namespace
 
 TEST(Console, UtfEightTerminalSeesConvertedText) {
-  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
-  std::setlocale(LC_CTYPE, "C");
+  const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  if (utf8 == static_cast<locale_t>(nullptr)) GTEST_SKIP() << "no C.UTF-8 locale";
+  ::freelocale(utf8);
   // "8753 => 93f9" with the arrow as Shift_JIS, then a lone lead byte.
   EXPECT_EQ(throughTerminal("C.UTF-8", "8753 \x81\xCB 93f9\n"), "8753 \xE2\x87\x92 93f9\n");
   EXPECT_EQ(throughTerminal("C.UTF-8", "a\x81"), "a?");
