@@ -67,6 +67,8 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
       return FenraAction::printVersionWithComments;
     else if (a == "-V")
       return FenraAction::printVersion;
+    else if (a == "--help" || a == "-h")
+      return FenraAction::printUsage;
     else if (a == "-w")
       settings.whichTable = true;
     else if (startsWith(a, "-a"))
@@ -115,6 +117,10 @@ int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
     EditSettings settings;
     readSettingFile(kSettingFile, settings);
     const FenraAction action = applyArguments(arguments, settings);
+    if (action == FenraAction::printUsage) {
+      consoleWrite(stdout, fenraVersionText(true));
+      return kExitSuccess;
+    }
     if (action != FenraAction::edit) {
       consoleWrite(stderr, fenraVersionText(action == FenraAction::printVersionWithComments));
       return kExitFailure;

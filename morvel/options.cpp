@@ -276,4 +276,12 @@ CommandLineOptions readOptions(const std::vector<std::string>& words) {
   return reading.options;
 }
 
+bool asksForUsage(const std::vector<std::string>& words) {
+  for (const std::string& word : words) {
+    if (word == "--help" || word == "-h") return true;
+    if (word == "-V" || word == "-VC") return false;
+  }
+  return false;
+}
+
 }  // namespace morvel

@@ -80,4 +80,8 @@ std::vector<std::string> commandWords(int argc, const char* const* argv);
 // "-V" or "-VC": the words after it are never read.
 CommandLineOptions readOptions(const std::vector<std::string>& words);
 
+// True when "--help" or "-h" comes before any "-V" or "-VC": the run only
+// shows its usage on standard output, before anything else happens.
+bool asksForUsage(const std::vector<std::string>& words);
+
 }  // namespace morvel

@@ -4,6 +4,7 @@
 #include <new>
 #include <string>
 
+#include "console.h"
 #include "editors.h"
 #include "locator.h"
 #include "out_of_memory.h"
@@ -19,6 +20,7 @@ namespace {
 constexpr const char* kWatchedFile = "VEL";
 constexpr const char* kNoSubstitution = "\x81\x51";  // full-width low line
 constexpr int kEucJp = 1;
+constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitEditFailed = -4;
 
@@ -153,6 +155,10 @@ StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& r
 
 int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows) {
   try {
+    if (asksForUsage(commandWords(argc, argv))) {
+      consoleWrite(stdout, versionText(true));
+      return kExitSuccess;
+    }
     const ProgramProfile profile = morvelProfile();  // no table name yet: the last EUC-JP way fails
     if (!CheckTablesPresent({profile, reporter}) || !CheckWatchedFileAbsent(reporter)) return kExitFailure;
     const StartupOutcome startup = ProcessCommandLine(argc, argv, reporter);

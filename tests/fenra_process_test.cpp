@@ -78,7 +78,44 @@ const std::string kDefaultUsage =
     "fenra -V              \n"
     "fenra -VC             \n";
 
+// "\xC5" half-width NA, "\x87\x40" circled one, "\x82\x50" full-width one.
+const std::string kCommentedUsage =
+    "fenra C++ Version 1.17\n\n"
+    "fenra -f bars.txt     # Edit according to bars.txt \n"
+    "fenra -k\xC5 -aN         # \xC5 is subsituted with N. \n"
+    "fenra -k\xC5 -aN file    # \xC5 is subsituted with N to produce a binary file. \n"
+    "fenra -s\x87\x40 -e\x82\x50       # \x87\x40 is subsituted with \x82\x50 and represented in EUC-JP. \n"
+    "fenra -s\x87\x40 -e\x82\x50 file  # \x87\x40 is subsituted with \x82\x50 to produce a binary file. \n"
+    "fenra -s\x87\x40 -e\x82\x50 -d    # Do not search a table. \n"
+    "fenra -s\x87\x40 -e\x82\x50 -q    # Acquire a table name from setting.txt \n"
+    "fenra -s\x87\x40 -e\x82\x50 -w    # -w shows which table fenra uses. \n"
+    "fenra -V              # version \n"
+    "fenra -VC             # version with comments \n";
+
+// Regular files in the current directory.
+std::size_t fileCount() {
+  std::size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(".")) files += entry.is_regular_file() ? 1 : 0;
+  return files;
+}
+
 }  // namespace
+
+TEST_F(Fenra, HelpPrintsTheCommentedUsageOnStandardOutput) {
+  for (const char* word : {"--help", "-h"}) {
+    const auto r = fenra({"-s\x87\x40", word, "-V"});
+    EXPECT_EQ(r.exitCode, 0) << word;
+    EXPECT_EQ(r.out, kCommentedUsage) << word;
+    EXPECT_EQ(r.err, "") << word;
+  }
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+  EXPECT_EQ(fileCount(), 1u);  // only the table
+
+  const auto r = fenra({"-V", "--help"});  // the first of them decides
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, kDefaultUsage);
+  EXPECT_EQ(r.out, "");
+}
 
 TEST_F(Fenra, VersionPrintsTheUsageAndEditsNothing) {
   auto r = fenra({"-V"});
@@ -178,9 +215,7 @@ TEST_F(Fenra, CharacterWithoutACodePage932CodeIsRefused) {
   EXPECT_EQ(r.err, "option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write\n");
   EXPECT_EQ(r.out, "");
   EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
-  std::size_t files = 0;
-  for (const auto& entry : fs::directory_iterator(".")) files += entry.is_regular_file() ? 1 : 0;
-  EXPECT_EQ(files, 1u);  // only the table
+  EXPECT_EQ(fileCount(), 1u);  // only the table
 }
 
 TEST_F(Fenra, UtfEightListLines) {

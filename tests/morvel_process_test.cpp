@@ -12,6 +12,7 @@
 #include "support/temp_dir.h"
 
 using testing_support::readBytes;
+using testing_support::runOnTerminals;
 using testing_support::runProcess;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -106,6 +107,27 @@ std::string withoutCr(std::string s) {
   return s;
 }
 
+// "\xC5" half-width NA, "\x87\x40" circled one, "\x82\x50" full-width one.
+const std::string kCommentedUsage =
+    "Morvel VCL Version 1.08\n\n"
+    "morvel -c4                 # Move the morvel window to Corner-4. \n"
+    "morvel -e1                 # 1: EUC-JP. 2: Shift_JIS. 3: UTF-8 \n"
+    "morvel -e1 -k\xC5 -aN         # \xC5 is subsituted with N. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50       # \x87\x40 is subsituted with \x82\x50. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50 -d    # Do not search a table. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50 -q    # Do not produce the morvel window. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50 -w    # -w shows which table morvel uses. \n"
+    "morvel -e1 -t bars.txt     # Edit MS932~EUC-JP.bin according to bars.txt \n"
+    "morvel -e1 -u              # Do not edit MS932~EUC-JP.bin \n"
+    "morvel -e1 -u -a SJIS EUC  # SJIS has the same time as EUC. \n"
+    "morvel -e1 -u -y           # Do not remove binary.tmp \n"
+    "morvel -e2 -i              # Skip control characters. \n"
+    "morvel -f                  # We can recognize morvel VCL from the title bar.\n"
+    "morvel -n                  # A number appears at the beginning of each line. \n"
+    "morvel -p                  # PDF help \n"
+    "morvel -V                  # version \n"
+    "morvel -VC                 # version with comments \n";
+
 class Morvel : public testing::Test {
  protected:
   TempDir dir_;
@@ -119,6 +141,32 @@ TEST_F(Morvel, NoTablesEndsTheStart) {
   EXPECT_EQ(readBytes("error.txt"), kTwoTables);
   EXPECT_FALSE(fs::exists("messages.txt"));
   EXPECT_FALSE(fs::exists("VEL"));
+}
+
+TEST_F(Morvel, HelpPrintsTheUsageBeforeAnything) {
+  writeBytes("VEL", " ");  // would stop the start-up
+  for (const char* word : {"--help", "-h"}) {
+    const auto r = morvel({"-e1", word, "-V", "-q"});
+    EXPECT_EQ(r.exitCode, 0) << word;
+    EXPECT_EQ(r.out, kCommentedUsage) << word;
+    EXPECT_EQ(r.err, "") << word;
+  }
+  fs::remove("VEL");
+  EXPECT_TRUE(fs::is_empty("."));  // not even the start-up's error.txt
+
+  installTables({kEuc, kUtf8});
+  const auto r = morvel({"-V", "--help"});  // the first of them decides
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(fs::exists("version.txt"));
+}
+
+TEST_F(Morvel, HelpOnAUtfEightTerminalIsConverted) {
+  const auto r = runOnTerminals(MORVEL_EXECUTABLE, {"--help"}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, iconvDecode(kCommentedUsage));
+  const auto plain = runOnTerminals(MORVEL_EXECUTABLE, {"--help"}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"});
+  EXPECT_EQ(plain.out, kCommentedUsage);
 }
 
 TEST_F(Morvel, MissingUtf8TableIsNamedInMessages) {

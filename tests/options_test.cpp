@@ -693,3 +693,12 @@ TEST_F(Options, VersionIsAnExactOption) {
   EXPECT_EQ(o.effect.tableName, "-v");
   EXPECT_FALSE(std::filesystem::exists(kVersionFile));
 }
+
+TEST(AsksForUsageTest, HelpWordsBeforeAnyVersionWord) {
+  EXPECT_TRUE(asksForUsage({"--help"}));
+  EXPECT_TRUE(asksForUsage({"-e1", "-h", "-q"}));
+  EXPECT_TRUE(asksForUsage({"-h", "-V"}));
+  EXPECT_FALSE(asksForUsage({"-VC", "--help"}));  // the first of them decides
+  EXPECT_FALSE(asksForUsage({"-help", "-hx", "--helpx"}));
+  EXPECT_FALSE(asksForUsage({}));
+}
