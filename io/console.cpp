@@ -25,7 +25,7 @@ bool environmentSpeaksUtf8() {
   return utf8;
 }
 
-bool isUtf8Terminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0 && environmentSpeaksUtf8(); }
+bool isUtf8Terminal(std::FILE* stream) { return isTerminal(stream) && environmentSpeaksUtf8(); }
 
 // iconv_open's failure value is (iconv_t)-1.
 bool opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
@@ -68,6 +68,8 @@ bool isUtf8BeyondAscii(std::string_view text) {
 }
 
 }  // namespace
+
+bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
 
 std::optional<std::string> shiftJisOfTyped(std::string_view typed) {
   if (!isUtf8BeyondAscii(typed)) return std::string(typed);
@@ -120,13 +122,16 @@ std::string sjisToUtf8(std::string_view bytes) {
   return out;
 }
 
-void consoleWrite(std::FILE* stream, std::string_view bytes) {
+void consoleWrite(std::FILE* stream, std::string_view ownText) {
   if (isUtf8Terminal(stream)) {
-    const std::string shown = sjisToUtf8(bytes);
-    std::fwrite(shown.data(), 1, shown.size(), stream);
+    consoleWriteAsIs(stream, sjisToUtf8(ownText));
   } else {
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    consoleWriteAsIs(stream, ownText);
   }
+}
+
+void consoleWriteAsIs(std::FILE* stream, std::string_view bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
   std::fflush(stream);
 }
 

@@ -1,7 +1,8 @@
 // Console text: what the programs write to a terminal and what the user types
 // at one. The programs' own texts are Shift_JIS bytes; a terminal whose
 // locale speaks UTF-8 gets them converted for display, while pipes and files
-// always get the exact bytes.
+// always get the exact bytes. Names (files, paths, typed values) are the
+// user's own bytes and are never converted for display.
 #pragma once
 
 #include <cstdio>
@@ -11,10 +12,19 @@
 
 namespace morvel {
 
-// Writes `bytes` to `stream` as they are, or converted from code page 932 to
-// UTF-8 when the stream is a terminal and the locale of the environment
-// (LC_ALL, LC_CTYPE, LANG) speaks UTF-8. Flushes the stream.
-void consoleWrite(std::FILE* stream, std::string_view bytes);
+// True when `stream` is a terminal.
+bool isTerminal(std::FILE* stream);
+
+// Writes the program's own text to `stream`: as it is, or converted from
+// code page 932 to UTF-8 when the stream is a terminal and the locale of the
+// environment (LC_ALL, LC_CTYPE, LANG) speaks UTF-8. Flushes the stream.
+void consoleWrite(std::FILE* stream, std::string_view ownText);
+
+// Writes bytes that are not the program's own words (file names, paths,
+// values the user typed, and lines of ASCII words around them) exactly as
+// they are, terminal or not: they are in the user's encoding already, and
+// converting them would garble a UTF-8 name. Flushes the stream.
+void consoleWriteAsIs(std::FILE* stream, std::string_view bytes);
 
 // A text the user typed (an option value, a line of a list file) as code
 // page 932 bytes. A text that is valid UTF-8 and holds a non-ASCII character

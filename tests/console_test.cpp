@@ -15,9 +15,11 @@ using namespace morvel;
 
 namespace {
 
-// What a terminal receives when `bytes` are written to it while the
-// environment names `locale`.
-std::string throughTerminal(const char* locale, const std::string& bytes) {
+using Writer = void (*)(std::FILE*, std::string_view);
+
+// What a terminal receives when `bytes` are written to it by `write` while
+// the environment names `locale`.
+std::string throughTerminal(const char* locale, const std::string& bytes, Writer write = consoleWrite) {
   int master = -1, slave = -1;
   if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "<no pty>";
   termios raw{};
@@ -28,7 +30,7 @@ std::string throughTerminal(const char* locale, const std::string& bytes) {
   const std::string savedValue = saved != nullptr ? saved : "";
   ::setenv("LC_ALL", locale, 1);
   std::FILE* stream = ::fdopen(slave, "w");
-  consoleWrite(stream, bytes);
+  write(stream, bytes);
   std::fclose(stream);
   if (saved != nullptr) {
     ::setenv("LC_ALL", savedValue.c_str(), 1);
@@ -52,6 +54,12 @@ TEST(Console, UtfEightTerminalSeesConvertedText) {
   // "8753 => 93f9" with the arrow as Shift_JIS, then a lone lead byte.
   EXPECT_EQ(throughTerminal("C.UTF-8", "8753 \x81\xCB 93f9\n"), "8753 \xE2\x87\x92 93f9\n");
   EXPECT_EQ(throughTerminal("C.UTF-8", "a\x81"), "a?");
+}
+
+TEST(Console, NamesReachEveryTerminalAsTheyAre) {
+  // "\xE8\xA1\xA8" is the kanji for table in UTF-8, "\x95\x5C" in Shift_JIS.
+  EXPECT_EQ(throughTerminal("C.UTF-8", "\xE8\xA1\xA8.bin \x95\x5C.bin\n", consoleWriteAsIs),
+            "\xE8\xA1\xA8.bin \x95\x5C.bin\n");
 }
 
 TEST(Console, OtherTerminalsAndPipesGetTheExactBytes) {

@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 
 using testing_support::readBytes;
+using testing_support::runOnTerminals;
 using testing_support::runProcess;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -115,6 +116,27 @@ TEST_F(Fenra, HelpPrintsTheCommentedUsageOnStandardOutput) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, kDefaultUsage);
   EXPECT_EQ(r.out, "");
+}
+
+TEST_F(Fenra, NamesReachAUtfEightTerminalAsTheyAre) {
+  // "\xE8\xA1\xA8" is the kanji for table, "\xE4\xB8\x80\xE8\xA6\xA7" the word for list, in UTF-8.
+  fs::create_directory("\xE8\xA1\xA8");
+  writeBytes("\xE8\xA1\xA8/MS932~EUC-JP.bin", shipped());
+  writeBytes("setting.txt", "\n\x87\x53\n\x93\xF9\n\n0\n0\n\n\n\n\n\xE8\xA1\xA8/MS932~EUC-JP.bin\n");
+  const std::vector<std::string> utf8{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
+  auto r = runOnTerminals(FENRA_EXECUTABLE, {"-q", "-w", "out.bin"}, utf8);
+  EXPECT_EQ(r.exitCode, 0);
+  // the names as they are, the arrow converted
+  EXPECT_EQ(r.out, "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to fenra.\n8753 \xE2\x87\x92 93f9\n");
+
+  r = runOnTerminals(FENRA_EXECUTABLE, {"\xE8\xA1\xA8/no/t.bin"}, utf8);
+  EXPECT_EQ(r.err, "editRecord() error: write error: \xE8\xA1\xA8/no/t.bin\n");
+  r = runOnTerminals(FENRA_EXECUTABLE, {"-f", "\xE4\xB8\x80\xE8\xA6\xA7.txt"}, utf8);
+  EXPECT_EQ(r.err, "ifstream sjisFile() error: \xE4\xB8\x80\xE8\xA6\xA7.txt\n");
+
+  // Another terminal gets every byte as it is.
+  r = runOnTerminals(FENRA_EXECUTABLE, {"-q", "-w", "out.bin"}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"});
+  EXPECT_EQ(r.out, "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to fenra.\n8753 \x81\xCB 93f9\n");
 }
 
 TEST_F(Fenra, VersionPrintsTheUsageAndEditsNothing) {
