@@ -352,6 +352,17 @@ TEST_F(Fenra, ShortTableIsNeverRewritten) {
   EXPECT_EQ(difference(readBytes(kTable), cut), "");
 }
 
+TEST_F(Fenra, LinesOfErrorTxtAlsoReachATerminal) {
+  const std::string cut = shipped().substr(0, 31527);
+  writeBytes(kTable, cut);
+  const std::string line = "editRecord() error: euc->setting(acquire_from_text, no_searching, whichTable)";
+  const auto r = runOnTerminals(FENRA_EXECUTABLE, {}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, line + "\n");
+  EXPECT_EQ(readBytes("error.txt"), line + "\r\n");
+  EXPECT_EQ(fenra({}).err, "");  // a pipe gets nothing
+}
+
 TEST_F(Fenra, UnwritableTargetFailsAndLeavesNoTemporaryFile) {
   const auto r = fenra({"no/such/dir/t.bin"});
   EXPECT_EQ(r.exitCode, 1);

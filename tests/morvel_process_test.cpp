@@ -169,6 +169,31 @@ TEST_F(Morvel, HelpOnAUtfEightTerminalIsConverted) {
   EXPECT_EQ(plain.out, kCommentedUsage);
 }
 
+TEST_F(Morvel, ReportLinesAlsoReachATerminal) {
+  const std::vector<std::string> utf8{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
+  auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, utf8);
+  EXPECT_EQ(r.exitCode, 1);
+  // Every line shows, even one that the next line replaces in the file.
+  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables));
+  EXPECT_EQ(readBytes("error.txt"), kTwoTables);  // the file as ever
+
+  // "\xE8\xA1\xA8" is the kanji for table, "\xE4\xB8\x80\xE8\xA6\xA7" the word for list, in UTF-8:
+  // names reach the terminal as they are.
+  fs::create_directory("\xE8\xA1\xA8");
+  for (const char* name : {kEuc, kUtf8}) writeBytes(std::string("\xE8\xA1\xA8/") + name, shipped(name));
+  r = runOnTerminals(MORVEL_EXECUTABLE, {"-e1", "-w", "-q", "-t", "\xE4\xB8\x80\xE8\xA6\xA7.txt"},
+                     {"PATH=\xE8\xA1\xA8", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
+  EXPECT_EQ(r.exitCode, 252);
+  EXPECT_EQ(r.err,
+            "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to Morvel.\n"
+            "ifstream sjisFile() error: \xE4\xB8\x80\xE8\xA6\xA7.txt\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(readBytes("messages.txt"), "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to Morvel.\r\n");
+  EXPECT_EQ(readBytes("error.txt"), "ifstream sjisFile() error: \xE4\xB8\x80\xE8\xA6\xA7.txt\r\n");
+
+  EXPECT_EQ(morvel({}).err, "");  // a pipe gets nothing
+}
+
 TEST_F(Morvel, MissingUtf8TableIsNamedInMessages) {
   installTables({kEuc});
   const auto r = morvel({"-e1", "-q"});
