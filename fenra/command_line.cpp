@@ -37,7 +37,7 @@ constexpr UsageLine kUsage[] = {
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
 // "-a", "-e", "-k" or "-s" with its value: `field` takes the value's first
-// character, or keeps its bytes when the value is refused.
+// character; a refused value leaves it as it was and is noted instead.
 void applyCharacterOption(const std::string& argument, std::size_t byteCount, std::string EditSettings::*field,
                           EditSettings& settings) {
   const std::string_view value = std::string_view(argument).substr(2);
