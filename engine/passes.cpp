@@ -139,7 +139,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   }
   if (!openClose(reporter, outputName, OpenFor::writing)) {
     if (pass.source == LineSource::file) {
-      consoleWrite(stderr, "openClose() error-2: " + outputName + "\n");
+      consoleWriteAsIs(stderr, "openClose() error-2: " + outputName + "\n");
     } else {
       reporter.error(joinedParts({"openClose() error-2:", outputName}));
     }

@@ -36,6 +36,18 @@ constexpr UsageLine kUsage[] = {
 
 bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefix, 0) == 0; }
 
+// "-a", "-e", "-k" or "-s" with its value: `field` takes the value's first
+// character; a refused value leaves it as it was and is noted instead.
+void applyCharacterOption(const std::string& argument, std::size_t byteCount, std::string EditSettings::*field,
+                          EditSettings& settings) {
+  const std::string_view value = std::string_view(argument).substr(2);
+  if (const auto bytes = characterOption(value, byteCount)) {
+    settings.*field = *bytes;
+  } else {
+    settings.refusals.push_back(refusedOptionLine(argument.substr(0, 2), value));
+  }
+}
+
 }  // namespace
 
 FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettings& settings) {
@@ -55,16 +67,18 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
       return FenraAction::printVersionWithComments;
     else if (a == "-V")
       return FenraAction::printVersion;
+    else if (a == "--help" || a == "-h")
+      return FenraAction::printUsage;
     else if (a == "-w")
       settings.whichTable = true;
     else if (startsWith(a, "-a"))
-      settings.substitute = characterOption(a.substr(2), 1);
+      applyCharacterOption(a, 1, &EditSettings::substitute, settings);
     else if (startsWith(a, "-e"))
-      settings.substitute = characterOption(a.substr(2), 2);
+      applyCharacterOption(a, 2, &EditSettings::substitute, settings);
     else if (startsWith(a, "-k"))
-      settings.substituted = characterOption(a.substr(2), 1);
+      applyCharacterOption(a, 1, &EditSettings::substituted, settings);
     else if (startsWith(a, "-s"))
-      settings.substituted = characterOption(a.substr(2), 2);
+      applyCharacterOption(a, 2, &EditSettings::substituted, settings);
     else if (listNameFollows) {
       settings.listName = a.substr(0, kNameLimit);
       listNameFollows = false;
@@ -85,6 +99,10 @@ bool runEdit(const EditSettings& settings, Reporter& reporter) {
   const TableContext context{profile, reporter};
   bool whichTable = settings.whichTable;
   if (settings.listName.empty()) {
+    // A character option that could not be read would make this edit change
+    // the wrong record, or none: refuse it before the table is touched.
+    for (const std::string& refusal : settings.refusals) reporter.error(refusal);
+    if (!settings.refusals.empty()) return false;
     return editRecord(context, settings.substituted, settings.substitute, settings.tableName, settings.no_searching,
                       &whichTable, settings.acquire_from_text);
   }
@@ -99,6 +117,10 @@ int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
     EditSettings settings;
     readSettingFile(kSettingFile, settings);
     const FenraAction action = applyArguments(arguments, settings);
+    if (action == FenraAction::printUsage) {
+      consoleWrite(stdout, fenraVersionText(true));
+      return kExitSuccess;
+    }
     if (action != FenraAction::edit) {
       consoleWrite(stderr, fenraVersionText(action == FenraAction::printVersionWithComments));
       return kExitFailure;

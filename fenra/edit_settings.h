@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace morvel {
 
@@ -17,6 +18,10 @@ struct EditSettings {
   bool no_searching = false;
   bool whichTable = false;
   std::string givenTableName;  // line 11: the table name the last search way tries
+  // Lines for character options whose value has a character code page 932
+  // cannot write. Such a value is not applied; a single substitution
+  // refuses to run on it.
+  std::vector<std::string> refusals;
 };
 
 // Applies "setting.txt" (or another file of its form): line 1 table name,

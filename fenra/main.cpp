@@ -1,5 +1,4 @@
 // fenra: one edit of the EUC-JP conversion table per run.
-#include <clocale>
 #include <csignal>
 #include <string>
 #include <vector>
@@ -8,7 +7,6 @@
 #include "reporter.h"
 
 int main(int argc, char** argv) {
-  std::setlocale(LC_CTYPE, "");  // to learn whether the terminal speaks UTF-8
 #ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, reported, instead of killing the run
 #endif

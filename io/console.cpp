@@ -2,8 +2,10 @@
 
 #include <iconv.h>
 #include <langinfo.h>
+#include <locale.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -11,51 +13,90 @@ namespace morvel {
 
 namespace {
 
-bool isUtf8Terminal(std::FILE* stream) {
-  if (::isatty(::fileno(stream)) == 0) return false;
-  const char* codeset = ::nl_langinfo(CODESET);
-  return codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+// The locale the user chose in the environment (LC_ALL, LC_CTYPE, LANG),
+// looked up without touching the process's own locale, so that neither
+// program has to set it.
+bool environmentSpeaksUtf8() {
+  const locale_t chosen = ::newlocale(LC_CTYPE_MASK, "", static_cast<locale_t>(nullptr));
+  if (chosen == static_cast<locale_t>(nullptr)) return false;
+  const char* codeset = ::nl_langinfo_l(CODESET, chosen);
+  const bool utf8 = codeset != nullptr && (std::strcmp(codeset, "UTF-8") == 0 || std::strcmp(codeset, "utf8") == 0);
+  ::freelocale(chosen);
+  return utf8;
 }
 
-}  // namespace
-
-namespace {
+bool isUtf8Terminal(std::FILE* stream) { return isTerminal(stream) && environmentSpeaksUtf8(); }
 
 // iconv_open's failure value is (iconv_t)-1.
 bool opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
 
-// Length of the UTF-8 sequence that `lead` starts; 0 for ASCII or a byte that
-// starts none.
-std::size_t utf8SequenceLength(unsigned char lead) {
-  if (lead >= 0xC2 && lead <= 0xDF) return 2;
-  if (lead >= 0xE0 && lead <= 0xEF) return 3;
-  if (lead >= 0xF0 && lead <= 0xF4) return 4;
-  return 0;
+bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+
+// Length of the well-formed UTF-8 sequence at the start of `text`, 0 when
+// there is none: no overlong forms, no surrogates, nothing past U+10FFFF.
+std::size_t utf8SequenceAt(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  const unsigned char lead = byte(0);
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
+  if (lead < 0x80) return 1;
+  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+  if (lead >= 0xE0 && lead <= 0xEF) length = 3;
+  if (lead >= 0xF0 && lead <= 0xF4) length = 4;
+  if (lead == 0xE0) low = 0xA0;
+  if (lead == 0xED) high = 0x9F;
+  if (lead == 0xF0) low = 0x90;
+  if (lead == 0xF4) high = 0x8F;
+  if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t i = 2; i < length; ++i) {
+    if (!isContinuation(byte(i))) return 0;
+  }
+  return length;
 }
 
-// The code page 932 bytes of one whole UTF-8 character, or empty.
-std::string sjisOfUtf8Character(std::string_view value) {
-  if (value.empty() || utf8SequenceLength(static_cast<unsigned char>(value[0])) != value.size()) return {};
-  iconv_t cd = ::iconv_open("CP932", "UTF-8");
-  if (!opened(cd)) return {};
-  std::string input(value);
-  char* in = input.data();
-  std::size_t inLeft = input.size();
-  char out[8];
-  char* outPtr = out;
-  std::size_t outLeft = sizeof out;
-  const std::size_t r = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-  ::iconv_close(cd);
-  if (r == static_cast<std::size_t>(-1) || inLeft != 0) return {};
-  return std::string(out, sizeof out - outLeft);
+// Valid UTF-8 with at least one non-ASCII character: what a UTF-8 terminal
+// or editor produces and Shift_JIS text practically never is.
+bool isUtf8BeyondAscii(std::string_view text) {
+  bool beyondAscii = false;
+  while (!text.empty()) {
+    const std::size_t length = utf8SequenceAt(text);
+    if (length == 0) return false;
+    beyondAscii = beyondAscii || length > 1;
+    text.remove_prefix(length);
+  }
+  return beyondAscii;
 }
 
 }  // namespace
 
-std::string characterOption(std::string_view value, std::size_t byteCount) {
-  std::string bytes = sjisOfUtf8Character(value);
-  if (bytes.empty()) bytes = value;
-  return bytes.substr(0, byteCount);
+bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
+
+std::optional<std::string> shiftJisOfTyped(std::string_view typed) {
+  if (!isUtf8BeyondAscii(typed)) return std::string(typed);
+  iconv_t cd = ::iconv_open("CP932", "UTF-8");
+  if (!opened(cd)) return std::string(typed);  // no converter: as typed
+  std::string input(typed);
+  std::string out(input.size(), '\0');  // code page 932 never takes more bytes than UTF-8
+  char* in = input.data();
+  std::size_t inLeft = input.size();
+  char* outPtr = out.data();
+  std::size_t outLeft = out.size();
+  const std::size_t r = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
+  ::iconv_close(cd);
+  if (r == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount) {
+  std::optional<std::string> bytes = shiftJisOfTyped(value);
+  if (bytes) bytes->resize(std::min(bytes->size(), byteCount));
+  return bytes;
+}
+
+std::string refusedOptionLine(std::string_view option, std::string_view value) {
+  return "option " + std::string(option) + ": " + std::string(value) +
+         " has a character that code page 932 cannot write";
 }
 
 std::string sjisToUtf8(std::string_view bytes) {
@@ -81,13 +122,16 @@ std::string sjisToUtf8(std::string_view bytes) {
   return out;
 }
 
-void consoleWrite(std::FILE* stream, std::string_view bytes) {
+void consoleWrite(std::FILE* stream, std::string_view ownText) {
   if (isUtf8Terminal(stream)) {
-    const std::string shown = sjisToUtf8(bytes);
-    std::fwrite(shown.data(), 1, shown.size(), stream);
+    consoleWriteAsIs(stream, sjisToUtf8(ownText));
   } else {
-    std::fwrite(bytes.data(), 1, bytes.size(), stream);
+    consoleWriteAsIs(stream, ownText);
   }
+}
+
+void consoleWriteAsIs(std::FILE* stream, std::string_view bytes) {
+  std::fwrite(bytes.data(), 1, bytes.size(), stream);
   std::fflush(stream);
 }
 

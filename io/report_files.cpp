@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "console.h"
 #include "text_file.h"
 
 namespace morvel {
@@ -9,6 +10,20 @@ namespace morvel {
 namespace {
 
 void writeLine(const char* file, const std::string& line) { writeTextFile(file, line + '\n'); }
+
+// A run started by hand at a terminal shows its errors and notices there
+// too; the files stay the record. `asIs` holds names (and ASCII words),
+// `ownText` the program's own text, which a UTF-8 terminal gets converted.
+void showOnTerminal(std::string_view asIs, std::string_view ownText) {
+  if (!isTerminal(stderr)) return;
+  consoleWriteAsIs(stderr, asIs);
+  consoleWrite(stderr, ownText);
+}
+
+void writeErrorLine(const std::string& line) {
+  writeLine(kErrorFile, line);
+  showOnTerminal(line, "\n");
+}
 
 std::string decimal(std::int32_t n) { return std::to_string(n); }
 
@@ -31,34 +46,38 @@ std::string upperHex(std::int32_t n) {
   return text;
 }
 
-void ReportError(std::string_view a) { writeLine(kErrorFile, joinedParts({a})); }
+void ReportError(std::string_view a) { writeErrorLine(joinedParts({a})); }
 
-void ReportError(std::string_view a, std::string_view b) { writeLine(kErrorFile, joinedParts({a, b})); }
+void ReportError(std::string_view a, std::string_view b) { writeErrorLine(joinedParts({a, b})); }
 
 void ReportError(std::string_view a, std::string_view b, std::string_view c, std::string_view d) {
-  writeLine(kErrorFile, joinedParts({a, b, c, d}));
+  writeErrorLine(joinedParts({a, b, c, d}));
 }
 
 void ReportErrorNumber(std::string_view a, std::int32_t n, std::string_view b) {
-  writeLine(kErrorFile, joinedParts({a, decimal(n), b}));
+  writeErrorLine(joinedParts({a, decimal(n), b}));
 }
 
 void ReportErrorNumber(std::string_view a, std::int32_t n, std::string_view b, std::string_view c) {
-  writeLine(kErrorFile, joinedParts({a, decimal(n), b, c}));
+  writeErrorLine(joinedParts({a, decimal(n), b, c}));
 }
 
-void ReportErrorHex(std::string_view a, std::int32_t n) { writeLine(kErrorFile, joinedParts({a, upperHex(n)})); }
+void ReportErrorHex(std::string_view a, std::int32_t n) { writeErrorLine(joinedParts({a, upperHex(n)})); }
 
 void ReportMessage(std::string_view a, std::string_view b) {
   if (b.size() >= kMessageRoom) {
     writeTextFile(kMessagesFile, "");
     return;
   }
-  writeLine(kMessagesFile, joinedParts({a.substr(0, kMessageRoom - b.size()), b}));
+  const std::string_view subject = a.substr(0, kMessageRoom - b.size());
+  writeLine(kMessagesFile, joinedParts({subject, b}));
+  showOnTerminal(subject, " " + std::string(b) + "\n");
 }
 
 void ReportMessageNumber(std::string_view a, std::int32_t n, std::string_view b, std::string_view c) {
-  writeLine(kMessagesFile, joinedParts({a, decimal(n), b, c}));
+  const std::string line = joinedParts({a, decimal(n), b, c});
+  writeLine(kMessagesFile, line);
+  showOnTerminal(line, "\n");
 }
 
 std::string ReportCodePair(std::int32_t n, std::string_view a, std::int32_t m) {

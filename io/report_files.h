@@ -1,7 +1,9 @@
 // Report files: one-line text files in the current directory. Each writer
 // empties its file and writes a single line, the parts joined by single
 // blanks and ended by CR LF, so a file holds only the latest report of its
-// kind. A file that cannot be written is skipped silently.
+// kind. A file that cannot be written is skipped silently. When standard
+// error is a terminal, each line of "error.txt" and "messages.txt" also goes
+// there (own texts converted for a UTF-8 terminal, names as they are).
 #pragma once
 
 #include <cstdint>

@@ -15,10 +15,11 @@ void ReportFiles::message(std::string_view subject, std::string_view note) { Rep
 
 void ReportFiles::info(std::string_view line) { writeTextFile(kInfoFile, std::string(line) + '\n'); }
 
-void ConsoleReports::error(std::string_view line) { consoleWrite(stderr, std::string(line) + '\n'); }
+void ConsoleReports::error(std::string_view line) { consoleWriteAsIs(stderr, std::string(line) + '\n'); }
 
 void ConsoleReports::message(std::string_view subject, std::string_view note) {
-  consoleWrite(stdout, joinedParts({subject, note}) + '\n');
+  consoleWriteAsIs(stdout, subject);
+  consoleWrite(stdout, " " + std::string(note) + '\n');
 }
 
 void ConsoleReports::info(std::string_view line) { consoleWrite(stdout, std::string(line) + '\n'); }

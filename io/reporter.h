@@ -11,12 +11,15 @@ class Reporter {
  public:
   virtual ~Reporter() = default;
 
-  // Something failed.
+  // Something failed: ASCII words naming the failing operation and call,
+  // with the names it concerns (files, paths, typed values) in the user's
+  // own bytes. A terminal gets the line as it is.
   virtual void error(std::string_view line) = 0;
   // A notice: `subject` (a path, say) and `note` joined by a blank. Where
-  // the line has a size limit, the subject gives way.
+  // the line has a size limit, the subject gives way. The subject is a name;
+  // the note is the program's own text.
   virtual void message(std::string_view subject, std::string_view note) = 0;
-  // The codes an edit worked on.
+  // The codes an edit worked on: the program's own text.
   virtual void info(std::string_view line) = 0;
 };
 
@@ -28,7 +31,8 @@ class ReportFiles final : public Reporter {
   void info(std::string_view line) override;
 };
 
-// fenra: errors on standard error, the rest on standard output.
+// fenra: errors on standard error, the rest on standard output; on a UTF-8
+// terminal only the program's own text is converted, names stay as they are.
 class ConsoleReports final : public Reporter {
  public:
   void error(std::string_view line) override;

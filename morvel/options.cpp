@@ -164,7 +164,12 @@ constexpr CharacterPrefix kCharacterPrefixes[] = {
 bool appliedCharacterOption(std::string_view word, OptionReading& reading) {
   for (const CharacterPrefix& form : kCharacterPrefixes) {
     if (word.starts_with(form.prefix)) {
-      reading.options.effect.*form.field = characterOption(word.substr(form.prefix.size()), form.byteCount);
+      const std::string_view value = word.substr(form.prefix.size());
+      if (const auto bytes = characterOption(value, form.byteCount)) {
+        reading.options.effect.*form.field = *bytes;
+      } else {
+        reading.options.refusals.push_back(refusedOptionLine(form.prefix, value));
+      }
       return true;
     }
   }
@@ -269,6 +274,14 @@ CommandLineOptions readOptions(const std::vector<std::string>& words) {
     if (reading.options.version != VersionRequest::none) break;
   }
   return reading.options;
+}
+
+bool asksForUsage(const std::vector<std::string>& words) {
+  for (const std::string& word : words) {
+    if (word == "--help" || word == "-h") return true;
+    if (word == "-V" || word == "-VC") return false;
+  }
+  return false;
 }
 
 }  // namespace morvel

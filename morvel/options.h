@@ -47,6 +47,10 @@ struct CommandLineOptions {
   std::string inputName;
   std::string outputName = "Morvel.txt";
   VersionRequest version = VersionRequest::none;  // the reading stopped at "-V" or "-VC"
+  // Lines for character options whose value has a character code page 932
+  // cannot write. Such a value is not applied; a single-character edit
+  // refuses to run on it.
+  std::vector<std::string> refusals;
 };
 
 // A word split into a leading text and the decimal number of its trailing
@@ -75,5 +79,9 @@ std::vector<std::string> commandWords(int argc, const char* const* argv);
 // Defaults, then "parameters.txt", then `words` in order, up to the first
 // "-V" or "-VC": the words after it are never read.
 CommandLineOptions readOptions(const std::vector<std::string>& words);
+
+// True when "--help" or "-h" comes before any "-V" or "-VC": the run only
+// shows its usage on standard output, before anything else happens.
+bool asksForUsage(const std::vector<std::string>& words);
 
 }  // namespace morvel

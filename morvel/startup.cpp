@@ -7,6 +7,7 @@
 #include <new>
 #include <string>
 
+#include "console.h"
 #include "editors.h"
 #include "locator.h"
 #include "out_of_memory.h"
@@ -22,6 +23,7 @@ namespace {
 constexpr const char* kWatchedFile = "VEL";
 constexpr const char* kNoSubstitution = "\x81\x51";  // full-width low line
 constexpr int kEucJp = 1;
+constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitEditFailed = -4;
 
@@ -46,10 +48,12 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
   bool whichTable = effect.whichTable;  // a working copy: the edit may clear it
   if (!effect.listName.empty())
     return editManyRecords(context, effect.listName, effect.tableName, effect.no_searching, &whichTable);
-  if (effect.substitute != kNoSubstitution)
-    return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching,
-                      &whichTable);
-  return true;
+  if (effect.substitute == kNoSubstitution) return true;
+  // A character option that could not be read would make this edit change
+  // the wrong record, or none: refuse the edit before the table is touched.
+  for (const std::string& refusal : options.refusals) context.reporter.error(refusal);
+  if (!options.refusals.empty()) return false;
+  return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching, &whichTable);
 }
 
 // "SJIS has the same time as EUC": the input takes the modification time of
@@ -171,6 +175,10 @@ StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& r
 
 int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows) {
   try {
+    if (asksForUsage(commandWords(argc, argv))) {
+      consoleWrite(stdout, versionText(true));
+      return kExitSuccess;
+    }
     const ProgramProfile profile = morvelProfile();  // no table name yet: the last EUC-JP way fails
     if (!CheckTablesPresent({profile, reporter}) || !CheckWatchedFileAbsent(reporter)) return kExitFailure;
     const StartupOutcome startup = ProcessCommandLine(argc, argv, reporter);

@@ -52,7 +52,8 @@ StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& r
 using WindowRunner = std::function<int(const FinalEffect& settings)>;
 
 // The whole program: checks, options, dispatch, then `runWindows` unless the
-// verdict ends the run. Returns the exit code.
+// verdict ends the run. Returns the exit code. "--help" and "-h" only show
+// the usage (exit code 0), before the checks.
 int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows);
 
 }  // namespace morvel

@@ -5,6 +5,7 @@
 
 #include "binary_file.h"
 #include "codes.h"
+#include "console.h"
 #include "file_replace.h"
 #include "locator.h"
 #include "report_files.h"
@@ -123,13 +124,19 @@ bool rewriteTable(const TableContext& context, const Editor& editor, const std::
 
 }  // namespace
 
-bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries) {
+std::optional<std::string> readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries) {
   TextReader reader(listName);
-  if (!reader.isOpen()) return false;
-  std::string line;
-  for (std::size_t taken = 0; taken < kListLines && reader.readLine(line); ++taken) {
-    if (line.size() >= kListLineBufferSize) break;
-    if (line.empty()) continue;
+  if (!reader.isOpen()) return joinedParts({"ifstream sjisFile() error:", listName});
+  std::string typed;
+  for (std::size_t taken = 0; taken < kListLines && reader.readLine(typed); ++taken) {
+    if (typed.size() >= kListLineBufferSize) break;
+    if (typed.empty()) continue;
+    const std::optional<std::string> converted = shiftJisOfTyped(typed);
+    if (!converted) {
+      return "list " + listName + ": line " + std::to_string(taken + 1) +
+             " has a character that code page 932 cannot write";
+    }
+    const std::string& line = *converted;
     NORMAL_SUBSTITUTE entry;
     if (line.size() == 4) {
       entry.from = line.substr(0, 2);
@@ -140,7 +147,7 @@ bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTI
     }
     entries.push_back(entry);
   }
-  return true;
+  return std::nullopt;
 }
 
 bool editRecord(const TableContext& context, std::string_view substituted, std::string_view substitute,
@@ -159,8 +166,8 @@ bool editManyRecords(const TableContext& context, const std::string& listName, c
   const std::string path = findAndLoad(context, kEditManyRecords, table, no_searching, whichTable, acquire_from_text);
   if (path.empty()) return false;
   std::vector<NORMAL_SUBSTITUTE> entries;
-  if (!readSubstitutionList(listName, entries)) {
-    context.reporter.error(joinedParts({"ifstream sjisFile() error:", listName}));
+  if (const auto failure = readSubstitutionList(listName, entries)) {
+    context.reporter.error(*failure);
     return false;
   }
   return rewriteTable(context, kEditManyRecords, path, tableName, table, entries, EntryUse::once);

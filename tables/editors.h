@@ -3,6 +3,7 @@
 // table is written under the table name.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -27,8 +28,11 @@ inline constexpr const char* kArrow = "\x81\xCB";  // rightwards double arrow
 
 // The entries of a list file: up to 906 lines, a 4-byte line as two
 // double-byte characters, any other line as two single bytes; an empty line
-// gives nothing. False when the file cannot be opened.
-bool readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries);
+// gives nothing. A line written in UTF-8 is converted to code page 932
+// before it is split. Returns the line to report when the list cannot be
+// used: the file cannot be opened, or a line has a character that code page
+// 932 cannot write.
+std::optional<std::string> readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries);
 
 // Both return false after reporting why. The table is found by the usual
 // search (only the given name under acquire_from_text) and written whole to

@@ -2,31 +2,41 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <locale.h>
 #include <pty.h>
 #include <unistd.h>
 
 #include <clocale>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 using namespace morvel;
 
 namespace {
 
-// What a terminal receives when `bytes` are written to it under `locale`.
-std::string throughTerminal(const char* locale, const std::string& bytes) {
+using Writer = void (*)(std::FILE*, std::string_view);
+
+// What a terminal receives when `bytes` are written to it by `write` while
+// the environment names `locale`.
+std::string throughTerminal(const char* locale, const std::string& bytes, Writer write = consoleWrite) {
   int master = -1, slave = -1;
   if (::openpty(&master, &slave, nullptr, nullptr, nullptr) != 0) return "<no pty>";
   termios raw{};
   ::tcgetattr(slave, &raw);
   ::cfmakeraw(&raw);
   ::tcsetattr(slave, TCSANOW, &raw);
-  const std::string saved = std::setlocale(LC_CTYPE, nullptr);
-  std::setlocale(LC_CTYPE, locale);
+  const char* saved = std::getenv("LC_ALL");
+  const std::string savedValue = saved != nullptr ? saved : "";
+  ::setenv("LC_ALL", locale, 1);
   std::FILE* stream = ::fdopen(slave, "w");
-  consoleWrite(stream, bytes);
+  write(stream, bytes);
   std::fclose(stream);
-  std::setlocale(LC_CTYPE, saved.c_str());
+  if (saved != nullptr) {
+    ::setenv("LC_ALL", savedValue.c_str(), 1);
+  } else {
+    ::unsetenv("LC_ALL");
+  }
   std::string got;
   char buffer[256];
   ssize_t n;
@@ -38,11 +48,18 @@ std::string throughTerminal(const char* locale, const std::string& bytes) {
 }  // namespace
 
 TEST(Console, UtfEightTerminalSeesConvertedText) {
-  if (std::setlocale(LC_CTYPE, "C.UTF-8") == nullptr) GTEST_SKIP() << "no C.UTF-8 locale";
-  std::setlocale(LC_CTYPE, "C");
+  const locale_t utf8 = ::newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(nullptr));
+  if (utf8 == static_cast<locale_t>(nullptr)) GTEST_SKIP() << "no C.UTF-8 locale";
+  ::freelocale(utf8);
   // "8753 => 93f9" with the arrow as Shift_JIS, then a lone lead byte.
   EXPECT_EQ(throughTerminal("C.UTF-8", "8753 \x81\xCB 93f9\n"), "8753 \xE2\x87\x92 93f9\n");
   EXPECT_EQ(throughTerminal("C.UTF-8", "a\x81"), "a?");
+}
+
+TEST(Console, NamesReachEveryTerminalAsTheyAre) {
+  // "\xE8\xA1\xA8" is the kanji for table in UTF-8, "\x95\x5C" in Shift_JIS.
+  EXPECT_EQ(throughTerminal("C.UTF-8", "\xE8\xA1\xA8.bin \x95\x5C.bin\n", consoleWriteAsIs),
+            "\xE8\xA1\xA8.bin \x95\x5C.bin\n");
 }
 
 TEST(Console, OtherTerminalsAndPipesGetTheExactBytes) {
@@ -61,4 +78,23 @@ TEST(Console, OtherTerminalsAndPipesGetTheExactBytes) {
 TEST(Console, Utf8ConversionOfShiftJis) {
   EXPECT_EQ(sjisToUtf8("A\x82\xA0\xB6"), "A\xE3\x81\x82\xEF\xBD\xB6");  // A, hiragana a, half-width KA
   EXPECT_EQ(sjisToUtf8(""), "");
+}
+
+TEST(TypedText, UtfEightBeyondAsciiIsConverted) {
+  // circled one, full-width one, N: UTF-8 in, code page 932 out
+  EXPECT_EQ(shiftJisOfTyped("\xE2\x91\xA0\xEF\xBC\x91N"), "\x87\x40\x82\x50N");
+  EXPECT_EQ(shiftJisOfTyped("\xEF\xBE\x85N"), "\xC5N");  // half-width NA
+}
+
+TEST(TypedText, AnythingElseIsShiftJisAlready) {
+  EXPECT_EQ(shiftJisOfTyped("plain ASCII"), "plain ASCII");
+  EXPECT_EQ(shiftJisOfTyped(""), "");
+  EXPECT_EQ(shiftJisOfTyped("\x87\x40\x82\x50"), "\x87\x40\x82\x50");  // circled one, full-width one
+  EXPECT_EQ(shiftJisOfTyped("\xC5N"), "\xC5N");                        // half-width NA
+  EXPECT_EQ(shiftJisOfTyped("\xC0\xAF"), "\xC0\xAF");                  // an overlong form is no UTF-8
+  EXPECT_EQ(shiftJisOfTyped("\xED\xA0\x80"), "\xED\xA0\x80");          // nor is a surrogate
+}
+
+TEST(TypedText, CharacterWithoutACodePage932CodeIsRefused) {
+  EXPECT_EQ(shiftJisOfTyped("\xE2\x91\xA0\xF0\x9F\x98\x80"), std::nullopt);  // circled one, grinning face
 }

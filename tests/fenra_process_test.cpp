@@ -9,6 +9,7 @@
 #include "support/temp_dir.h"
 
 using testing_support::readBytes;
+using testing_support::runOnTerminals;
 using testing_support::runProcess;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -57,6 +58,11 @@ class Fenra : public testing::Test {
     return runProcess(FENRA_EXECUTABLE, arguments, {"PATH="});
   }
 
+  // The same run under the locale `lang` names.
+  testing_support::ProcessResult fenraUnder(const std::string& lang, const std::vector<std::string>& arguments) {
+    return runProcess(FENRA_EXECUTABLE, arguments, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=" + lang});
+  }
+
   TempDir dir_;
 };
 
@@ -73,7 +79,65 @@ const std::string kDefaultUsage =
     "fenra -V              \n"
     "fenra -VC             \n";
 
+// "\xC5" half-width NA, "\x87\x40" circled one, "\x82\x50" full-width one.
+const std::string kCommentedUsage =
+    "fenra C++ Version 1.17\n\n"
+    "fenra -f bars.txt     # Edit according to bars.txt \n"
+    "fenra -k\xC5 -aN         # \xC5 is subsituted with N. \n"
+    "fenra -k\xC5 -aN file    # \xC5 is subsituted with N to produce a binary file. \n"
+    "fenra -s\x87\x40 -e\x82\x50       # \x87\x40 is subsituted with \x82\x50 and represented in EUC-JP. \n"
+    "fenra -s\x87\x40 -e\x82\x50 file  # \x87\x40 is subsituted with \x82\x50 to produce a binary file. \n"
+    "fenra -s\x87\x40 -e\x82\x50 -d    # Do not search a table. \n"
+    "fenra -s\x87\x40 -e\x82\x50 -q    # Acquire a table name from setting.txt \n"
+    "fenra -s\x87\x40 -e\x82\x50 -w    # -w shows which table fenra uses. \n"
+    "fenra -V              # version \n"
+    "fenra -VC             # version with comments \n";
+
+// Regular files in the current directory.
+std::size_t fileCount() {
+  std::size_t files = 0;
+  for (const auto& entry : fs::directory_iterator(".")) files += entry.is_regular_file() ? 1 : 0;
+  return files;
+}
+
 }  // namespace
+
+TEST_F(Fenra, HelpPrintsTheCommentedUsageOnStandardOutput) {
+  for (const char* word : {"--help", "-h"}) {
+    const auto r = fenra({"-s\x87\x40", word, "-V"});
+    EXPECT_EQ(r.exitCode, 0) << word;
+    EXPECT_EQ(r.out, kCommentedUsage) << word;
+    EXPECT_EQ(r.err, "") << word;
+  }
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+  EXPECT_EQ(fileCount(), 1u);  // only the table
+
+  const auto r = fenra({"-V", "--help"});  // the first of them decides
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, kDefaultUsage);
+  EXPECT_EQ(r.out, "");
+}
+
+TEST_F(Fenra, NamesReachAUtfEightTerminalAsTheyAre) {
+  // "\xE8\xA1\xA8" is the kanji for table, "\xE4\xB8\x80\xE8\xA6\xA7" the word for list, in UTF-8.
+  fs::create_directory("\xE8\xA1\xA8");
+  writeBytes("\xE8\xA1\xA8/MS932~EUC-JP.bin", shipped());
+  writeBytes("setting.txt", "\n\x87\x53\n\x93\xF9\n\n0\n0\n\n\n\n\n\xE8\xA1\xA8/MS932~EUC-JP.bin\n");
+  const std::vector<std::string> utf8{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
+  auto r = runOnTerminals(FENRA_EXECUTABLE, {"-q", "-w", "out.bin"}, utf8);
+  EXPECT_EQ(r.exitCode, 0);
+  // the names as they are, the arrow converted
+  EXPECT_EQ(r.out, "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to fenra.\n8753 \xE2\x87\x92 93f9\n");
+
+  r = runOnTerminals(FENRA_EXECUTABLE, {"\xE8\xA1\xA8/no/t.bin"}, utf8);
+  EXPECT_EQ(r.err, "editRecord() error: write error: \xE8\xA1\xA8/no/t.bin\n");
+  r = runOnTerminals(FENRA_EXECUTABLE, {"-f", "\xE4\xB8\x80\xE8\xA6\xA7.txt"}, utf8);
+  EXPECT_EQ(r.err, "ifstream sjisFile() error: \xE4\xB8\x80\xE8\xA6\xA7.txt\n");
+
+  // Another terminal gets every byte as it is.
+  r = runOnTerminals(FENRA_EXECUTABLE, {"-q", "-w", "out.bin"}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"});
+  EXPECT_EQ(r.out, "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to fenra.\n8753 \x81\xCB 93f9\n");
+}
 
 TEST_F(Fenra, VersionPrintsTheUsageAndEditsNothing) {
   auto r = fenra({"-V"});
@@ -151,6 +215,51 @@ TEST_F(Fenra, UtfEightCharacterOptions) {
   writeBytes(kTable, shipped());
   EXPECT_EQ(fenra({"-k\xEF\xBD\xB6", "-aN"}).exitCode, 0);  // half-width KA
   EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0xB6, std::string("N\0", 2))), "");
+}
+
+// UTF-8 is told by the bytes, not by the locale.
+const char* const kLocales[] = {"C", "C.UTF-8"};
+
+TEST_F(Fenra, UtfEightValuesOfAnyLengthGiveTheirFirstCharacter) {
+  for (const char* lang : kLocales) {
+    writeBytes(kTable, shipped());
+    // circled one and circled two, then full-width one, all in UTF-8
+    const auto r = fenraUnder(lang, {"-s\xE2\x91\xA0\xE2\x91\xA1", "-e\xEF\xBC\x91"});
+    EXPECT_EQ(r.exitCode, 0) << lang;
+    EXPECT_EQ(r.out, "8740 \x81\xCB 8250\n") << lang;  // rightwards double arrow
+    EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0x8740, "\xA3\xB1")), "") << lang;
+  }
+}
+
+TEST_F(Fenra, CharacterWithoutACodePage932CodeIsRefused) {
+  const auto r = fenra({"-s\xF0\x9F\x98\x80", "-e\x82\x50"});  // grinning face
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+  EXPECT_EQ(fileCount(), 1u);  // only the table
+}
+
+TEST_F(Fenra, UtfEightListLines) {
+  // circled one by full-width one, then half-width NA by N, both in UTF-8
+  writeBytes("bars.txt", "\xE2\x91\xA0\xEF\xBC\x91\n\xEF\xBE\x85N\n");
+  std::string expected = withTarget(shipped(), 0x8740, "\xA3\xB1");
+  expected = withTarget(expected, 0xC5, std::string("N\0", 2));
+  for (const char* lang : kLocales) {
+    writeBytes(kTable, shipped());
+    const auto r = fenraUnder(lang, {"-f", "bars.txt"});
+    EXPECT_EQ(r.exitCode, 0) << lang;
+    EXPECT_EQ(difference(readBytes(kTable), expected), "") << lang;
+  }
+}
+
+TEST_F(Fenra, ListLineWithoutACodePage932CodeFailsTheEdit) {
+  writeBytes("bars.txt",
+             "\xC5N\n\xE2\x91\xA0\xF0\x9F\x98\x80\n");  // half-width NA by N; circled one by a grinning face
+  const auto r = fenra({"-f", "bars.txt"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "list bars.txt: line 2 has a character that code page 932 cannot write\n");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
 }
 
 TEST_F(Fenra, ListFiles) {
@@ -241,6 +350,17 @@ TEST_F(Fenra, ShortTableIsNeverRewritten) {
   EXPECT_EQ(readBytes("error.txt"),
             "editRecord() error: euc->setting(acquire_from_text, no_searching, whichTable)\r\n");
   EXPECT_EQ(difference(readBytes(kTable), cut), "");
+}
+
+TEST_F(Fenra, LinesOfErrorTxtAlsoReachATerminal) {
+  const std::string cut = shipped().substr(0, 31527);
+  writeBytes(kTable, cut);
+  const std::string line = "editRecord() error: euc->setting(acquire_from_text, no_searching, whichTable)";
+  const auto r = runOnTerminals(FENRA_EXECUTABLE, {}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, line + "\n");
+  EXPECT_EQ(readBytes("error.txt"), line + "\r\n");
+  EXPECT_EQ(fenra({}).err, "");  // a pipe gets nothing
 }
 
 TEST_F(Fenra, UnwritableTargetFailsAndLeavesNoTemporaryFile) {

@@ -15,6 +15,7 @@
 #include "support/temp_dir.h"
 
 using testing_support::readBytes;
+using testing_support::runOnTerminals;
 using testing_support::runProcess;
 using testing_support::TempDir;
 using testing_support::writeBytes;
@@ -35,9 +36,22 @@ void installTables(std::initializer_list<const char*> names) {
   for (const char* name : names) writeBytes(name, shipped(name));
 }
 
+// Runs that reach the window need no display; with -p the window closes a
+// second after it opened.
 testing_support::ProcessResult morvel(const std::vector<std::string>& arguments) {
-  return runProcess(MORVEL_EXECUTABLE, arguments, {"PATH="});
+  return runProcess(MORVEL_EXECUTABLE, arguments, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
 }
+
+// The same run under the locale `lang` names.
+testing_support::ProcessResult morvelUnder(const std::string& lang, const std::vector<std::string>& arguments) {
+  return runProcess(MORVEL_EXECUTABLE, arguments,
+                    {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=" + lang, "QT_QPA_PLATFORM=offscreen"});
+}
+
+// UTF-8 is told by the bytes, not by the locale.
+const char* const kLocales[] = {"C", "C.UTF-8"};
+
+const std::string kGrinningFace = "\xF0\x9F\x98\x80";  // no code page 932 code
 
 std::string iconvDecode(const std::string& bytes) {
   iconv_t cd = iconv_open("UTF-8", "CP932");
@@ -86,10 +100,39 @@ std::string randomText(std::size_t lines) {
   return text;
 }
 
+// The target bytes of the double-byte record of `code` (two bytes).
+std::string targetOf(const std::string& table, const std::string& code) {
+  for (std::size_t at = 0; at + 4 <= table.size(); at += 4) {
+    if (table.compare(at, 2, code) == 0) return table.substr(at + 2, 2);
+  }
+  return "<none>";
+}
+
 std::string withoutCr(std::string s) {
   std::erase(s, '\r');
   return s;
 }
+
+// "\xC5" half-width NA, "\x87\x40" circled one, "\x82\x50" full-width one.
+const std::string kCommentedUsage =
+    "Morvel VCL Version 1.08\n\n"
+    "morvel -c4                 # Move the morvel window to Corner-4. \n"
+    "morvel -e1                 # 1: EUC-JP. 2: Shift_JIS. 3: UTF-8 \n"
+    "morvel -e1 -k\xC5 -aN         # \xC5 is subsituted with N. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50       # \x87\x40 is subsituted with \x82\x50. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50 -d    # Do not search a table. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50 -q    # Do not produce the morvel window. \n"
+    "morvel -e1 -s\x87\x40 -g\x82\x50 -w    # -w shows which table morvel uses. \n"
+    "morvel -e1 -t bars.txt     # Edit MS932~EUC-JP.bin according to bars.txt \n"
+    "morvel -e1 -u              # Do not edit MS932~EUC-JP.bin \n"
+    "morvel -e1 -u -a SJIS EUC  # SJIS has the same time as EUC. \n"
+    "morvel -e1 -u -y           # Do not remove binary.tmp \n"
+    "morvel -e2 -i              # Skip control characters. \n"
+    "morvel -f                  # We can recognize morvel VCL from the title bar.\n"
+    "morvel -n                  # A number appears at the beginning of each line. \n"
+    "morvel -p                  # PDF help \n"
+    "morvel -V                  # version \n"
+    "morvel -VC                 # version with comments \n";
 
 class Morvel : public testing::Test {
  protected:
@@ -106,6 +149,57 @@ TEST_F(Morvel, NoTablesEndsTheStart) {
   EXPECT_FALSE(fs::exists("VEL"));
 }
 
+TEST_F(Morvel, HelpPrintsTheUsageBeforeAnything) {
+  writeBytes("VEL", " ");  // would stop the start-up
+  for (const char* word : {"--help", "-h"}) {
+    const auto r = morvel({"-e1", word, "-V", "-q"});
+    EXPECT_EQ(r.exitCode, 0) << word;
+    EXPECT_EQ(r.out, kCommentedUsage) << word;
+    EXPECT_EQ(r.err, "") << word;
+  }
+  fs::remove("VEL");
+  EXPECT_TRUE(fs::is_empty("."));  // not even the start-up's error.txt
+
+  installTables({kEuc, kUtf8});
+  const auto r = morvel({"-V", "--help"});  // the first of them decides
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_TRUE(fs::exists("version.txt"));
+}
+
+TEST_F(Morvel, HelpOnAUtfEightTerminalIsConverted) {
+  const auto r = runOnTerminals(MORVEL_EXECUTABLE, {"--help"}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, iconvDecode(kCommentedUsage));
+  const auto plain = runOnTerminals(MORVEL_EXECUTABLE, {"--help"}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"});
+  EXPECT_EQ(plain.out, kCommentedUsage);
+}
+
+TEST_F(Morvel, ReportLinesAlsoReachATerminal) {
+  const std::vector<std::string> utf8{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
+  auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, utf8);
+  EXPECT_EQ(r.exitCode, 1);
+  // Every line shows, even one that the next line replaces in the file.
+  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables));
+  EXPECT_EQ(readBytes("error.txt"), kTwoTables);  // the file as ever
+
+  // "\xE8\xA1\xA8" is the kanji for table, "\xE4\xB8\x80\xE8\xA6\xA7" the word for list, in UTF-8:
+  // names reach the terminal as they are.
+  fs::create_directory("\xE8\xA1\xA8");
+  for (const char* name : {kEuc, kUtf8}) writeBytes(std::string("\xE8\xA1\xA8/") + name, shipped(name));
+  r = runOnTerminals(MORVEL_EXECUTABLE, {"-e1", "-w", "-q", "-t", "\xE4\xB8\x80\xE8\xA6\xA7.txt"},
+                     {"PATH=\xE8\xA1\xA8", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
+  EXPECT_EQ(r.exitCode, 252);
+  EXPECT_EQ(r.err,
+            "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to Morvel.\n"
+            "ifstream sjisFile() error: \xE4\xB8\x80\xE8\xA6\xA7.txt\n");
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(readBytes("messages.txt"), "\xE8\xA1\xA8/MS932~EUC-JP.bin is primarily accessible to Morvel.\r\n");
+  EXPECT_EQ(readBytes("error.txt"), "ifstream sjisFile() error: \xE4\xB8\x80\xE8\xA6\xA7.txt\r\n");
+
+  EXPECT_EQ(morvel({}).err, "");  // a pipe gets nothing
+}
+
 TEST_F(Morvel, MissingUtf8TableIsNamedInMessages) {
   installTables({kEuc});
   const auto r = morvel({"-e1", "-q"});
@@ -117,7 +211,7 @@ TEST_F(Morvel, MissingUtf8TableIsNamedInMessages) {
 
 TEST_F(Morvel, ShiftJisTableIsOptional) {
   installTables({kEuc, kUtf8});
-  const auto r = morvel({});
+  const auto r = morvel({"-p"});
   EXPECT_EQ(r.exitCode, 0);
   EXPECT_FALSE(fs::exists("error.txt"));
 }
@@ -125,7 +219,7 @@ TEST_F(Morvel, ShiftJisTableIsOptional) {
 TEST_F(Morvel, NonEmptyVelStopsTheStart) {
   installTables({kEuc, kUtf8, kSjis});
   writeBytes("VEL", "");
-  EXPECT_EQ(morvel({}).exitCode, 0);
+  EXPECT_EQ(morvel({"-p"}).exitCode, 0);
   writeBytes("VEL", " ");
   EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 1);
   EXPECT_EQ(readBytes("error.txt"), "VEL should disappear. Please remove VEL from the current directory. \r\n");
@@ -183,6 +277,49 @@ TEST_F(Morvel, ListEditAndItsFailures) {
 
   EXPECT_EQ(morvel({"-e1", "-t", "absent.txt", "-q"}).exitCode, 252);
   EXPECT_EQ(readBytes("error.txt"), "ifstream sjisFile() error: absent.txt\r\n");
+}
+
+TEST_F(Morvel, UtfEightValuesOfAnyLengthGiveTheirFirstCharacter) {
+  installTables({kUtf8});
+  for (const char* lang : kLocales) {
+    installTables({kEuc});
+    // circled one and circled two, then full-width one, all in UTF-8
+    const auto r = morvelUnder(lang, {"-e1", "-s\xE2\x91\xA0\xE2\x91\xA1", "-g\xEF\xBC\x91", "-q"});
+    EXPECT_EQ(r.exitCode, 0) << lang;
+    EXPECT_EQ(readBytes("info.txt"), "8740 \x81\xCB 8250\r\n") << lang;  // rightwards double arrow
+  }
+}
+
+TEST_F(Morvel, CharacterWithoutACodePage932CodeFailsTheEdit) {
+  installTables({kEuc, kUtf8});
+  EXPECT_EQ(morvel({"-e1", "-g" + kGrinningFace, "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"),
+            "option -g: " + kGrinningFace + " has a character that code page 932 cannot write\r\n");
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_FALSE(fs::exists("info.txt"));
+}
+
+TEST_F(Morvel, RefusedCharacterMattersOnlyToAnEdit) {
+  installTables({kEuc, kUtf8});
+  EXPECT_EQ(morvel({"-s" + kGrinningFace, "-p"}).exitCode, 0);  // a UTF-8 run: nothing is edited
+  writeBytes("bars.txt", "\xC5N\n");                            // half-width NA by N
+  EXPECT_EQ(morvel({"-e1", "-s" + kGrinningFace, "-t", "bars.txt", "-q"}).exitCode, 0);
+  EXPECT_FALSE(fs::exists("error.txt"));
+}
+
+TEST_F(Morvel, UtfEightListLines) {
+  installTables({kUtf8});
+  writeBytes("bars.txt", "\xE2\x91\xA0\xEF\xBC\x91\n");  // circled one by full-width one, in UTF-8
+  for (const char* lang : kLocales) {
+    installTables({kEuc});
+    EXPECT_EQ(morvelUnder(lang, {"-e1", "-t", "bars.txt", "-q"}).exitCode, 0) << lang;
+    EXPECT_EQ(targetOf(readBytes(kEuc), "\x87\x40"), "\xA3\xB1") << lang;
+  }
+  installTables({kEuc});
+  writeBytes("bars.txt", "\xE2\x91\xA0" + kGrinningFace + "\n");
+  EXPECT_EQ(morvel({"-e1", "-t", "bars.txt", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "list bars.txt: line 1 has a character that code page 932 cannot write\r\n");
+  EXPECT_TRUE(readBytes(kEuc) == shipped(kEuc));
 }
 
 TEST_F(Morvel, BrokenTablesAreNeverRewritten) {

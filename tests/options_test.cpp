@@ -81,12 +81,22 @@ TEST(CharacterOptionTest, TakesAtMostTheCountedBytes) {
   EXPECT_EQ(characterOption("ABC", 2), "AB");
   EXPECT_EQ(characterOption("A", 2), "A");
   EXPECT_EQ(characterOption("", 2), "");
-  // One character typed in UTF-8 becomes its code page 932 bytes.
-  EXPECT_EQ(characterOption("\xE2\x91\xA0", 2), "\x87\x40");  // circled one
-  EXPECT_EQ(characterOption("\xEF\xBD\xB6", 1), "\xB6");      // half-width KA
-  EXPECT_EQ(characterOption("\xE2\x91\xA0", 1), "\x87");      // the option's byte count still rules
-  EXPECT_EQ(characterOption("\xC2\xA1", 2), "\xC2\xA1");      // no code page 932 code: raw bytes
-  EXPECT_EQ(characterOption("\xE2\x91", 2), "\xE2\x91");      // incomplete: raw bytes
+}
+
+TEST(CharacterOptionTest, UtfEightValuesAreConvertedWhateverTheirLength) {
+  EXPECT_EQ(characterOption("\xE2\x91\xA0", 2), "\x87\x40");              // circled one
+  EXPECT_EQ(characterOption("\xEF\xBD\xB6", 1), "\xB6");                  // half-width KA
+  EXPECT_EQ(characterOption("\xE2\x91\xA0", 1), "\x87");                  // the option's byte count still rules
+  EXPECT_EQ(characterOption("\xE2\x91\xA0\xE2\x91\xA1", 2), "\x87\x40");  // circled one and two: the first
+  EXPECT_EQ(characterOption("\xE2\x91\xA0N", 2), "\x87\x40");             // circled one and N
+  EXPECT_EQ(characterOption("\xE2\x91", 2), "\xE2\x91");                  // incomplete: raw bytes
+}
+
+TEST(CharacterOptionTest, CharacterWithoutACodePage932CodeIsRefused) {
+  EXPECT_EQ(characterOption("\xF0\x9F\x98\x80", 2), std::nullopt);  // grinning face
+  EXPECT_EQ(characterOption("\xC2\xA1", 2), std::nullopt);          // inverted exclamation mark
+  EXPECT_EQ(refusedOptionLine("-s", "\xF0\x9F\x98\x80"),
+            "option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write");
 }
 
 // --- defaults and exact options ---------------------------------------------
@@ -254,6 +264,15 @@ TEST_F(Options, CharacterOptionsCutLongerValues) {
   const CommandLineOptions two = readOptions({"-sABC", "-gDEF"});
   EXPECT_EQ(two.effect.substituted, "AB");
   EXPECT_EQ(two.effect.substitute, "DE");
+}
+
+TEST_F(Options, RefusedCharacterValueIsNotAppliedButKept) {
+  const CommandLineOptions o = readOptions({"-s\x87\x40", "-s\xF0\x9F\x98\x80", "-aN"});  // grinning face
+  EXPECT_EQ(o.effect.substituted, "\x87\x40");
+  EXPECT_EQ(o.effect.substitute, "N");
+  EXPECT_EQ(o.refusals,
+            std::vector<std::string>{"option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write"});
+  EXPECT_TRUE(readOptions({"-s\x87\x40"}).refusals.empty());
 }
 
 TEST_F(Options, CharacterOptionsWithoutEnoughBytes) {
@@ -673,4 +692,13 @@ TEST_F(Options, VersionIsAnExactOption) {
   const CommandLineOptions o = readOptions({"-V1", "-v"});
   EXPECT_EQ(o.effect.tableName, "-v");
   EXPECT_FALSE(std::filesystem::exists(kVersionFile));
+}
+
+TEST(AsksForUsageTest, HelpWordsBeforeAnyVersionWord) {
+  EXPECT_TRUE(asksForUsage({"--help"}));
+  EXPECT_TRUE(asksForUsage({"-e1", "-h", "-q"}));
+  EXPECT_TRUE(asksForUsage({"-h", "-V"}));
+  EXPECT_FALSE(asksForUsage({"-VC", "--help"}));  // the first of them decides
+  EXPECT_FALSE(asksForUsage({"-help", "-hx", "--helpx"}));
+  EXPECT_FALSE(asksForUsage({}));
 }

@@ -33,7 +33,7 @@ class MorvelApplication final : public QApplication {
 
   static void showFailure(const char* what) {
     QMessageBox::critical(nullptr, QStringLiteral("Morvel VCL"), QString::fromLocal8Bit(what));
-    QCoreApplication::exit(0);
+    QCoreApplication::quit();  // ends the event loop; the entry goes on
   }
 };
 
