@@ -22,6 +22,7 @@ echo "== plain build"
 run_build build-test Release -DMORVEL_BENCH=ON
 echo "== benchmark smoke run (1 MB)"
 build-test/bin/engine_bench 1 1
+build-test/bin/window_bench 1 1
 echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan RelWithDebInfo -DMORVEL_SANITIZE=ON
 echo "== short fuzz runs"
