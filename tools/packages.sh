@@ -14,5 +14,5 @@ morvel_install_packages() {
   $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
 }
 
-MORVEL_BUILD_PACKAGES=(cmake make g++)
-MORVEL_TEST_PACKAGES=(libgtest-dev nodejs clang libclang-rt-14-dev)
+MORVEL_BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-noto-cjk)
+MORVEL_TEST_PACKAGES=(libgtest-dev nodejs clang libclang-rt-14-dev xvfb xauth xdotool)
