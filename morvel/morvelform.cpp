@@ -8,6 +8,7 @@
 #include <utility>
 
 #include "codes.h"
+#include "dividing.h"
 #include "regulate.h"
 #include "report_files.h"
 #include "startup.h"
@@ -40,6 +41,12 @@ std::string numbered(std::uint32_t number, std::string_view line) {
 }
 
 }  // namespace
+
+std::string helpDocumentPath(const ProgramProfile& profile) {
+  if (canOpenForReading(kHelpFile)) return kHelpFile;
+  const std::string installed = profile.fixedFolder + kHelpFile;
+  return canOpenForReading(installed) ? installed : kHelpFile;
+}
 
 int ColumnsForWidth(int width) { return static_cast<int>(std::floor((width - 38) * 80.0 / 639.0)); }
 
@@ -153,7 +160,7 @@ void TForm1::FormResize() {
   VisibleRows = RowsForHeight(bounds.height);
 }
 
-void TForm1::OpenHelpPdf() { services_.openDocument(kHelpFile); }
+void TForm1::OpenHelpPdf() { services_.openDocument(helpDocumentPath(profile_)); }
 
 void TForm1::SelectEncoding(int code, std::string_view name) {
   Encoding = code;

@@ -37,6 +37,10 @@ inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
 // The keys the window acts on when they are released.
 enum class Key { end, pageUp, home, f3, f8, escape, other };
 
+// The manual: "MorvelVCL.pdf" in the current folder, or else the copy in
+// the fixed folder, where an installed Morvel keeps it.
+std::string helpDocumentPath(const ProgramProfile& profile);
+
 // Columns and rows of "VEL" shown for an outer window size.
 int ColumnsForWidth(int width);
 int RowsForHeight(int height);

@@ -63,4 +63,24 @@ class WindowServices {
   virtual void showVersionDialog(std::string_view version) = 0;
 };
 
+// What a dialog's logic needs of its window. Controls are named as the
+// dialog names them ("Edit1", "Label1").
+class DialogServices {
+ public:
+  virtual ~DialogServices() = default;
+
+  // The text of an edit as the user typed it (UTF-8 from a keyboard, or the
+  // Shift_JIS bytes the logic put there).
+  virtual std::string typedText(std::string_view control) const = 0;
+  // Shift_JIS bytes, shown as the characters they are.
+  virtual void setText(std::string_view control, std::string_view text) = 0;
+  virtual void setKeyPreview(bool on) = 0;
+  // Closing a dialog only hides it.
+  virtual void hide() = 0;
+  virtual Size screenSize() const = 0;
+  virtual void setBounds(const Bounds& bounds) = 0;
+  virtual void setClipboardText(std::string_view text) = 0;
+  virtual void openDocument(const std::string& path) = 0;
+};
+
 }  // namespace morvel

@@ -1,0 +1,34 @@
+// Morvel's Version dialog without its toolkit: name, copyright and version,
+// and the button that opens the manual.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "morvelform.h"
+#include "profile.h"
+#include "window_services.h"
+
+namespace morvel {
+
+inline constexpr Size kVersionDialogSize{166, 166};
+inline constexpr const char* kProductLabel = "Morvel VCL";
+inline constexpr const char* kCopyrightLine = "(C) 2026 the Morvel authors";
+inline constexpr const char* kVersionPrefix = "Version ";
+inline constexpr const char* kDesignedVersion = "Version 1.0";  // until a version is set
+
+class TForm3 {
+ public:
+  TForm3(DialogServices& services, const ProgramProfile& profile);
+
+  void FormCreate();
+  void SetVersionText(std::string_view version);
+  void FormKeyUp(Key key);
+  void Button1Click();
+
+ private:
+  DialogServices& services_;
+  const ProgramProfile profile_;
+};
+
+}  // namespace morvel

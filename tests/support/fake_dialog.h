@@ -1,0 +1,35 @@
+// A dialog window in memory: its controls' texts and what was asked of it.
+#pragma once
+
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "window_services.h"
+
+namespace testing_support {
+
+class FakeDialog final : public morvel::DialogServices {
+ public:
+  std::string typedText(std::string_view control) const override {
+    const auto found = texts.find(std::string(control));
+    return found == texts.end() ? std::string() : found->second;
+  }
+  void setText(std::string_view control, std::string_view text) override { texts[std::string(control)] = text; }
+  void setKeyPreview(bool on) override { keyPreview = on; }
+  void hide() override { ++hides; }
+  morvel::Size screenSize() const override { return {1920, 1080}; }
+  void setBounds(const morvel::Bounds& b) override { bounds = b; }
+  void setClipboardText(std::string_view text) override { clipboard = text; }
+  void openDocument(const std::string& path) override { opened.push_back(path); }
+
+  std::map<std::string, std::string> texts;
+  bool keyPreview = false;
+  int hides = 0;
+  morvel::Bounds bounds;
+  std::string clipboard = "untouched";
+  std::vector<std::string> opened;
+};
+
+}  // namespace testing_support
