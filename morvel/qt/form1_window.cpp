@@ -4,7 +4,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDesktopServices>
-#include <QDialog>
 #include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
@@ -16,6 +15,9 @@
 #include <QStatusBar>
 #include <QTimer>
 #include <QUrl>
+
+#include "dialogs.h"
+#include "keys.h"
 
 namespace morvel {
 
@@ -36,25 +38,6 @@ QFont formFont(int pixels) {
   return font;
 }
 
-Key keyOf(int qtKey) {
-  switch (qtKey) {
-    case Qt::Key_End:
-      return Key::end;
-    case Qt::Key_PageUp:
-      return Key::pageUp;
-    case Qt::Key_Home:
-      return Key::home;
-    case Qt::Key_F3:
-      return Key::f3;
-    case Qt::Key_F8:
-      return Key::f8;
-    case Qt::Key_Escape:
-      return Key::escape;
-    default:
-      return Key::other;
-  }
-}
-
 QString fromPath(std::string_view path) {
   return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
 }
@@ -64,6 +47,7 @@ QString fromPath(std::string_view path) {
 Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : display_(display) {
   setObjectName(QStringLiteral("Form1"));
+  setWindowIcon(morvelIcon());
   setFont(formFont(12));
   createMemo();
   createStatusBar();
@@ -81,7 +65,7 @@ Form1Window::~Form1Window() {
   form_->FormDestroy();
 }
 
-void Form1Window::setDialogs(QDialog* recordDialog, QDialog* versionDialog) {
+void Form1Window::setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog) {
   Form2 = recordDialog;
   Form3 = versionDialog;
 }
@@ -230,14 +214,11 @@ void Form1Window::openDocument(const std::string& path) {
 }
 
 void Form1Window::showRecordDialog() {
-  if (Form2 == nullptr) return;
-  Form2->show();
-  Form2->raise();
-  Form2->activateWindow();
+  if (Form2 != nullptr) Form2->showBeside();
 }
 
-void Form1Window::showVersionDialog(std::string_view) {
-  if (Form3 != nullptr) Form3->exec();
+void Form1Window::showVersionDialog(std::string_view version) {
+  if (Form3 != nullptr) Form3->showModally(version);
 }
 
 bool Form1Window::eventFilter(QObject* watched, QEvent* event) {

@@ -9,13 +9,15 @@
 #include "morvelform.h"
 #include "window_services.h"
 
-class QDialog;
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 class QTimer;
 
 namespace morvel {
+
+class Form2Dialog;
+class Form3Dialog;
 
 class Form1Window final : public QMainWindow, public WindowServices {
  public:
@@ -26,7 +28,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   Form1Window& operator=(const Form1Window&) = delete;
 
   // The places of the Record and Version dialogs.
-  void setDialogs(QDialog* recordDialog, QDialog* versionDialog);
+  void setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog);
 
   TForm1& logic() { return *form_; }
   QPlainTextEdit* memo() const { return Memo1; }
@@ -73,8 +75,8 @@ class Form1Window final : public QMainWindow, public WindowServices {
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;
   QTimer* Timer3 = nullptr;
-  QDialog* Form2 = nullptr;
-  QDialog* Form3 = nullptr;
+  Form2Dialog* Form2 = nullptr;
+  Form3Dialog* Form3 = nullptr;
   bool keyPreview_ = false;
   const QEvent* lastKeyRelease_ = nullptr;
   quint64 lastKeyTimestamp_ = 0;

@@ -1,11 +1,11 @@
 #include "run_windows.h"
 
 #include <QApplication>
-#include <QDialog>
 #include <QMessageBox>
 #include <exception>
 #include <memory>
 
+#include "dialogs.h"
 #include "display_text.h"
 #include "form1_window.h"
 #include "startup.h"
@@ -48,12 +48,11 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
   try {
     const ProgramProfile profile = profileFor(settings);
     const DisplayText display = DisplayText::load({profile, reporter}, settings.no_searching);
+    QApplication::setWindowIcon(morvelIcon());
     auto Form1 = std::make_unique<Form1Window>(settings, reporter, display);
-    // The dialogs' places, hidden until asked for.
-    auto Form2 = std::make_unique<QDialog>(Form1.get());
-    Form2->setObjectName(QStringLiteral("Form2"));
-    auto Form3 = std::make_unique<QDialog>(Form1.get());
-    Form3->setObjectName(QStringLiteral("Form3"));
+    // The dialogs, created hidden: the Record dialog looks its character up at once.
+    auto Form2 = std::make_unique<Form2Dialog>(Form1.get(), settings, reporter, display);
+    auto Form3 = std::make_unique<Form3Dialog>(Form1.get(), profile, display);
     Form1->setDialogs(Form2.get(), Form3.get());
     Form1->show();
     QApplication::exec();

@@ -1,0 +1,170 @@
+#include "dialogs.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QDir>
+#include <QIcon>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QUrl>
+
+#include "keys.h"
+#include "startup.h"
+
+// Pictures compiled into a static library reach the program only when asked
+// for by name, from the global namespace.
+static void initImages() { Q_INIT_RESOURCE(images); }
+
+namespace morvel {
+
+namespace {
+
+QFont fontOf(const char* family, int pixels) {
+  QFont font(QString::fromLatin1(family));
+  font.setStyleHint(QFont::SansSerif);
+  font.setPixelSize(pixels);
+  return font;
+}
+
+QFont formFont(int pixels) { return fontOf("Noto Sans CJK JP", pixels); }
+
+template <class Control>
+Control* placed(QWidget* parent, const char* name, const QRect& at, int fontPixels) {
+  auto* control = new Control(parent);
+  control->setObjectName(QString::fromLatin1(name));
+  control->setGeometry(at);
+  control->setFont(formFont(fontPixels));
+  return control;
+}
+
+}  // namespace
+
+QIcon morvelIcon() {
+  static const bool loaded = (initImages(), true);
+  (void)loaded;
+  QIcon icon;
+  for (const int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/morvel/morvel-%1.png").arg(size));
+  return icon;
+}
+
+DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialog(parent), display_(display) {
+  setFont(formFont(12));
+  setWindowIcon(morvelIcon());
+  // A fixed border with only the close box.
+  setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+}
+
+QString DialogWindow::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
+
+std::string DialogWindow::typedText(std::string_view control) const {
+  const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size())));
+  return edit != nullptr ? edit->text().toStdString() : std::string();
+}
+
+void DialogWindow::setText(std::string_view control, std::string_view text) {
+  const QString name = QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size()));
+  if (auto* edit = findChild<QLineEdit*>(name)) {
+    edit->setText(shown(text));
+  } else if (auto* label = findChild<QLabel*>(name)) {
+    label->setText(shown(text));
+  }
+}
+
+void DialogWindow::setKeyPreview(bool on) {
+  if (on == keyPreview_) return;
+  keyPreview_ = on;
+  if (on) {
+    qApp->installEventFilter(this);
+  } else {
+    qApp->removeEventFilter(this);
+  }
+}
+
+void DialogWindow::hide() { QDialog::hide(); }
+
+Size DialogWindow::screenSize() const {
+  const QRect area = screen()->geometry();
+  return {area.width(), area.height()};
+}
+
+void DialogWindow::setBounds(const Bounds& bounds) {
+  const QSize frameExtra = frameGeometry().size() - size();
+  move(bounds.left, bounds.top);
+  setFixedSize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
+}
+
+void DialogWindow::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
+
+void DialogWindow::openDocument(const std::string& path) {
+  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromStdString(path))));
+}
+
+bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyRelease || !keyPreview_) return false;
+  auto* key = static_cast<QKeyEvent*>(event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this || key->isAutoRepeat()) return false;
+  // Seen once per receiver on its way up; it counts once.
+  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_) return false;
+  lastKeyRelease_ = event;
+  lastKeyTimestamp_ = key->timestamp();
+  keyReleased(keyOf(key->key()));
+  return false;
+}
+
+Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
+    : DialogWindow(parent, display) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("Record"));
+  Edit1 = placed<QLineEdit>(this, "Edit1", QRect(0, 0, 57, 43), 35);
+  Edit1->setText(QStringLiteral("\u2473"));  // the designed texts: circled twenty
+  Edit2 = placed<QLineEdit>(this, "Edit2", QRect(57, 0, 57, 43), 35);
+  Edit2->setText(QStringLiteral("\uFF3F"));  // and full-width low line
+  Button1 = placed<QPushButton>(this, "Button1", QRect(57, 43, 68, 34), 16);
+  Button1->setText(QStringLiteral("Save"));
+  Button1->setAutoDefault(false);
+  Label1 = placed<QLabel>(this, "Label1", QRect(0, 77, 127, 24), 16);
+  Label1->setText(QStringLiteral("8753"));
+  setTabOrder(Edit1, Edit2);
+  setTabOrder(Edit2, Button1);
+  connect(Button1, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
+  form_ = std::make_unique<TForm2>(*this, settings, reporter);
+  form_->FormCreate();
+}
+
+void Form2Dialog::showBeside() {
+  show();
+  raise();
+  activateWindow();
+  Button1->setFocus();
+}
+
+Form3Dialog::Form3Dialog(QWidget* parent, const ProgramProfile& profile, const DisplayText& display)
+    : DialogWindow(parent, display) {
+  setObjectName(QStringLiteral("Form3"));
+  setWindowTitle(QStringLiteral("Version"));
+  auto* image = new QLabel(this);
+  image->setObjectName(QStringLiteral("Image1"));
+  image->setGeometry(0, 0, 160, 32);
+  image->setPixmap(QPixmap(QStringLiteral(":/morvel/version.png")));
+  placed<QLabel>(this, "Label1", QRect(0, 32, 160, 20), 16);
+  placed<QLabel>(this, "Label2", QRect(0, 52, 160, 20), 13);
+  auto* help = placed<QPushButton>(this, "Button1", QRect(0, 72, 68, 34), 16);
+  help->setText(QStringLiteral("Help"));
+  help->setAutoDefault(false);
+  placed<QLabel>(this, "Label3", QRect(0, 106, 160, 20), 16)->setText(QString::fromLatin1(kDesignedVersion));
+  connect(help, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
+  form_ = std::make_unique<TForm3>(*this, profile);
+  form_->FormCreate();
+}
+
+void Form3Dialog::showModally(std::string_view version) {
+  form_->SetVersionText(version);
+  exec();
+}
+
+}  // namespace morvel

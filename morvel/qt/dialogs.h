@@ -1,0 +1,83 @@
+// Morvel's Record and Version dialogs on Qt: thin adapters over TForm2 and
+// TForm3, created hidden with the main window.
+#pragma once
+
+#include <QDialog>
+#include <memory>
+
+#include "display_text.h"
+#include "recordform.h"
+#include "versionform.h"
+#include "window_services.h"
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace morvel {
+
+// What both dialogs share: their controls by name, key preview, geometry.
+class DialogWindow : public QDialog, public DialogServices {
+ public:
+  DialogWindow(QWidget* parent, const DisplayText& display);
+
+  std::string typedText(std::string_view control) const override;
+  void setText(std::string_view control, std::string_view text) override;
+  void setKeyPreview(bool on) override;
+  void hide() override;
+  Size screenSize() const override;
+  void setBounds(const Bounds& bounds) override;
+  void setClipboardText(std::string_view text) override;
+  void openDocument(const std::string& path) override;
+
+ protected:
+  // A key released anywhere in the dialog, once per release.
+  virtual void keyReleased(Key key) = 0;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+  QString shown(std::string_view sjis) const;
+
+ private:
+  const DisplayText& display_;
+  bool keyPreview_ = false;
+  const QEvent* lastKeyRelease_ = nullptr;
+  quint64 lastKeyTimestamp_ = 0;
+};
+
+class Form2Dialog final : public DialogWindow {
+ public:
+  Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display);
+
+  TForm2& logic() { return *form_; }
+  // Shows without waiting, the focus on "Save".
+  void showBeside();
+
+ protected:
+  void keyReleased(Key key) override { form_->FormKeyUp(key); }
+
+ private:
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QLabel* Label1 = nullptr;
+  std::unique_ptr<TForm2> form_;
+};
+
+class Form3Dialog final : public DialogWindow {
+ public:
+  Form3Dialog(QWidget* parent, const ProgramProfile& profile, const DisplayText& display);
+
+  TForm3& logic() { return *form_; }
+  // Sets the version text, then shows the dialog until it is closed.
+  void showModally(std::string_view version);
+
+ protected:
+  void keyReleased(Key key) override { form_->FormKeyUp(key); }
+
+ private:
+  std::unique_ptr<TForm3> form_;
+};
+
+// The application icon, at every size drawn.
+QIcon morvelIcon();
+
+}  // namespace morvel
