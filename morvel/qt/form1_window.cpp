@@ -248,14 +248,20 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() != QEvent::KeyRelease || !keyPreview_) return false;
   // A key release travels from the focused widget up to the window, and the
-  // filter sees it at each step: it counts once. Auto-repeat releases are
-  // not releases of the key.
+  // filter sees it at each step: it counts at the first. A later step is the
+  // same event reaching a parent of the widget that counted it; a new
+  // release may reuse the address and timestamp of the last one. Auto-repeat
+  // releases are not releases of the key.
   auto* key = static_cast<QKeyEvent*>(event);
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this || key->isAutoRepeat()) return false;
-  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_) return false;
+  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_ && lastKeyWidget_ != nullptr &&
+      widget != lastKeyWidget_ && widget->isAncestorOf(lastKeyWidget_)) {
+    return false;
+  }
   lastKeyRelease_ = event;
   lastKeyTimestamp_ = key->timestamp();
+  lastKeyWidget_ = widget;
   form_->FormKeyUp(keyOf(key->key()));
   return false;
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
 
 #include "display_text.h"
@@ -78,6 +79,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   bool keyPreview_ = false;
   const QEvent* lastKeyRelease_ = nullptr;
   quint64 lastKeyTimestamp_ = 0;
+  QPointer<QWidget> lastKeyWidget_;
   std::unique_ptr<TForm1> form_;
 };
 
