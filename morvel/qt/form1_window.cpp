@@ -205,6 +205,12 @@ void Form1Window::setWindowBounds(const Bounds& bounds) {
   const QSize frameExtra = frameGeometry().size() - size();
   move(bounds.left, bounds.top);
   resize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
+  // A hidden window has no frame yet: the bounds are set again once it shows.
+  if (isVisible()) {
+    boundsBeforeShow_.reset();
+  } else {
+    boundsBeforeShow_ = bounds;
+  }
 }
 
 Size Form1Window::screenSize() const {
@@ -269,6 +275,13 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
 void Form1Window::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (form_) form_->FormResize();
+}
+
+void Form1Window::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!boundsBeforeShow_) return;
+  const Bounds bounds = *boundsBeforeShow_;
+  setWindowBounds(bounds);
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {

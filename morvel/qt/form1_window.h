@@ -5,6 +5,7 @@
 #include <QMainWindow>
 #include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "display_text.h"
 #include "morvelform.h"
@@ -55,6 +56,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -80,6 +82,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   const QEvent* lastKeyRelease_ = nullptr;
   quint64 lastKeyTimestamp_ = 0;
   QPointer<QWidget> lastKeyWidget_;
+  std::optional<Bounds> boundsBeforeShow_;
   std::unique_ptr<TForm1> form_;
 };
 
