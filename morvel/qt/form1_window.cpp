@@ -189,6 +189,12 @@ void Form1Window::setWindowBounds(const Bounds& bounds) {
   const QSize frameExtra = frameGeometry().size() - size();
   move(bounds.left, bounds.top);
   resize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
+  // A hidden window has no frame yet: the bounds are set again once it shows.
+  if (isVisible()) {
+    boundsBeforeShow_.reset();
+  } else {
+    boundsBeforeShow_ = bounds;
+  }
 }
 
 Size Form1Window::screenSize() const {
@@ -229,14 +235,20 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
   }
   if (event->type() != QEvent::KeyRelease || !keyPreview_) return false;
   // A key release travels from the focused widget up to the window, and the
-  // filter sees it at each step: it counts once. Auto-repeat releases are
-  // not releases of the key.
+  // filter sees it at each step: it counts at the first. A later step is the
+  // same event reaching a parent of the widget that counted it; a new
+  // release may reuse the address and timestamp of the last one. Auto-repeat
+  // releases are not releases of the key.
   auto* key = static_cast<QKeyEvent*>(event);
   auto* widget = qobject_cast<QWidget*>(watched);
   if (widget == nullptr || widget->window() != this || key->isAutoRepeat()) return false;
-  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_) return false;
+  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_ && lastKeyWidget_ != nullptr &&
+      widget != lastKeyWidget_ && widget->isAncestorOf(lastKeyWidget_)) {
+    return false;
+  }
   lastKeyRelease_ = event;
   lastKeyTimestamp_ = key->timestamp();
+  lastKeyWidget_ = widget;
   form_->FormKeyUp(keyOf(key->key()));
   return false;
 }
@@ -244,6 +256,13 @@ bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
 void Form1Window::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (form_) form_->FormResize();
+}
+
+void Form1Window::showEvent(QShowEvent* event) {
+  QMainWindow::showEvent(event);
+  if (!boundsBeforeShow_) return;
+  const Bounds bounds = *boundsBeforeShow_;
+  setWindowBounds(bounds);
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QPointer>
 #include <memory>
+#include <optional>
 
 #include "display_text.h"
 #include "morvelform.h"
@@ -56,6 +58,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
+  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -80,6 +83,8 @@ class Form1Window final : public QMainWindow, public WindowServices {
   bool keyPreview_ = false;
   const QEvent* lastKeyRelease_ = nullptr;
   quint64 lastKeyTimestamp_ = 0;
+  QPointer<QWidget> lastKeyWidget_;
+  std::optional<Bounds> boundsBeforeShow_;
   std::unique_ptr<TForm1> form_;
 };
 
