@@ -5,7 +5,6 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QIcon>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -56,6 +55,7 @@ DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialo
   setWindowIcon(morvelIcon());
   // A fixed border with only the close box.
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
+  keyPreview_ = new KeyPreview(this, [this](Key key) { keyReleased(key); });
 }
 
 QString DialogWindow::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
@@ -74,15 +74,7 @@ void DialogWindow::setText(std::string_view control, std::string_view text) {
   }
 }
 
-void DialogWindow::setKeyPreview(bool on) {
-  if (on == keyPreview_) return;
-  keyPreview_ = on;
-  if (on) {
-    qApp->installEventFilter(this);
-  } else {
-    qApp->removeEventFilter(this);
-  }
-}
+void DialogWindow::setKeyPreview(bool on) { keyPreview_->setEnabled(on); }
 
 void DialogWindow::hide() { QDialog::hide(); }
 
@@ -101,19 +93,6 @@ void DialogWindow::setClipboardText(std::string_view text) { QGuiApplication::cl
 
 void DialogWindow::openDocument(const std::string& path) {
   QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromStdString(path))));
-}
-
-bool DialogWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() != QEvent::KeyRelease || !keyPreview_) return false;
-  auto* key = static_cast<QKeyEvent*>(event);
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr || widget->window() != this || key->isAutoRepeat()) return false;
-  // Seen once per receiver on its way up; it counts once.
-  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_) return false;
-  lastKeyRelease_ = event;
-  lastKeyTimestamp_ = key->timestamp();
-  keyReleased(keyOf(key->key()));
-  return false;
 }
 
 Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)

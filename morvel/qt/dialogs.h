@@ -16,6 +16,8 @@ class QPushButton;
 
 namespace morvel {
 
+class KeyPreview;
+
 // What both dialogs share: their controls by name, key preview, geometry.
 class DialogWindow : public QDialog, public DialogServices {
  public:
@@ -33,14 +35,11 @@ class DialogWindow : public QDialog, public DialogServices {
  protected:
   // A key released anywhere in the dialog, once per release.
   virtual void keyReleased(Key key) = 0;
-  bool eventFilter(QObject* watched, QEvent* event) override;
   QString shown(std::string_view sjis) const;
 
  private:
   const DisplayText& display_;
-  bool keyPreview_ = false;
-  const QEvent* lastKeyRelease_ = nullptr;
-  quint64 lastKeyTimestamp_ = 0;
+  KeyPreview* keyPreview_ = nullptr;
 };
 
 class Form2Dialog final : public DialogWindow {

@@ -48,6 +48,7 @@ Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const 
     : display_(display) {
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(morvelIcon());
+  keyPreview_ = new KeyPreview(this, [this](Key key) { form_->FormKeyUp(key); });
   setFont(formFont(12));
   createMemo();
   createStatusBar();
@@ -61,7 +62,7 @@ Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const 
 }
 
 Form1Window::~Form1Window() {
-  qApp->removeEventFilter(this);
+  keyPreview_->setEnabled(false);
   form_->FormDestroy();
 }
 
@@ -156,15 +157,7 @@ void Form1Window::setStatusText(std::string_view text) { statusPanel0_->setText(
 
 void Form1Window::setStatusPath(std::string_view path) { statusPanel0_->setText(fromPath(path)); }
 
-void Form1Window::setKeyPreview(bool on) {
-  if (on == keyPreview_) return;
-  keyPreview_ = on;
-  if (on) {
-    qApp->installEventFilter(this);
-  } else {
-    qApp->removeEventFilter(this);
-  }
-}
+void Form1Window::setKeyPreview(bool on) { keyPreview_->setEnabled(on); }
 
 void Form1Window::close() { QMainWindow::close(); }
 
@@ -228,28 +221,8 @@ void Form1Window::showVersionDialog(std::string_view version) {
 }
 
 bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
-  if (event->type() == QEvent::MouseButtonRelease &&
-      (watched == statusBar() || watched == statusPanel0_ || watched == statusPanel1_)) {
-    form_->StatusBar1Click();
-    return false;
-  }
-  if (event->type() != QEvent::KeyRelease || !keyPreview_) return false;
-  // A key release travels from the focused widget up to the window, and the
-  // filter sees it at each step: it counts at the first. A later step is the
-  // same event reaching a parent of the widget that counted it; a new
-  // release may reuse the address and timestamp of the last one. Auto-repeat
-  // releases are not releases of the key.
-  auto* key = static_cast<QKeyEvent*>(event);
-  auto* widget = qobject_cast<QWidget*>(watched);
-  if (widget == nullptr || widget->window() != this || key->isAutoRepeat()) return false;
-  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_ && lastKeyWidget_ != nullptr &&
-      widget != lastKeyWidget_ && widget->isAncestorOf(lastKeyWidget_)) {
-    return false;
-  }
-  lastKeyRelease_ = event;
-  lastKeyTimestamp_ = key->timestamp();
-  lastKeyWidget_ = widget;
-  form_->FormKeyUp(keyOf(key->key()));
+  // Clicks on the panels, which take no mouse events, reach the bar itself.
+  if (watched == statusBar() && event->type() == QEvent::MouseButtonRelease) form_->StatusBar1Click();
   return false;
 }
 

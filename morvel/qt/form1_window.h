@@ -3,7 +3,6 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -19,6 +18,7 @@ class QTimer;
 namespace morvel {
 
 class Form2Dialog;
+class KeyPreview;
 class Form3Dialog;
 
 class Form1Window final : public QMainWindow, public WindowServices {
@@ -80,10 +80,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   QTimer* Timer3 = nullptr;
   Form2Dialog* Form2 = nullptr;
   Form3Dialog* Form3 = nullptr;
-  bool keyPreview_ = false;
-  const QEvent* lastKeyRelease_ = nullptr;
-  quint64 lastKeyTimestamp_ = 0;
-  QPointer<QWidget> lastKeyWidget_;
+  KeyPreview* keyPreview_ = nullptr;
   std::optional<Bounds> boundsBeforeShow_;
   std::unique_ptr<TForm1> form_;
 };

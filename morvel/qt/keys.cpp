@@ -1,6 +1,8 @@
 #include "keys.h"
 
-#include <Qt>
+#include <QApplication>
+#include <QKeyEvent>
+#include <utility>
 
 namespace morvel {
 
@@ -21,6 +23,42 @@ Key keyOf(int qtKey) {
     default:
       return Key::other;
   }
+}
+
+KeyPreview::KeyPreview(QWidget* window, std::function<void(Key)> onRelease)
+    : QObject(window), window_(window), onRelease_(std::move(onRelease)) {}
+
+KeyPreview::~KeyPreview() { setEnabled(false); }
+
+void KeyPreview::setEnabled(bool on) {
+  if (on == enabled_) return;
+  enabled_ = on;
+  if (on) {
+    qApp->installEventFilter(this);
+  } else {
+    qApp->removeEventFilter(this);
+  }
+}
+
+bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
+  if (event->type() != QEvent::KeyRelease) return false;
+  // A key release travels from the focused widget up to the window, and the
+  // filter sees it at each step: it counts at the first. A later step is the
+  // same event reaching a parent of the widget that counted it; a new
+  // release may reuse the address and timestamp of the last one. Auto-repeat
+  // releases are not releases of the key.
+  auto* key = static_cast<QKeyEvent*>(event);
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != window_ || key->isAutoRepeat()) return false;
+  if (event == lastKeyRelease_ && key->timestamp() == lastKeyTimestamp_ && lastKeyWidget_ != nullptr &&
+      widget != lastKeyWidget_ && widget->isAncestorOf(lastKeyWidget_)) {
+    return false;
+  }
+  lastKeyRelease_ = event;
+  lastKeyTimestamp_ = key->timestamp();
+  lastKeyWidget_ = widget;
+  onRelease_(keyOf(key->key()));
+  return false;
 }
 
 }  // namespace morvel
