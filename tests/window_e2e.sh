@@ -102,7 +102,7 @@ start_morvel() {
   morvel_pid=$!
   window=""
   for _ in $(seq 100); do
-    window="$(xdotool search --onlyvisible --name '^Morvel$' 2>/dev/null | head -n 1)"
+    window="$(xdotool search --onlyvisible --pid "$morvel_pid" --name '^Morvel$' 2>/dev/null | head -n 1)"
     [[ -n "$window" ]] && break
     kill -0 "$morvel_pid" 2>/dev/null || break
     sleep 0.1
