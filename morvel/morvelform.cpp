@@ -227,6 +227,9 @@ void TForm1::Timer3Timer() { services_.close(); }
 
 bool TForm1::ReloadWatchedFile() {
   const int limit = VisibleColumns - 1;
+  // The age of the text about to be read: a rewrite between the poll and
+  // this reload is read now, and the next poll must not read it again.
+  WatchedAge = fileAge(kWatchedFile);
   TextReader reader(kWatchedFile);
   if (!reader.isOpen()) {
     reporter_.error(joinedParts({"fopen() error-2:", kWatchedFile}));

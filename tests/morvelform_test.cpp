@@ -158,6 +158,17 @@ TEST_F(MainWindow, TwoWritesWithinASecondAreBothCollected) {
   EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"first", "second"}));
 }
 
+TEST_F(MainWindow, ARewriteBeforeTheReloadIsCollectedOnce) {
+  open();
+  writeBytes("VEL", "first\n");
+  form_->Timer1Timer();
+  writeBytes("VEL", "second\n");  // within the 200 ms before the reload
+  form_->Timer2Timer();
+  form_->Timer1Timer();
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));
+  EXPECT_EQ(form_->collectedLines(), std::vector<std::string>{"second"});
+}
+
 TEST_F(MainWindow, NumberingGoesOnAcrossReloads) {
   FinalEffect settings;
   settings.numbering = true;

@@ -1,0 +1,208 @@
+#!/usr/bin/env bash
+# Morvel's window end to end, under its own Xvfb and driven by xdotool.
+#
+#   window_e2e.sh MORVEL DATA_DIR
+#
+# Three runs, each in a fresh folder holding copies of the tables:
+#   1. Shift_JIS text handed over through "VEL", End (EUC-JP), File > Leave
+#      by the keyboard: "VEL" holds the text in EUC-JP with LF line ends; the
+#      window sat at the bottom-right corner in its standard size.
+#   2. F3 closes the window: "VEL" is gone.
+#   3. Started for EUC-JP, "VEL" rewritten twice within one second, Page Up
+#      (UTF-8), File > Leave: both texts come back in UTF-8, in order.
+# Every run must end with exit code 0. Exits with 77 (skipped) when Xvfb or
+# xdotool is missing.
+set -uo pipefail
+
+morvel="${1:?usage: window_e2e.sh MORVEL DATA_DIR}"
+data="${2:?usage: window_e2e.sh MORVEL DATA_DIR}"
+morvel="$(realpath "$morvel")"  # the runs start in their own folders
+data="$(realpath "$data")"
+
+for tool in Xvfb xdotool; do
+  if ! command -v "$tool" >/dev/null 2>&1; then
+    echo "SKIP: $tool is not installed"
+    exit 77
+  fi
+done
+
+readonly screen_width=1280 screen_height=1024
+readonly pickup_wait=1    # seconds: a poll (300 ms) and a reload (200 ms) with room to spare
+readonly key_wait=0.3     # seconds after each key press
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-e2e.XXXXXX")"
+xvfb_pid=""
+morvel_pid=""
+run_dir=""
+failures=0
+
+cleanup() {
+  [[ -n "$morvel_pid" ]] && kill "$morvel_pid" 2>/dev/null && wait "$morvel_pid" 2>/dev/null
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
+
+hex() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
+
+# What the failed run left behind.
+diagnose() {
+  echo "--- diagnostics of $run_dir"
+  ls -l "$run_dir" 2>&1
+  local name
+  for name in error.txt messages.txt info.txt morvel.out; do
+    [[ -f "$run_dir/$name" ]] && { echo "--- $name:"; cat "$run_dir/$name"; echo; }
+  done
+  [[ -f "$run_dir/VEL" ]] && echo "--- VEL bytes: $(hex "$run_dir/VEL")"
+  echo "--- windows named Morvel: $(xdotool search --name Morvel 2>&1 | tr '\n' ' ')"
+  echo "--- Xvfb log:"
+  cat "$work/xvfb.log"
+}
+
+fail() {
+  echo "FAIL: $*"
+  diagnose
+  failures=$((failures + 1))
+}
+
+# --- the X server ------------------------------------------------------------
+# Xvfb picks a free display itself and writes its number once it listens.
+Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp \
+  3>"$work/display" >"$work/xvfb.log" 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+  [[ "$(cat "$work/display")" == *[0-9]* ]] && break
+  kill -0 "$xvfb_pid" 2>/dev/null || break
+  sleep 0.1
+done
+display_number="$(tr -dc 0-9 <"$work/display")"
+if [[ -z "$display_number" ]]; then
+  echo "FAIL: Xvfb did not start"
+  cat "$work/xvfb.log"
+  exit 1
+fi
+export DISPLAY=":$display_number"
+export QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR="$work/runtime"
+mkdir -m 700 "$XDG_RUNTIME_DIR"
+unset WAYLAND_DISPLAY
+echo "Xvfb on $DISPLAY"
+
+# --- one Morvel run ------------------------------------------------------------
+
+# Starts Morvel with the given options in a fresh folder and waits for its
+# window, which it focuses. Sets run_dir, morvel_pid and window.
+start_morvel() {
+  run_dir="$work/run$1"
+  shift
+  mkdir "$run_dir"
+  cp "$data/MS932~EUC-JP.bin" "$data/MS932~UTF-8.bin" "$data/MS932~Shift_JIS.bin" "$run_dir/"
+  (cd "$run_dir" && exec "$morvel" "$@" >morvel.out 2>&1) &
+  morvel_pid=$!
+  window=""
+  for _ in $(seq 100); do
+    window="$(xdotool search --onlyvisible --pid "$morvel_pid" --name '^Morvel$' 2>/dev/null | head -n 1)"
+    [[ -n "$window" ]] && break
+    kill -0 "$morvel_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if [[ -z "$window" ]]; then
+    fail "no window titled Morvel appeared"
+    return 1
+  fi
+  xdotool windowfocus --sync "$window"
+  xdotool mousemove --window "$window" 200 150 click 1  # into the memo
+  sleep "$key_wait"
+}
+
+# Hands text over to the window: the bytes go to "VEL" in one step.
+hand_over() {
+  printf "$1" >"$run_dir/VEL.new" && mv -f "$run_dir/VEL.new" "$run_dir/VEL"
+}
+
+press() {
+  xdotool key "$1"
+  sleep "$key_wait"
+}
+
+leave_by_menu() {
+  press alt+f
+  press l
+}
+
+# Waits up to 10 s for Morvel to end and checks its exit code is 0.
+expect_exit_0() {
+  local status
+  for _ in $(seq 100); do
+    kill -0 "$morvel_pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  if kill -0 "$morvel_pid" 2>/dev/null; then
+    fail "Morvel is still running 10 s after it was told to close"
+    kill "$morvel_pid"
+    wait "$morvel_pid"
+    morvel_pid=""
+    return 1
+  fi
+  wait "$morvel_pid"
+  status=$?
+  morvel_pid=""
+  if [[ "$status" -ne 0 ]]; then
+    fail "Morvel ended with exit code $status"
+    return 1
+  fi
+}
+
+# Compares "VEL" with the bytes of the printf format $1.
+expect_vel() {
+  printf "$1" >"$work/expected"
+  if [[ ! -f "$run_dir/VEL" ]]; then
+    fail "VEL is missing; expected: $(hex "$work/expected")"
+  elif ! cmp -s "$work/expected" "$run_dir/VEL"; then
+    fail "VEL differs; expected: $(hex "$work/expected") got: $(hex "$run_dir/VEL")"
+  fi
+}
+
+# --- the runs ------------------------------------------------------------------
+
+echo "== 1: Shift_JIS in, End, File > Leave: EUC-JP with LF out"
+if start_morvel 1 -e3; then
+  geometry="$(xdotool getwindowgeometry "$window")"
+  expected_position="$((screen_width - 677)),$((screen_height - 534))"
+  if [[ "$geometry" != *"Position: $expected_position "* || "$geometry" != *"Geometry: 677x491"* ]]; then
+    fail "window geometry is not 677x491 at $expected_position: $geometry"
+  fi
+  hand_over 'A\x82\xa0\r\n\x93\xfa\x96\x7b\r\n'  # "A", hiragana a; then the kanji of Japan
+  sleep "$pickup_wait"
+  press End
+  leave_by_menu
+  expect_exit_0 && expect_vel 'A\xa4\xa2\n\xc6\xfc\xcb\xdc\n'
+fi
+
+echo "== 2: F3 closes and deletes VEL"
+if start_morvel 2 -e3; then
+  hand_over 'kept?\r\n'
+  sleep "$pickup_wait"
+  press F3
+  if expect_exit_0 && [[ -e "$run_dir/VEL" ]]; then
+    fail "VEL is still there after F3"
+  fi
+fi
+
+echo "== 3: two texts within one second, Page Up, File > Leave: both in UTF-8"
+if start_morvel 3 -e1 -u; then
+  hand_over 'first \x82\xa0\r\n'  # hiragana a
+  sleep 0.6
+  hand_over 'second \x93\xfa\x96\x7b\r\n'  # the kanji of Japan
+  sleep "$pickup_wait"
+  press Prior  # Page Up
+  leave_by_menu
+  expect_exit_0 && expect_vel 'first \xe3\x81\x82\nsecond \xe6\x97\xa5\xe6\x9c\xac\n'
+fi
+
+if [[ "$failures" -ne 0 ]]; then
+  echo "$failures check(s) failed"
+  exit 1
+fi
+echo "all checks passed"
