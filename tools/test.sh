@@ -23,6 +23,11 @@ run_build build-test Release -DMORVEL_BENCH=ON
 echo "== benchmark smoke run (1 MB)"
 build-test/bin/engine_bench 1 1
 build-test/bin/window_bench 1 1
+echo "== Debian package"
+cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF
+cmake --build build-package -j"$jobs"
+(cd build-package && cpack -G DEB)
+bash tests/package_test.sh build-package/morvel_1.08_*.deb
 echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan RelWithDebInfo -DMORVEL_SANITIZE=ON
 echo "== short fuzz runs"
