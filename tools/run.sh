@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds Morvel and fenra (installing what the build needs), then runs Morvel
-# in the folder run/, which gets a copy of the tables on first use.
+# in the folder run/, which gets a copy of the tables on first use and of the
+# manual MorvelVCL.pdf whenever the build has a newer one.
 # Arguments go to Morvel: bash tools/run.sh -e1 -u -a input.txt output.txt -q
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -9,5 +10,6 @@ mkdir -p run
 for table in data/*.bin; do
   [ -e "run/$(basename "$table")" ] || cp "$table" run/
 done
+[ run/MorvelVCL.pdf -nt build/MorvelVCL.pdf ] || cp build/MorvelVCL.pdf run/
 cd run
 exec ../build/bin/Morvel "$@"
