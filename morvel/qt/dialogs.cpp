@@ -87,6 +87,19 @@ void DialogWindow::setBounds(const Bounds& bounds) {
   const QSize frameExtra = frameGeometry().size() - size();
   move(bounds.left, bounds.top);
   setFixedSize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
+  // A hidden dialog has no frame yet: the bounds are set again once it shows.
+  if (isVisible()) {
+    boundsBeforeShow_.reset();
+  } else {
+    boundsBeforeShow_ = bounds;
+  }
+}
+
+void DialogWindow::showEvent(QShowEvent* event) {
+  QDialog::showEvent(event);
+  if (!boundsBeforeShow_) return;
+  const Bounds bounds = *boundsBeforeShow_;
+  setBounds(bounds);
 }
 
 void DialogWindow::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }

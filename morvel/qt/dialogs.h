@@ -4,6 +4,7 @@
 
 #include <QDialog>
 #include <memory>
+#include <optional>
 
 #include "display_text.h"
 #include "recordform.h"
@@ -36,10 +37,12 @@ class DialogWindow : public QDialog, public DialogServices {
   // A key released anywhere in the dialog, once per release.
   virtual void keyReleased(Key key) = 0;
   QString shown(std::string_view sjis) const;
+  void showEvent(QShowEvent* event) override;
 
  private:
   const DisplayText& display_;
   KeyPreview* keyPreview_ = nullptr;
+  std::optional<Bounds> boundsBeforeShow_;
 };
 
 class Form2Dialog final : public DialogWindow {

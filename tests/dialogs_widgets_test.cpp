@@ -1,0 +1,300 @@
+// The Record and Version dialogs on Qt, driven through their widgets on the
+// offscreen platform, opened as the main window opens them.
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <memory>
+#include <string>
+
+#include "dialogs.h"
+#include "display_text.h"
+#include "form1_window.h"
+#include "reporter.h"
+#include "startup.h"
+
+using namespace morvel;
+
+namespace {
+
+// Writes the report files as the program does, counting the errors.
+class Reports final : public Reporter {
+ public:
+  void error(std::string_view line) override {
+    ++errors;
+    files_.error(line);
+  }
+  void message(std::string_view subject, std::string_view note) override { files_.message(subject, note); }
+  void info(std::string_view line) override { files_.info(line); }
+  int errors = 0;
+
+ private:
+  ReportFiles files_;
+};
+
+const char* const kEuc = "MS932~EUC-JP.bin";
+const char* const kSjis = "MS932~Shift_JIS.bin";
+const QString kCircledOne = QStringLiteral("\u2460");
+const QString kFullWidthOne = QStringLiteral("\uFF11");
+const QString kCircledTwenty = QStringLiteral("\u2473");
+
+QByteArray readBytes(const char* name) {
+  QFile file(QString::fromLatin1(name));
+  if (!file.open(QIODevice::ReadOnly)) return {};
+  return file.readAll();
+}
+
+// The EUC-JP bytes a table file gives a Shift_JIS code: its records are the
+// code and its target, two bytes each.
+QByteArray eucTargetOf(const QByteArray& table, const QByteArray& code) {
+  for (qsizetype n = 158; n < 7882; ++n) {
+    if (table.mid(n * 4, 2) == code) return table.mid(n * 4 + 2, 2);
+  }
+  return {};
+}
+
+// QTest::keyClicks passes each character through toLatin1, which drops
+// Japanese: each character goes as a key carrying its text instead.
+void type(QWidget* widget, const QString& text) {
+  for (qsizetype at = 0; at < text.size();) {
+    const qsizetype length = text.at(at).isHighSurrogate() ? 2 : 1;
+    QTest::sendKeyEvent(QTest::Click, widget, Qt::Key_unknown, text.mid(at, length), Qt::NoModifier);
+    at += length;
+  }
+}
+
+// Replaces the whole text of an edit as a user would.
+void retype(QLineEdit* edit, const QString& text) {
+  QTest::mouseClick(edit, Qt::LeftButton);
+  edit->selectAll();
+  if (text.isEmpty()) {
+    QTest::keyClick(edit, Qt::Key_Backspace);
+  } else {
+    type(edit, text);
+  }
+}
+
+}  // namespace
+
+class DialogsWidgetsTest : public QObject {
+  Q_OBJECT
+
+ private Q_SLOTS:
+  void init();
+  void cleanup();
+
+  void recordStartsHiddenCentredShowingTheCircledTwenty();
+  void recordOpensBesideTheMainWindowWithTheFocusOnSave();
+  void homeLooksUpWhatWasTyped();
+  void aHomeReleasedInAnEditCountsOnce();
+  void saveRecordsTheTypedPairAndF8CopiesIt();
+  void escHidesAndShowingAgainKeepsTheTexts();
+  void versionShowsModallyFromTheHelpMenu();
+  void versionHelpWithoutAManualDoesNothingVisible();
+
+ private:
+  void open(const FinalEffect& settings = {});
+  bool openRecord();
+  template <class Control>
+  Control* in(QWidget* dialog, const char* name) const {
+    return dialog->findChild<Control*>(QString::fromLatin1(name));
+  }
+  QLineEdit* edit(const char* name) const { return in<QLineEdit>(record_.get(), name); }
+  QString label1() const { return in<QLabel>(record_.get(), "Label1")->text(); }
+  QPushButton* save() const { return in<QPushButton>(record_.get(), "Button1"); }
+  void trigger(const char* action) const { window_->findChild<QAction*>(QString::fromLatin1(action))->trigger(); }
+  QRect centred(int width, int height) const {
+    const QRect screen = window_->screen()->geometry();
+    return {(screen.width() - width) / 2, (screen.height() - height) / 2, width, height};
+  }
+
+  QString previous_;
+  std::unique_ptr<QTemporaryDir> dir_;
+  Reports reports_;
+  std::unique_ptr<DisplayText> display_;
+  std::unique_ptr<Form1Window> window_;
+  std::unique_ptr<Form2Dialog> record_;
+  std::unique_ptr<Form3Dialog> version_;
+};
+
+void DialogsWidgetsTest::init() {
+  previous_ = QDir::currentPath();
+  dir_ = std::make_unique<QTemporaryDir>();
+  QVERIFY(dir_->isValid());
+  QVERIFY(QDir::setCurrent(dir_->path()));
+  for (const char* name : {kEuc, "MS932~UTF-8.bin", kSjis}) {
+    QVERIFY(QFile::copy(QStringLiteral(MORVEL_DATA_DIR "/") + QString::fromLatin1(name), QString::fromLatin1(name)));
+  }
+  reports_ = Reports();
+}
+
+void DialogsWidgetsTest::cleanup() {
+  version_.reset();
+  record_.reset();
+  window_.reset();
+  display_.reset();
+  QDir::setCurrent(previous_);
+  dir_.reset();
+}
+
+// The windows as the program creates them: the dialogs hidden.
+void DialogsWidgetsTest::open(const FinalEffect& settings) {
+  const ProgramProfile profile = profileFor(settings);
+  display_ = std::make_unique<DisplayText>(DisplayText::load({profile, reports_}, settings.no_searching));
+  window_ = std::make_unique<Form1Window>(settings, reports_, *display_);
+  record_ = std::make_unique<Form2Dialog>(window_.get(), settings, reports_, *display_);
+  version_ = std::make_unique<Form3Dialog>(window_.get(), profile, *display_);
+  window_->setDialogs(record_.get(), version_.get());
+  window_->show();
+  QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+  window_->memo()->setFocus();
+}
+
+// A dialog counts as active while its parent is, so the wait is for the
+// application's active window.
+bool DialogsWidgetsTest::openRecord() {
+  trigger("Record1");
+  return QTest::qWaitFor([this] { return QApplication::activeWindow() == record_.get(); });
+}
+
+void DialogsWidgetsTest::recordStartsHiddenCentredShowingTheCircledTwenty() {
+  open();
+  QVERIFY(!record_->isVisible());
+  QCOMPARE(edit("Edit1")->text(), kCircledTwenty);
+  QCOMPARE(label1(), QStringLiteral("8753"));
+  QCOMPARE(edit("Edit2")->text(), kCircledTwenty);  // the Shift_JIS table keeps it
+  QVERIFY(openRecord());
+  QCOMPARE(record_->frameGeometry(), centred(143, 142));
+}
+
+void DialogsWidgetsTest::recordOpensBesideTheMainWindowWithTheFocusOnSave() {
+  open();
+  QVERIFY(openRecord());
+  QVERIFY(record_->isVisible());
+  QVERIFY(!record_->isModal());
+  QCOMPARE(QApplication::focusWidget(), save());
+  QTest::keyClick(window_->windowHandle(), Qt::Key_End);  // through the window system, as a user's key
+  QCOMPARE(window_->findChild<QLabel*>(QStringLiteral("StatusPanel0"))->text(), QStringLiteral("EUC-JP"));
+}
+
+void DialogsWidgetsTest::homeLooksUpWhatWasTyped() {
+  open();
+  QVERIFY(openRecord());
+  QLineEdit* edit1 = edit("Edit1");
+  retype(edit1, kCircledOne);
+  QCOMPARE(edit1->text(), kCircledOne);
+  QTest::keyClick(edit1, Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("8740"));
+  QCOMPARE(edit("Edit2")->text(), kCircledOne);
+  retype(edit1, QStringLiteral("\U0001F600"));  // an emoji: code page 932 has none
+  QTest::keyClick(edit1, Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("not 932"));
+  QCOMPARE(edit("Edit2")->text(), kCircledOne);
+  retype(edit1, QString());
+  QTest::keyClick(edit1, Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("----"));
+}
+
+// With an unreadable table each lookup writes one error, so the errors
+// count the lookups.
+void DialogsWidgetsTest::aHomeReleasedInAnEditCountsOnce() {
+  open();
+  QVERIFY(openRecord());
+  QCOMPARE(reports_.errors, 0);
+  QFile table(QString::fromLatin1(kSjis));
+  QVERIFY(table.open(QIODevice::WriteOnly | QIODevice::Truncate));
+  table.close();
+  QTest::keyClick(edit("Edit1"), Qt::Key_Home);
+  QCOMPARE(reports_.errors, 1);
+  QCOMPARE(readBytes("error.txt"),
+           QByteArray("testKanji() error: sjis->setting(no_searching, finalEffect->whichFile() ) \r\n"));
+  QCOMPARE(label1(), QStringLiteral("8753"));
+}
+
+void DialogsWidgetsTest::saveRecordsTheTypedPairAndF8CopiesIt() {
+  open();
+  QVERIFY(openRecord());
+  retype(edit("Edit1"), kCircledOne);
+  retype(edit("Edit2"), kFullWidthOne);
+  QTest::mouseClick(save(), Qt::LeftButton);
+  const QString line = QStringLiteral("8740 \u21D2 8250");
+  QCOMPARE(label1(), line);
+  QCOMPARE(readBytes("info.txt"), QByteArray("8740 \x81\xCB 8250\r\n"));
+  QCOMPARE(eucTargetOf(readBytes(kEuc), QByteArray("\x87\x40")), QByteArray("\xA3\xB1"));
+
+  QClipboard* clipboard = QGuiApplication::clipboard();
+  clipboard->setText(QStringLiteral("probe"));
+  if (clipboard->text() != QStringLiteral("probe")) QSKIP("the platform keeps no clipboard text");
+  QTest::keyClick(save(), Qt::Key_F8);
+  QCOMPARE(clipboard->text(), line);
+}
+
+void DialogsWidgetsTest::escHidesAndShowingAgainKeepsTheTexts() {
+  open();
+  QVERIFY(openRecord());
+  retype(edit("Edit1"), kCircledOne);
+  QTest::keyClick(edit("Edit1"), Qt::Key_Escape);
+  QVERIFY(!record_->isVisible());
+  QVERIFY(openRecord());
+  QCOMPARE(edit("Edit1")->text(), kCircledOne);
+  QCOMPARE(label1(), QStringLiteral("8753"));  // no lookup on showing
+  QCOMPARE(edit("Edit2")->text(), kCircledTwenty);
+}
+
+void DialogsWidgetsTest::versionShowsModallyFromTheHelpMenu() {
+  open();
+  QCOMPARE(in<QLabel>(version_.get(), "Label3")->text(), QStringLiteral("Version 1.0"));
+  bool modal = false;
+  QRect frame;
+  QStringList labels;
+  bool closedByEsc = false;
+  QTimer::singleShot(0, version_.get(), [&] {
+    modal = QApplication::activeModalWidget() == version_.get() && version_->isVisible();
+    frame = version_->frameGeometry();
+    for (const char* name : {"Label1", "Label2", "Label3"}) labels << in<QLabel>(version_.get(), name)->text();
+    QTest::keyClick(version_.get(), Qt::Key_Escape);
+    closedByEsc = !version_->isVisible();
+    if (!closedByEsc) version_->reject();
+  });
+  trigger("Version1");  // returns once the dialog is closed
+  QVERIFY(modal);
+  QCOMPARE(frame, centred(166, 166));
+  QCOMPARE(labels, (QStringList{QStringLiteral("Morvel VCL"), QString::fromLatin1(kCopyrightLine),
+                                QStringLiteral("Version 1.08")}));
+  QVERIFY(closedByEsc);
+  QVERIFY(window_->isVisible());
+}
+
+void DialogsWidgetsTest::versionHelpWithoutAManualDoesNothingVisible() {
+  open();
+  const QPixmap picture = in<QLabel>(version_.get(), "Image1")->pixmap();
+  QVERIFY(!picture.isNull());
+  QCOMPARE(picture.size(), QSize(160, 32));
+  version_->show();
+  QVERIFY(QTest::qWaitForWindowExposed(version_.get()));
+  const QWidgetList before = QApplication::topLevelWidgets();
+  // All the offscreen platform does with a document is say so.
+  const QUrl manual = QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("MorvelVCL.pdf")));
+  QTest::ignoreMessage(
+      QtWarningMsg,
+      qPrintable(QStringLiteral("This plugin does not support QPlatformServices::openDocument() for '%1'.")
+                     .arg(manual.toString())));
+  QTest::mouseClick(in<QPushButton>(version_.get(), "Button1"), Qt::LeftButton);
+  QCoreApplication::processEvents();
+  QCOMPARE(QApplication::topLevelWidgets(), before);
+  QVERIFY(version_->isVisible());
+  QVERIFY(!QFile::exists(QStringLiteral("error.txt")));
+}
+
+QTEST_MAIN(DialogsWidgetsTest)
+#include "dialogs_widgets_test.moc"
