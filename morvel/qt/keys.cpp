@@ -41,6 +41,9 @@ void KeyPreview::setEnabled(bool on) {
 }
 
 bool KeyPreview::eventFilter(QObject* watched, QEvent* event) {
+  // A key is pressed before it is released: after a press, a release is a
+  // new one even where it reuses the last one's address and timestamp.
+  if (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride) lastKeyRelease_ = nullptr;
   if (event->type() != QEvent::KeyRelease) return false;
   // A key release travels from the focused widget up to the window, and the
   // filter sees it at each step: it counts at the first. A later step is the
