@@ -3,8 +3,49 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <memory>
 
 namespace morvel {
+
+namespace {
+
+constexpr std::size_t kCopyBuffer = std::size_t{1} << 20;
+
+#if defined(__linux__)
+// The most one copy_file_range call is asked for: large, so that a file
+// takes few calls, and below what any kernel accepts.
+constexpr std::size_t kKernelCopyStep = std::size_t{1} << 30;
+
+// Errors that say the kernel cannot copy between these two files, rather
+// than that reading or writing failed.
+bool kernelCannotCopy(int error) {
+  return error == EXDEV || error == ENOSYS || error == EINVAL || error == EOPNOTSUPP || error == ENOTSUP ||
+         error == EBADF;
+}
+
+enum class KernelCopy { done, failed, unsupported };
+
+KernelCopy copyInKernel(int from, int to) {
+  bool copiedAny = false;
+  for (;;) {
+    const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kKernelCopyStep, 0);
+    if (copied > 0) {
+      copiedAny = true;
+      continue;
+    }
+    if (copied == 0) {
+      // Some files report no bytes without being empty (those of /proc, on
+      // some kernels): a first call that copies nothing leaves the end for
+      // the reading loop to find.
+      return copiedAny ? KernelCopy::done : KernelCopy::unsupported;
+    }
+    if (errno == EINTR) continue;
+    return kernelCannotCopy(errno) ? KernelCopy::unsupported : KernelCopy::failed;
+  }
+}
+#endif
+
+}  // namespace
 
 bool writeFully(int fd, const void* data, std::size_t size) {
   const char* next = static_cast<const char*>(data);
@@ -16,6 +57,31 @@ bool writeFully(int fd, const void* data, std::size_t size) {
     size -= static_cast<std::size_t>(wrote);
   }
   return true;
+}
+
+bool copyAllByReading(int from, int to) {
+  const auto buffer = std::make_unique_for_overwrite<char[]>(kCopyBuffer);
+  for (;;) {
+    const ssize_t got = ::read(from, buffer.get(), kCopyBuffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) return false;
+    if (got == 0) return true;
+    if (!writeFully(to, buffer.get(), static_cast<std::size_t>(got))) return false;
+  }
+}
+
+bool copyAll(int from, int to) {
+#if defined(__linux__)
+  switch (copyInKernel(from, to)) {
+    case KernelCopy::done:
+      return true;
+    case KernelCopy::failed:
+      return false;
+    case KernelCopy::unsupported:
+      break;  // the offsets stand after whatever the kernel copied
+  }
+#endif
+  return copyAllByReading(from, to);
 }
 
 }  // namespace morvel

@@ -17,41 +17,8 @@ namespace morvel {
 
 namespace {
 
-constexpr std::size_t kCopyChunk = 2560;  // the copy buffer
-
-// Copies all of `from` into `to`; false on a read or write error.
-bool copyStream(std::FILE* from, std::FILE* to) {
-  char chunk[kCopyChunk];
-  std::size_t got;
-  do {
-    got = std::fread(chunk, 1, sizeof chunk, from);
-    if (got > 0 && std::fwrite(chunk, 1, got, to) != got) return false;
-  } while (got == sizeof chunk);
-  return std::ferror(from) == 0;
-}
-
-// Closes a file that was written; false when buffered bytes could not be
-// written out.
-bool closeWritten(std::FILE* file) {
-  const bool flushed = std::fflush(file) == 0;
-  return std::fclose(file) == 0 && flushed;
-}
-
-// Copies the rest of the open descriptor `from` into `to`.
-bool copyDescriptor(int from, int to) {
-  char chunk[1 << 16];
-  for (;;) {
-    const ssize_t got = ::read(from, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) return true;
-    if (!writeFully(to, chunk, static_cast<std::size_t>(got))) return false;
-  }
-}
-
 Replacement copyWorkFileTo(int work, const std::string& destination) {
-  return replaceFile(destination,
-                     [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyDescriptor(work, fd); });
+  return replaceFile(destination, [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyAll(work, fd); });
 }
 
 }  // namespace
@@ -80,19 +47,19 @@ bool isWorkFile(const std::string& name) {
 }
 
 WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
-  std::FILE* work = std::fopen(kWorkFile, "wb");
-  if (work == nullptr) {
+  const int work = ::open(kWorkFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (work < 0) {
     std::fprintf(stderr, "fopen() error-1: %s\n", kWorkFile);
     return WorkCopy::workFileUnwritable;
   }
-  std::FILE* in = std::fopen(source.c_str(), "rb");
-  if (in == nullptr) {
-    std::fclose(work);
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    ::close(work);
     return WorkCopy::failed;
   }
-  const bool copied = copyStream(in, work);
-  const bool closed = closeWritten(work);
-  std::fclose(in);
+  const bool copied = copyAll(in, work);
+  const bool closed = ::close(work) == 0;
+  ::close(in);
   // The source goes only when its bytes are safely in the working file.
   if (!copied || !closed) return WorkCopy::failed;
   if (!keepSource) std::remove(source.c_str());

@@ -29,7 +29,7 @@ std::string sample(std::size_t size) {
 
 TEST(MoveToWorkFile, CopiesBytesExactlyAndDeletesTheSource) {
   TempDir dir;
-  for (std::size_t size : {0u, 1u, 2559u, 2560u, 5120u, 5121u, 100000u}) {
+  for (std::size_t size : {0u, 1u, 2559u, 2560u, 5120u, 5121u, 100000u, (3u << 20) + 5u}) {
     const std::string bytes = sample(size) + "\r\n\x1A\r";
     writeBytes("SJIS", bytes);
     ASSERT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::copied) << size;
