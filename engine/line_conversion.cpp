@@ -11,12 +11,13 @@
 #define MORVEL_X86_VECTORS 0
 #endif
 
-// The AVX2 functions carry their instruction set with them, so that the
-// rest of the program runs on any x86-64 processor; they run only after the
-// processor said it has AVX2.
+// The AVX2 functions carry their instruction set with them (and the bit
+// instructions of BMI1 and BMI2, which every AVX2 processor has), so that
+// the rest of the program runs on any x86-64 processor; they run only after
+// the processor said it has them.
 #if MORVEL_X86_VECTORS
-#define MORVEL_AVX2 __attribute__((target("avx2")))
-#define MORVEL_AVX2_ENTRY __attribute__((target("avx2"), flatten))
+#define MORVEL_AVX2 __attribute__((target("avx2,bmi,bmi2")))
+#define MORVEL_AVX2_ENTRY __attribute__((target("avx2,bmi,bmi2"), flatten))
 #endif
 
 namespace morvel {
@@ -359,7 +360,8 @@ inline char* lineWith(const std::uint32_t* flat, const unsigned char* in, const 
       continue;
     }
     const std::uint64_t leads = pairingLeads(Bits::lead(in), Bits::trail(in), isTrailByte(in[kBlock]));
-    out = putCharacters(flat, in, characterStarts(leads, trail), out);
+    const std::uint64_t starts = characterStarts(leads, trail);
+    out = putCharacters(flat, in, starts, out);
     in += kBlock;
   }
   if (in == end) return out;
@@ -470,7 +472,8 @@ inline char* textWith(const std::uint32_t* flat, const unsigned char* in, const 
     }
     const std::uint64_t trailIn = trail;
     const std::uint64_t leads = Bits::lead(in);
-    const std::uint64_t starts = characterStarts(pairingLeads(leads, Bits::trail(in), isTrailByte(in[kBlock])), trail);
+    const std::uint64_t pairing = pairingLeads(leads, Bits::trail(in), isTrailByte(in[kBlock]));
+    const std::uint64_t starts = characterStarts(pairing, trail);
     // A lead byte before a CR or LF waits for the byte after them, which
     // the byte-at-a-time form follows; it goes on until no lead waits.
     const std::uint64_t beforeBreak = breaks >> 1 | std::uint64_t{isBreak(in[kBlock])} << 63;
@@ -552,7 +555,8 @@ constexpr Implementation kAvx2{BlockPath::avx2,
 
 bool processorHasAvx2() {
   __builtin_cpu_init();
-  return __builtin_cpu_supports("avx2") != 0;
+  return __builtin_cpu_supports("avx2") != 0 && __builtin_cpu_supports("bmi") != 0 &&
+         __builtin_cpu_supports("bmi2") != 0;
 }
 #endif
 
