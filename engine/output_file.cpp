@@ -1,16 +1,34 @@
 #include "output_file.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "binary_file.h"
 
 namespace morvel {
 
+namespace {
+
+// Opens `name` for writing, created or emptied. A file found empty (as the
+// passes find it, having emptied it before) is not truncated again: on ext4
+// a truncation to nothing makes the close write the whole new content out
+// at once, in the closing call, for programs that rewrite files in place
+// without syncing them; the working file needs no such care.
+int openEmptied(const std::string& name) {
+  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
+  struct stat info {};
+  if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && ::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+}  // namespace
+
 OutputFile::OutputFile(const std::string& name, std::size_t bufferSize)
-    : fd_(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)),
-      size_(bufferSize),
-      buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
+    : fd_(openEmptied(name)), size_(bufferSize), buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
 
 OutputFile::~OutputFile() {
   if (fd_ >= 0) ::close(fd_);

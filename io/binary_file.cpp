@@ -1,5 +1,6 @@
 #include "binary_file.h"
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -10,6 +11,24 @@ namespace morvel {
 namespace {
 
 constexpr std::size_t kCopyBuffer = std::size_t{1} << 20;
+
+// Parts of a copy that is written back as it goes.
+constexpr std::size_t kWriteBackStep = std::size_t{8} << 20;
+
+// Starts writing the `size` bytes of `fd` before its offset to the disk,
+// without waiting. Only a hint: where the system cannot, the sync after
+// does it all.
+void startWriteBack(int fd, std::size_t size) {
+#if defined(__linux__)
+  const off_t end = ::lseek(fd, 0, SEEK_CUR);
+  if (end >= 0 && size > 0) {
+    ::sync_file_range(fd, end - static_cast<off_t>(size), static_cast<off_t>(size), SYNC_FILE_RANGE_WRITE);
+  }
+#else
+  (void)fd;
+  (void)size;
+#endif
+}
 
 #if defined(__linux__)
 // The most one copy_file_range call is asked for: large, so that a file
@@ -25,12 +44,14 @@ bool kernelCannotCopy(int error) {
 
 enum class KernelCopy { done, failed, unsupported };
 
-KernelCopy copyInKernel(int from, int to) {
+KernelCopy copyInKernel(int from, int to, bool writeBack) {
   bool copiedAny = false;
+  const std::size_t step = writeBack ? kWriteBackStep : kKernelCopyStep;
   for (;;) {
-    const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, kKernelCopyStep, 0);
+    const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, step, 0);
     if (copied > 0) {
       copiedAny = true;
+      if (writeBack) startWriteBack(to, static_cast<std::size_t>(copied));
       continue;
     }
     if (copied == 0) {
@@ -59,20 +80,26 @@ bool writeFully(int fd, const void* data, std::size_t size) {
   return true;
 }
 
-bool copyAllByReading(int from, int to) {
+bool copyAllByReading(int from, int to, bool writeBack) {
   const auto buffer = std::make_unique_for_overwrite<char[]>(kCopyBuffer);
+  std::size_t unsynced = 0;
   for (;;) {
     const ssize_t got = ::read(from, buffer.get(), kCopyBuffer);
     if (got < 0 && errno == EINTR) continue;
     if (got < 0) return false;
     if (got == 0) return true;
     if (!writeFully(to, buffer.get(), static_cast<std::size_t>(got))) return false;
+    unsynced += static_cast<std::size_t>(got);
+    if (writeBack && unsynced >= kWriteBackStep) {
+      startWriteBack(to, unsynced);
+      unsynced = 0;
+    }
   }
 }
 
-bool copyAll(int from, int to) {
+bool copyAll(int from, int to, bool writeBack) {
 #if defined(__linux__)
-  switch (copyInKernel(from, to)) {
+  switch (copyInKernel(from, to, writeBack)) {
     case KernelCopy::done:
       return true;
     case KernelCopy::failed:
@@ -81,7 +108,7 @@ bool copyAll(int from, int to) {
       break;  // the offsets stand after whatever the kernel copied
   }
 #endif
-  return copyAllByReading(from, to);
+  return copyAllByReading(from, to, writeBack);
 }
 
 }  // namespace morvel

@@ -16,9 +16,13 @@ bool writeFully(int fd, const void* data, std::size_t size);
 // on file systems that can), and a read and write loop through a 1 MiB
 // buffer takes over where it cannot: pipes, devices, two file systems, old
 // kernels. False on the first failed read or write.
-bool copyAll(int from, int to);
+//
+// For a copy that is synced once complete, `writeBack` has the system start
+// writing each part to the disk as soon as it is copied, so that the disk
+// works while the copy goes on and the sync waits for little.
+bool copyAll(int from, int to, bool writeBack = false);
 
 // copyAll without the kernel's copy: the read and write loop alone.
-bool copyAllByReading(int from, int to);
+bool copyAllByReading(int from, int to, bool writeBack = false);
 
 }  // namespace morvel

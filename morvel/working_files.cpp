@@ -18,7 +18,8 @@ namespace morvel {
 namespace {
 
 Replacement copyWorkFileTo(int work, const std::string& destination) {
-  return replaceFile(destination, [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyAll(work, fd); });
+  return replaceFile(destination,
+                     [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyAll(work, fd, true); });
 }
 
 }  // namespace

@@ -178,3 +178,23 @@ TEST(CopyAll, FailsOnAFailedWriteOrRead) {
   EXPECT_FALSE(copyAll(writeOnly.get(), to.get()));
   EXPECT_FALSE(copyAllByReading(writeOnly.get(), to.get()));
 }
+
+TEST(CopyAll, WritingBackAsItGoesChangesNothingInTheCopy) {
+  // More than one of the parts written back, and not a whole number of them.
+  TempDir dir;
+  const std::string bytes = sample((std::size_t{17} << 20) + 333);
+  writeBytes("from", bytes);
+  for (const bool kernel : {true, false}) {
+    {
+      const Descriptor from(openForReading("from"));
+      const Descriptor to(openForWriting("to"));
+      ASSERT_TRUE(kernel ? copyAll(from.get(), to.get(), true) : copyAllByReading(from.get(), to.get(), true));
+      EXPECT_EQ(::fsync(to.get()), 0);
+    }
+    EXPECT_EQ(readBytes("to"), bytes) << kernel;
+  }
+  const Descriptor from(openForReading("from"));
+  PipeReader pipe;
+  ASSERT_TRUE(copyAll(from.get(), pipe.writeEnd(), true));
+  EXPECT_EQ(pipe.finish(), bytes);
+}

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -105,4 +106,22 @@ TEST(TextStream, ReportsAReadError) {
   EXPECT_TRUE(output.close());
   ::close(input);
   EXPECT_EQ(readBytes("output.txt"), "");
+}
+
+TEST(OutputFile, EmptiesAFileThatHoldsSomethingAndCreatesOneThatDoesNot) {
+  TempDir dir;
+  writeBytes("old.txt", "a much longer old content that must vanish");
+  for (const char* name : {"old.txt", "new.txt"}) {
+    OutputFile output(name, 16);
+    ASSERT_TRUE(output.isOpen());
+    for (const std::string_view part : {"new content, ", "more than one buffer"}) {
+      char* room = output.room(part.size());
+      std::copy(part.begin(), part.end(), room);
+      output.keep(room + part.size());
+    }
+    EXPECT_TRUE(output.close());
+    EXPECT_EQ(readBytes(name), "new content, more than one buffer") << name;
+  }
+  OutputFile missingFolder("no/such/folder/out.txt");
+  EXPECT_FALSE(missingFolder.isOpen());
 }
