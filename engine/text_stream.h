@@ -21,6 +21,11 @@ struct TextStreamSizes {
   std::size_t pieceLimit = kWorkBufferSize - 1;
   // Bytes read at a time.
   std::size_t readSize = std::size_t{1} << 18;
+  // A regular file of at least two parts is converted by this many
+  // threads, a part each at a time; 0 takes as many as the processor runs
+  // at once, up to 4.
+  unsigned threads = 0;
+  std::size_t partSize = std::size_t{1} << 20;
 };
 
 // Reads the open descriptor `input` as text up to its end, or to its first

@@ -68,12 +68,14 @@ TEST(TextStream, MatchesTheTextReadersPiecesAlongEveryPath) {
   TempDir dir;
   const SparseEUC euc = shippedTable<SparseEUC>();
   std::mt19937 random(7);
-  for (int round = 0; round < 300; ++round) {
+  for (int round = 0; round < 600; ++round) {
     const ControlRule rule = round % 2 ? ControlRule::copy : ControlRule::skip;
     const bool crlf = round % 3 != 0;
     TextStreamSizes sizes;
     sizes.pieceLimit = 1 + random() % 300;
     sizes.readSize = 1 + random() % 700;
+    sizes.threads = 1 + static_cast<unsigned>(random() % 4);
+    sizes.partSize = 1 + random() % 500;
     writeBytes("input.txt", randomInput(random, 1 + random() % 60, sizes.pieceLimit));
     const std::string expected = convertTextPieces("input.txt", euc, rule, crlf, sizes.pieceLimit);
     const FlatTextTable table = flattenTextTable(euc, rule, crlf);
