@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cstring>
+
 #include "binary_file.h"
 
 namespace morvel {
@@ -37,6 +39,16 @@ OutputFile::~OutputFile() {
 void OutputFile::flush() {
   if (!failed_ && !writeFully(fd_, buffer_.get(), used_)) failed_ = true;
   used_ = 0;
+}
+
+void OutputFile::append(const char* data, std::size_t size) {
+  if (size <= size_ - used_ && size < size_ / 2) {
+    std::memcpy(buffer_.get() + used_, data, size);
+    used_ += size;
+    return;
+  }
+  flush();
+  if (!failed_ && !writeFully(fd_, data, size)) failed_ = true;
 }
 
 bool OutputFile::close() {

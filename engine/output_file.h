@@ -25,6 +25,10 @@ class OutputFile {
   }
   void keep(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.get()); }
 
+  // Appends `size` bytes; large ones are written as they are, after what
+  // the buffer holds.
+  void append(const char* data, std::size_t size);
+
   // Writes what is left and closes; true when every byte reached the file.
   // Any failed write or close counts, so that a truncated result is never
   // taken for a complete one.

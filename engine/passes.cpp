@@ -13,6 +13,7 @@
 #include "console.h"
 #include "dividing.h"
 #include "line_conversion.h"
+#include "line_list.h"
 #include "locator.h"
 #include "report_files.h"
 #include "text_stream.h"
@@ -20,10 +21,6 @@
 namespace morvel {
 
 namespace {
-
-// Long lines are converted this many bytes at a time; the state carries
-// across, so the cut does not show in the output.
-constexpr std::size_t kChunk = 1 << 16;
 
 enum class LineSource { list, file };
 
@@ -39,34 +36,6 @@ constexpr Pass kReadingAnotherFileToProduceEUC{"readingAnotherFileToProduceEUC",
 constexpr Pass kSkippingToProduceEUC{"skippingControlCharactersToProduceEUC", ControlRule::skip, LineSource::list};
 constexpr Pass kSkippingToProduceSJIS{"skippingControlCharactersToProduceSJIS", ControlRule::skip, LineSource::list};
 constexpr Pass kSkippingToProduceUTF8{"skippingControlCharactersToProduceUTF8", ControlRule::skip, LineSource::list};
-
-// Converts one line and ends it.
-class LineWriter {
- public:
-  LineWriter(const FlatTable& table, bool crlf, OutputFile& output)
-      : table_(table), lineEnd_(crlf ? "\r\n" : "\n"), output_(output) {}
-
-  void write(std::string_view line) {
-    while (line.size() > kChunk) {
-      const std::string_view chunk = line.substr(0, kChunk);
-      line.remove_prefix(kChunk);
-      output_.keep(convertLine(table_, chunk, state_, output_.room(convertedRoom(kChunk))));
-    }
-    char* out = convertLine(table_, line, state_, output_.room(convertedRoom(line.size()) + lineEnd_.size()));
-    std::memcpy(out, lineEnd_.data(), lineEnd_.size());
-    output_.keep(out + lineEnd_.size());
-  }
-
- private:
-  const FlatTable& table_;
-  std::string_view lineEnd_;
-  OutputFile& output_;
-  LineState state_;
-};
-
-void writeListLines(const std::vector<std::string>& lines, LineWriter& writer) {
-  for (const std::string& line : lines) writer.write(line);
-}
 
 // The file-driven pass's input, closed at the end of the pass.
 struct InputFile {
@@ -122,9 +91,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   if (pass.source == LineSource::file) {
     readFailed = !convertTextStream(input.fd, flattenTextTable(table, pass.rule, job.crlf), output);
   } else {
-    const FlatTable flat = flattenTable(table, pass.rule);
-    LineWriter writer(flat, job.crlf, output);
-    writeListLines(job.lines, writer);
+    convertLineList(job.lines, flattenTable(table, pass.rule), job.crlf, output);
   }
   const bool written = output.close();
   // An input cut short by a read error would pass for a shorter file.

@@ -6,15 +6,12 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
-#include <condition_variable>
 #include <cstring>
-#include <exception>
-#include <map>
-#include <mutex>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "parallel_parts.h"
 #include "text_file.h"
 
 namespace morvel {
@@ -170,116 +167,24 @@ std::size_t readAt(int fd, off_t offset, char* buffer, std::size_t size, bool& f
   return got;
 }
 
-class PartsInParallel {
+// The parts of a regular file, each converted by ParallelParts.
+class FileParts {
  public:
-  PartsInParallel(int fd, off_t start, const FlatTextTable& table, OutputFile& output, const TextStreamSizes& sizes)
+  FileParts(int fd, off_t start, const FlatTextTable& table, const TextStreamSizes& sizes)
       : fd_(fd),
         start_(start),
         table_(table),
-        output_(output),
         limit_(std::max<std::size_t>(sizes.pieceLimit, 1)),
         partSize_(std::max<std::size_t>(sizes.partSize, 1)),
         readSize_(std::min(std::max<std::size_t>(sizes.readSize, 1), partSize_)) {}
 
-  // False, with no thread started, when none could start.
-  bool run(unsigned threads) {
-    std::vector<std::thread> helpers;
-    try {
-      for (unsigned n = 1; n < threads; ++n) helpers.emplace_back([this] { workOrStop(); });
-    } catch (const std::exception&) {
-      if (helpers.empty()) return false;
-    }
-    workOrStop();
-    for (std::thread& helper : helpers) helper.join();
-    if (failure_) std::rethrow_exception(failure_);
-    return true;
-  }
-
   bool readFailed() const { return readFailed_; }
 
- private:
-  // Memory for a part's converted bytes, used again from part to part.
-  struct Bytes {
-    std::unique_ptr<char[]> data;
-    std::size_t capacity = 0;
-  };
-
-  Bytes takeBytes() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      if (!spare_.empty()) {
-        Bytes bytes = std::move(spare_.back());
-        spare_.pop_back();
-        return bytes;
-      }
-    }
-    // Room for a part that grows by half, as double-byte text to UTF-8
-    // does, without growing.
-    const std::size_t capacity = partSize_ + partSize_ / 2 + convertedRoom(kStep);
-    return {std::make_unique_for_overwrite<char[]>(capacity), capacity};
-  }
-
-  // A part's converted bytes in memory, handed to the writing in order.
-  class Held {
-   public:
-    Held(PartsInParallel& owner, std::size_t part) : owner_(owner), part_(part), bytes_(owner.takeBytes()) {}
-
-    char* room(std::size_t n) {
-      if (bytes_.capacity - used_ < n) {
-        // A part that reads on far: what it holds is written as soon as
-        // the parts before it are.
-        owner_.writeAsHead(part_, bytes_.data.get(), used_);
-        used_ = 0;
-      }
-      return bytes_.data.get() + used_;
-    }
-    void keep(const char* end) { used_ = static_cast<std::size_t>(end - bytes_.data.get()); }
-
-    PartsInParallel& owner_;
-    std::size_t part_;
-    Bytes bytes_;
-    std::size_t used_ = 0;
-  };
-
-  struct Done {
-    Bytes bytes;
-    std::size_t size = 0;
-    bool last = false;  // nothing after it is written
-  };
-
-  // A thread's work; an exception (no memory) stops every thread and goes
-  // on from run() once they are done.
-  void workOrStop() {
-    try {
-      work();
-    } catch (...) {
-      const std::lock_guard<std::mutex> lock(mutex_);
-      if (!failure_) failure_ = std::current_exception();
-      stopped_ = true;
-      changed_.notify_all();
-    }
-  }
-
-  void work() {
-    const auto buffer = std::make_unique_for_overwrite<char[]>(readSize_);
-    for (;;) {
-      const std::size_t part = next_.fetch_add(1);
-      {
-        // Threads stay close together, so that the parts held stay few.
-        std::unique_lock<std::mutex> lock(mutex_);
-        changed_.wait(lock, [&] { return stopped_ || part < written_ + kAhead; });
-        if (stopped_) return;
-      }
-      Held held(*this, part);
-      bool last = false;
-      convertPart(part, buffer.get(), held, last);
-      deliver(part, held, last);
-    }
-  }
-
   // Converts the bytes of `part`, and those after it up to the part that
-  // begins next, into `held`; `last` says that nothing after them counts.
-  void convertPart(std::size_t part, char* buffer, Held& held, bool& last) {
+  // begins next, into `held`; true when nothing after them counts.
+  bool convert(std::size_t part, ParallelParts::Held& held, std::vector<char>& scratch) {
+    scratch.resize(readSize_);
+    char* const buffer = scratch.data();
     off_t offset = start_ + static_cast<off_t>(part * partSize_);
     std::size_t leftInPart = partSize_;
     bool failed = false;
@@ -295,18 +200,18 @@ class PartsInParallel {
     if (part > 0) {
       PartStart start;
       for (;;) {
-        if (!readNext()) return endAt(failed, last);  // past the end
+        if (!readNext()) return endAt(failed);  // past the end
         const std::size_t at = start.find(bytes);
         if (at != std::string_view::npos) {
           bytes.remove_prefix(at);
           break;
         }
-        if (leftInPart == 0) return;  // no LF fit to begin at: the whole part belongs to the one before
+        if (leftInPart == 0) return false;  // no LF fit to begin at: the whole part belongs to the one before
       }
     } else if (!readNext()) {
-      return endAt(failed, last);
+      return endAt(failed);
     }
-    TextStream<Held> stream(table_, held, limit_);
+    TextStream<ParallelParts::Held> stream(table_, held, limit_);
     // The part, then the parts after it up to where one begins.
     bool ownPart = true;
     PartStart next;
@@ -325,10 +230,9 @@ class PartsInParallel {
       if (take > 0) stream.block(buffer + (bytes.data() - buffer), take);
       if (endOfText != nullptr) {
         stream.finish();
-        last = true;
-        return;
+        return true;
       }
-      if (begins) return;
+      if (begins) return false;
       if (leftInPart == 0) {
         ownPart = false;
         next = PartStart();
@@ -336,82 +240,25 @@ class PartsInParallel {
       }
       if (!readNext()) {
         stream.finish();
-        return endAt(failed, last);
+        return endAt(failed);
       }
     }
   }
 
+ private:
   // The end of the file, or a read error, reached in a part.
-  void endAt(bool failed, bool& last) {
-    last = true;
+  bool endAt(bool failed) {
     if (failed) readFailed_ = true;
+    return true;
   }
-
-  // Hands a converted part over: it is written once the parts before it
-  // are, by whichever thread is then done.
-  void deliver(std::size_t part, Held& held, bool last) {
-    std::unique_lock<std::mutex> lock(mutex_);
-    done_.emplace(part, Done{std::move(held.bytes_), held.used_, last});
-    held.used_ = 0;
-    while (!writing_ && !stopped_) {
-      const auto found = done_.find(written_);
-      if (found == done_.end()) break;
-      Done next = std::move(found->second);
-      done_.erase(found);
-      writing_ = true;
-      lock.unlock();
-      write(next.bytes.data.get(), next.size);
-      lock.lock();
-      spare_.push_back(std::move(next.bytes));
-      writing_ = false;
-      ++written_;
-      if (next.last) stopped_ = true;
-      changed_.notify_all();
-    }
-  }
-
-  // Writes part of a part's output once every part before it is written.
-  void writeAsHead(std::size_t part, const char* bytes, std::size_t size) {
-    {
-      std::unique_lock<std::mutex> lock(mutex_);
-      changed_.wait(lock, [&] { return stopped_ || (written_ == part && !writing_); });
-      if (stopped_) return;
-    }
-    write(bytes, size);
-  }
-
-  void write(const char* bytes, std::size_t size) {
-    while (size > 0) {
-      const std::size_t n = std::min(size, kStep);
-      char* room = output_.room(n);
-      std::memcpy(room, bytes, n);
-      output_.keep(room + n);
-      bytes += n;
-      size -= n;
-    }
-  }
-
-  // How many parts a thread may be ahead of the writing.
-  static constexpr std::size_t kAhead = 4;
 
   const int fd_;
   const off_t start_;
   const FlatTextTable& table_;
-  OutputFile& output_;
   const std::size_t limit_;
   const std::size_t partSize_;
   const std::size_t readSize_;
-
-  std::atomic<std::size_t> next_{0};
   std::atomic<bool> readFailed_{false};
-  std::mutex mutex_;
-  std::condition_variable changed_;
-  std::map<std::size_t, Done> done_;
-  std::vector<Bytes> spare_;
-  std::size_t written_ = 0;  // the parts written so far
-  bool writing_ = false;
-  bool stopped_ = false;  // the last part is written
-  std::exception_ptr failure_;
 };
 
 }  // namespace
@@ -422,8 +269,15 @@ bool convertTextStream(int input, const FlatTextTable& table, OutputFile& output
   const off_t start = ::lseek(input, 0, SEEK_CUR);
   if (threads > 1 && start >= 0 && ::fstat(input, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > start &&
       static_cast<std::size_t>(info.st_size - start) >= 2 * sizes.partSize) {
-    PartsInParallel parts(input, start, table, output, sizes);
-    if (parts.run(threads)) return !parts.readFailed();
+    FileParts parts(input, start, table, sizes);
+    // Room for a part that grows by half, as double-byte text to UTF-8
+    // does, in one piece.
+    ParallelParts parallel(output, sizes.partSize + sizes.partSize / 2 + convertedRoom(kStep));
+    if (parallel.run(threads, [&parts](std::size_t part, ParallelParts::Held& held, std::vector<char>& scratch) {
+          return parts.convert(part, held, scratch);
+        })) {
+      return !parts.readFailed();
+    }
   }
   const std::size_t readSize = std::max<std::size_t>(sizes.readSize, 1);
   const auto buffer = std::make_unique_for_overwrite<char[]>(readSize);
