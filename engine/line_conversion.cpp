@@ -426,10 +426,10 @@ inline char* textByBytes(const std::uint32_t* flat, const unsigned char*& in, co
   return out;
 }
 
-// Copies `n` bytes, sixteen at a time: it reads and writes up to 15 bytes
-// past them.
+// Copies the `n` bytes (at most 64) at `from`: it reads and writes 64
+// whatever `n` is, which takes no branch on it.
 inline char* copyShort(char* out, const unsigned char* from, std::size_t n) {
-  for (std::size_t k = 0; k < n; k += 16) std::memcpy(out + k, from + k, 16);
+  std::memcpy(out, from, kBlock);
   return out + n;
 }
 
@@ -464,8 +464,8 @@ inline char* textWith(const std::uint32_t* flat, const unsigned char* in, const 
       in += kBlock;
       continue;
     }
-    // copyRuns reads up to 15 bytes past the block.
-    if ((trail | (special & ~breaks)) == 0 && end - in >= kBlock + 16) {
+    // copyRuns reads up to 64 bytes past the block.
+    if ((trail | (special & ~breaks)) == 0 && end - in >= 2 * kBlock) {
       out = copyRuns(flat, in, breaks, out);
       in += kBlock;
       continue;

@@ -36,8 +36,18 @@ OutputFile::~OutputFile() {
   if (fd_ >= 0) ::close(fd_);
 }
 
+void OutputFile::writeOut(const char* data, std::size_t size) {
+  if (failed_ || size == 0) return;
+  if (!writeFully(fd_, data, size)) {
+    failed_ = true;
+    return;
+  }
+  written_ += size;
+  if (watcher_) watcher_(written_);
+}
+
 void OutputFile::flush() {
-  if (!failed_ && !writeFully(fd_, buffer_.get(), used_)) failed_ = true;
+  writeOut(buffer_.get(), used_);
   used_ = 0;
 }
 
@@ -48,7 +58,7 @@ void OutputFile::append(const char* data, std::size_t size) {
     return;
   }
   flush();
-  if (!failed_ && !writeFully(fd_, data, size)) failed_ = true;
+  writeOut(data, size);
 }
 
 bool OutputFile::close() {

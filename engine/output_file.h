@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -16,6 +18,10 @@ class OutputFile {
   OutputFile& operator=(const OutputFile&) = delete;
 
   bool isOpen() const { return fd_ >= 0; }
+
+  // Told the bytes in the file so far each time more reach it.
+  using Watcher = std::function<void(std::uint64_t written)>;
+  void watch(Watcher watcher) { watcher_ = std::move(watcher); }
 
   // Room for `n` more bytes (n at most the buffer's size); keep() says how
   // many were used.
@@ -36,12 +42,15 @@ class OutputFile {
 
  private:
   void flush();
+  void writeOut(const char* data, std::size_t size);
 
   int fd_;
   std::size_t size_;
   std::unique_ptr<char[]> buffer_;
   std::size_t used_ = 0;
   bool failed_ = false;
+  std::uint64_t written_ = 0;
+  Watcher watcher_;
 };
 
 }  // namespace morvel

@@ -76,6 +76,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
     }
   }
   OutputFile output(outputName);
+  if (job.onWritten) output.watch(job.onWritten);
   if (!output.isOpen()) {
     reporter.error(joinedParts({passError, "write error: " + outputName}));
     return PassResult::failed;

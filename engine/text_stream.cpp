@@ -154,6 +154,10 @@ class PartStart {
   bool leadLast_ = false;
 };
 
+// What a thread first reads of the part after its own, looking for where it
+// begins.
+constexpr std::size_t kFirstLook = std::size_t{1} << 12;
+
 // Reads from an offset on, as far as the file goes.
 std::size_t readAt(int fd, off_t offset, char* buffer, std::size_t size, bool& failed) {
   std::size_t got = 0;
@@ -187,10 +191,11 @@ class FileParts {
     char* const buffer = scratch.data();
     off_t offset = start_ + static_cast<off_t>(part * partSize_);
     std::size_t leftInPart = partSize_;
+    std::size_t want = readSize_;
     bool failed = false;
     std::string_view bytes;
     const auto readNext = [&] {
-      const std::size_t got = readAt(fd_, offset, buffer, std::min(readSize_, leftInPart), failed);
+      const std::size_t got = readAt(fd_, offset, buffer, std::min(want, leftInPart), failed);
       offset += static_cast<off_t>(got);
       leftInPart -= got;
       bytes = std::string_view(buffer, got);
@@ -237,6 +242,11 @@ class FileParts {
         ownPart = false;
         next = PartStart();
         leftInPart = partSize_;
+        // The next part most often begins within its first lines: it is
+        // read a little at a time, then more.
+        want = std::min(kFirstLook, readSize_);
+      } else if (!ownPart) {
+        want = std::min(2 * want, readSize_);
       }
       if (!readNext()) {
         stream.finish();

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <memory>
 
@@ -18,7 +19,7 @@ constexpr std::size_t kWriteBackStep = std::size_t{8} << 20;
 // Starts writing the `size` bytes of `fd` before its offset to the disk,
 // without waiting. Only a hint: where the system cannot, the sync after
 // does it all.
-void startWriteBack(int fd, std::size_t size) {
+void writeBackBefore(int fd, std::size_t size) {
 #if defined(__linux__)
   const off_t end = ::lseek(fd, 0, SEEK_CUR);
   if (end >= 0 && size > 0) {
@@ -51,7 +52,7 @@ KernelCopy copyInKernel(int from, int to, bool writeBack) {
     const ssize_t copied = ::copy_file_range(from, nullptr, to, nullptr, step, 0);
     if (copied > 0) {
       copiedAny = true;
-      if (writeBack) startWriteBack(to, static_cast<std::size_t>(copied));
+      if (writeBack) writeBackBefore(to, static_cast<std::size_t>(copied));
       continue;
     }
     if (copied == 0) {
@@ -91,10 +92,40 @@ bool copyAllByReading(int from, int to, bool writeBack) {
     if (!writeFully(to, buffer.get(), static_cast<std::size_t>(got))) return false;
     unsynced += static_cast<std::size_t>(got);
     if (writeBack && unsynced >= kWriteBackStep) {
-      startWriteBack(to, unsynced);
+      writeBackBefore(to, unsynced);
       unsynced = 0;
     }
   }
+}
+
+void startWriteBack(int fd, std::size_t size) { writeBackBefore(fd, size); }
+
+bool copyRange(int from, long long offset, std::size_t size, int to) {
+  auto at = static_cast<off_t>(offset);
+#if defined(__linux__)
+  while (size > 0) {
+    const ssize_t copied = ::copy_file_range(from, &at, to, nullptr, size, 0);
+    if (copied > 0) {
+      size -= static_cast<std::size_t>(copied);
+      continue;
+    }
+    if (copied == 0) break;  // the end, or a file the kernel reports no bytes for: the loop below tells
+    if (errno == EINTR) continue;
+    if (!kernelCannotCopy(errno)) return false;
+    break;
+  }
+  if (size == 0) return true;
+#endif
+  const auto buffer = std::make_unique_for_overwrite<char[]>(std::min(size, kCopyBuffer));
+  while (size > 0) {
+    const ssize_t got = ::pread(from, buffer.get(), std::min(size, kCopyBuffer), at);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return false;
+    if (!writeFully(to, buffer.get(), static_cast<std::size_t>(got))) return false;
+    at += got;
+    size -= static_cast<std::size_t>(got);
+  }
+  return true;
 }
 
 bool copyAll(int from, int to, bool writeBack) {

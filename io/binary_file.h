@@ -25,4 +25,13 @@ bool copyAll(int from, int to, bool writeBack = false);
 // copyAll without the kernel's copy: the read and write loop alone.
 bool copyAllByReading(int from, int to, bool writeBack = false);
 
+// Copies the `size` bytes of `from` at `offset` to `to` at its offset, which
+// moves past them, as copyAll copies; `from` keeps its offset. False when a
+// read or write fails or `from` ends before.
+bool copyRange(int from, long long offset, std::size_t size, int to);
+
+// Has the system start writing the `size` bytes before the offset of `fd`
+// to the disk, without waiting: only a hint, which a later sync completes.
+void startWriteBack(int fd, std::size_t size);
+
 }  // namespace morvel
