@@ -198,3 +198,21 @@ TEST(CopyAll, WritingBackAsItGoesChangesNothingInTheCopy) {
   ASSERT_TRUE(copyAll(from.get(), pipe.writeEnd(), true));
   EXPECT_EQ(pipe.finish(), bytes);
 }
+
+TEST(CopyRange, CopiesThePartAskedForAndKeepsTheSourceOffset) {
+  TempDir dir;
+  const std::string bytes = sample();
+  writeBytes("from", bytes);
+  const Descriptor from(openForReading("from"));
+  {
+    const Descriptor to(openForWriting("to"));
+    ASSERT_TRUE(copyRange(from.get(), 0, 1000, to.get()));
+    ASSERT_TRUE(copyRange(from.get(), 5000, bytes.size() - 5000, to.get()));
+    EXPECT_EQ(::lseek(from.get(), 0, SEEK_CUR), 0);
+    EXPECT_FALSE(copyRange(from.get(), static_cast<long long>(bytes.size()) - 10, 11, to.get()));  // past the end
+  }
+  EXPECT_EQ(readBytes("to").substr(0, bytes.size() - 4000), bytes.substr(0, 1000) + bytes.substr(5000));
+  PipeReader pipe;  // no kernel copy into a pipe
+  ASSERT_TRUE(copyRange(from.get(), 3, bytes.size() - 3, pipe.writeEnd()));
+  EXPECT_EQ(pipe.finish(), bytes.substr(3));
+}
