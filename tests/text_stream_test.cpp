@@ -116,7 +116,7 @@ TEST(OutputFile, EmptiesAFileThatHoldsSomethingAndCreatesOneThatDoesNot) {
   for (const char* name : {"old.txt", "new.txt"}) {
     OutputFile output(name, 16);
     ASSERT_TRUE(output.isOpen());
-    for (const std::string_view part : {"new content, ", "more than one buffer"}) {
+    for (const std::string_view part : {"new content, ", "more than one", " buffer"}) {  // each fits in one
       char* room = output.room(part.size());
       std::copy(part.begin(), part.end(), room);
       output.keep(room + part.size());
