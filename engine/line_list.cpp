@@ -21,7 +21,7 @@ template <class Sink>
 class LineWriter {
  public:
   LineWriter(const FlatTable& table, bool crlf, Sink& output)
-      : table_(table), lineEnd_(crlf ? "\r\n" : "\n"), output_(output) {}
+      : table_(table), lineEnd_{crlf ? '\r' : '\n', '\n'}, lineEndSize_(crlf ? 2 : 1), output_(output) {}
 
   void write(std::string_view line) {
     while (line.size() > kChunk) {
@@ -29,14 +29,17 @@ class LineWriter {
       line.remove_prefix(kChunk);
       output_.keep(convertLine(table_, chunk, state_, output_.room(convertedRoom(kChunk))));
     }
-    char* out = convertLine(table_, line, state_, output_.room(convertedRoom(line.size()) + lineEnd_.size()));
-    std::memcpy(out, lineEnd_.data(), lineEnd_.size());
-    output_.keep(out + lineEnd_.size());
+    // Both bytes of the line end are stored, and the room for the line
+    // leaves space for them; only its own count is kept.
+    char* out = convertLine(table_, line, state_, output_.room(convertedRoom(line.size()) + 2));
+    std::memcpy(out, lineEnd_, 2);
+    output_.keep(out + lineEndSize_);
   }
 
  private:
   const FlatTable& table_;
-  std::string_view lineEnd_;
+  const char lineEnd_[2];
+  const std::size_t lineEndSize_;
   Sink& output_;
   LineState state_;
 };
