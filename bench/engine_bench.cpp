@@ -1,14 +1,24 @@
-// Throughput of the conversion passes against the iconv program on the same
-// files, and the peak memory of the file-driven pass.
+// Throughput of the conversion passes and of the whole Morvel program
+// against the iconv program and a plain copy of the same files, and the
+// peak memory of the file-driven pass and of the program.
 //
 //   engine_bench [megabytes [repeats]]
 //
 // Generates a code page 932 text of the given size (default 100 MB: about
 // 30% ASCII, 5% half-width katakana and 65% double-byte characters by
 // character count, lines of 20 to 120 characters ending in CR LF) and a pure
-// ASCII text of the same size in a temporary directory, converts each with
-// the passes and with iconv, and prints the best of `repeats` runs
-// (default 3). Everything generated is removed at the end.
+// ASCII text of the same size in a temporary directory, and prints the best
+// of `repeats` runs (default 3) of:
+//  - a plain copy of the file in this process, the file-driven pass to
+//    EUC-JP along each block path and the list-driven pass to UTF-8, beside
+//    iconv doing the same conversions;
+//  - the whole program, `Morvel -e1 -u -a in.txt out.txt -q`, in a folder
+//    that holds the tables, beside `iconv -f CP932 -t EUC-JP-MS` and `cp`,
+//    each a process of its own, with Morvel's peak memory.
+// Each run starts from the same folder: what the run before wrote (the
+// output, and Morvel's working file "binary.tmp") is removed first, outside
+// the time, and the disk is synced. Everything generated is removed at the
+// end.
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -27,6 +37,7 @@
 #include <string_view>
 #include <vector>
 
+#include "line_conversion.h"
 #include "locator.h"
 #include "passes.h"
 #include "profile.h"
@@ -194,24 +205,99 @@ double bestOf(int repeats, const fs::path& output, const std::function<void()>& 
   return best;
 }
 
-void runIconv(const char* target, const fs::path& input, const fs::path& output) {
-  const std::string in = input.string();
-  const std::string out = output.string();
-  std::vector<std::string> args = {"iconv", "-f", "CP932", "-t", target, in, "-o", out};
+// A program run to its end in `folder`: its time and peak memory.
+struct ProcessRun {
+  double seconds = 0;
+  long peakKiB = 0;
+};
+
+// Runs `argv` and waits for it: the time from the fork to the end, and the
+// program's peak memory.
+ProcessRun forkAndWait(char** argv) {
+  const auto start = std::chrono::steady_clock::now();
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::execvp(argv[0], argv);
+    std::_Exit(127);
+  }
+  int status = 0;
+  struct rusage usage {};
+  ::wait4(pid, &status, 0, &usage);
+  const ProcessRun run{std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
+                       usage.ru_maxrss};
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+    std::fprintf(stderr, "%s failed\n", argv[0]);
+    std::exit(1);
+  }
+  return run;
+}
+
+// The peak memory the system reports for a program counts the pages of the
+// process it was started from, and this one grows large. So a fresh copy of
+// this program, still small, starts it and reports: engine_bench --measure
+// program arguments...
+int measureMain(char** argv) {
+  const ProcessRun run = forkAndWait(argv);
+  std::printf("%.9f %ld\n", run.seconds, run.peakKiB);
+  return 0;
+}
+
+ProcessRun runProcess(std::vector<std::string> args, const fs::path& folder) {
+  static const std::string self = fs::read_symlink("/proc/self/exe").string();
+  args.insert(args.begin(), {self, "--measure"});
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(arg.data());
   argv.push_back(nullptr);
+  int report[2];
+  if (::pipe(report) != 0) std::exit(1);
+  posix_spawn_file_actions_t actions;
+  ::posix_spawn_file_actions_init(&actions);
+  ::posix_spawn_file_actions_addchdir_np(&actions, folder.c_str());
+  ::posix_spawn_file_actions_adddup2(&actions, report[1], STDOUT_FILENO);
+  ::posix_spawn_file_actions_addclose(&actions, report[0]);
   pid_t pid = 0;
-  if (::posix_spawnp(&pid, "iconv", nullptr, nullptr, argv.data(), environ) != 0) {
-    std::fprintf(stderr, "cannot start iconv\n");
+  if (::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) != 0) {
+    std::fprintf(stderr, "cannot start %s\n", argv[0]);
     std::exit(1);
   }
+  ::posix_spawn_file_actions_destroy(&actions);
+  ::close(report[1]);
+  std::string text;
+  char chunk[256];
+  ssize_t got = 0;
+  while ((got = ::read(report[0], chunk, sizeof chunk)) > 0) text.append(chunk, static_cast<std::size_t>(got));
+  ::close(report[0]);
   int status = 0;
   ::waitpid(pid, &status, 0);
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
-    std::fprintf(stderr, "iconv -t %s failed on %s\n", target, in.c_str());
+  ProcessRun run;
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 ||
+      std::sscanf(text.c_str(), "%lf %ld", &run.seconds, &run.peakKiB) != 2) {
+    std::fprintf(stderr, "%s failed\n", args[2].c_str());
     std::exit(1);
   }
+  return run;
+}
+
+// The best of `repeats` runs of a program, each from the same folder: the
+// files the run before wrote are removed first, outside the time.
+ProcessRun bestProcessRun(int repeats, const std::vector<std::string>& args, const fs::path& folder,
+                          const std::vector<fs::path>& written) {
+  ProcessRun best{1e300, 0};
+  for (int n = 0; n < repeats; ++n) {
+    for (const fs::path& file : written) fs::remove(file);
+    ::sync();
+    const ProcessRun run = runProcess(args, folder);
+    best.seconds = std::min(best.seconds, run.seconds);
+    best.peakKiB = std::max(best.peakKiB, run.peakKiB);
+  }
+  return best;
+}
+
+// iconv converting `input` into `output`, best of `repeats` runs.
+double iconvSeconds(int repeats, const char* target, const fs::path& input, const fs::path& output) {
+  return bestProcessRun(repeats, {"iconv", "-f", "CP932", "-t", target, input.string(), "-o", output.string()},
+                        input.parent_path(), {output})
+      .seconds;
 }
 
 // Morvel's profile with the shipped tables as its fixed folder, and its
@@ -275,42 +361,66 @@ std::string bytesOf(const fs::path& path) {
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-struct Row {
-  const char* what;
-  double ours;
-  double iconv;
-};
-
-void printRow(const Row& row, double megabytes) {
-  std::printf("  %-34s %9.1f MB/s   iconv %7.1f MB/s   %5.1fx\n", row.what, megabytes / row.ours, megabytes / row.iconv,
-              row.iconv / row.ours);
+void printPass(const char* what, double megabytes, double seconds, double copySeconds, double iconvSeconds) {
+  std::printf("  %-32s %7.0f MB/s  %4.0f%% of the copy   iconv %5.0f MB/s  %5.1fx iconv\n", what, megabytes / seconds,
+              100 * copySeconds / seconds, megabytes / iconvSeconds, iconvSeconds / seconds);
 }
 
-void compareText(const char* title, const fs::path& text, const Options& options, const fs::path& dir) {
+void comparePasses(const fs::path& text, const Options& options, const fs::path& dir) {
   const double megabytes = static_cast<double>(fs::file_size(text)) / 1e6;
   const fs::path ours = dir / "ours.out";
   const fs::path theirs = dir / "iconv.out";
-  std::printf("%s (%.1f MB)\n", title, megabytes);
   const double copy = bestOf(options.repeats, ours, [&] { copyFile(text, ours); });
-  std::printf("  %-34s %9.1f MB/s\n", "copying the file unchanged", megabytes / copy);
+  std::printf("  %-32s %7.0f MB/s\n", "copying the file in-process", megabytes / copy);
 
-  const Row file{"file-driven pass to EUC-JP", bestOf(options.repeats, ours, [&] { runFilePass(text, ours); }),
-                 bestOf(options.repeats, theirs, [&] { runIconv("EUC-JP-MS", text, theirs); })};
-  printRow(file, megabytes);
+  const double iconvEuc = iconvSeconds(options.repeats, "EUC-JP-MS", text, theirs);
+  const morvel::BlockPath widest = morvel::activeBlockPath();
+  for (const morvel::BlockPath path : morvel::availableBlockPaths()) {
+    morvel::useBlockPath(path);
+    const double pass = bestOf(options.repeats, ours, [&] { runFilePass(text, ours); });
+    const std::string what = std::string("file-driven pass, EUC-JP, ") + morvel::blockPathName(path);
+    printPass(what.c_str(), megabytes, pass, copy, iconvEuc);
+  }
+  morvel::useBlockPath(widest);
 
   Regulate job;
   job.lines = linesOf(text);
-  const Row list{"list-driven pass to UTF-8", bestOf(options.repeats, ours, [&] { runListPass(job, ours); }),
-                 bestOf(options.repeats, theirs, [&] { runIconv("UTF-8", text, theirs); })};
-  printRow(list, megabytes);
+  const double list = bestOf(options.repeats, ours, [&] { runListPass(job, ours); });
+  const double iconvUtf8 = iconvSeconds(options.repeats, "UTF-8", text, theirs);
+  printPass("list-driven pass, UTF-8", megabytes, list, copy, iconvUtf8);
   std::printf("  UTF-8 output identical to iconv's: %s\n", bytesOf(ours) == bytesOf(theirs) ? "yes" : "NO");
   fs::remove(ours);
   fs::remove(theirs);
 }
 
+// The whole program against iconv and cp, each a process of its own, in a
+// folder that holds the tables.
+void compareProcesses(const fs::path& text, const Options& options, const fs::path& dir) {
+  const fs::path folder = dir / "run";
+  const fs::path out = folder / "out.txt";
+  const fs::path work = folder / "binary.tmp";
+  const std::string in = text.string();
+  const ProcessRun morvel =
+      bestProcessRun(options.repeats, {MORVEL_EXECUTABLE, "-e1", "-u", "-a", in, "out.txt", "-q"}, folder, {out, work});
+  const ProcessRun iconv =
+      bestProcessRun(options.repeats, {"iconv", "-f", "CP932", "-t", "EUC-JP-MS", in, "-o", "out.txt"}, folder, {out});
+  const ProcessRun cp = bestProcessRun(options.repeats, {"cp", in, "out.txt"}, folder, {out});
+  std::printf("  %-32s %7.3f s   iconv %6.3f s  %5.1fx iconv   cp %6.3f s  %4.0f%% of cp's speed   peak %.1f MiB\n",
+              "Morvel -e1 -u -a in out -q", morvel.seconds, iconv.seconds, iconv.seconds / morvel.seconds, cp.seconds,
+              100 * cp.seconds / morvel.seconds, static_cast<double>(morvel.peakKiB) / 1024);
+  for (const fs::path& file : {out, work}) fs::remove(file);
+}
+
+void compareText(const char* title, const fs::path& text, const Options& options, const fs::path& dir) {
+  std::printf("%s (%.1f MB)\n", title, static_cast<double>(fs::file_size(text)) / 1e6);
+  compareProcesses(text, options, dir);
+  comparePasses(text, options, dir);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
+  if (argc > 2 && std::string_view(argv[1]) == "--measure") return measureMain(argv + 2);
   const Options options = optionsFrom(argc, argv);
   std::string pattern = (fs::temp_directory_path() / "engine-bench-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
@@ -330,6 +440,13 @@ int main(int argc, char** argv) {
   const fs::path ascii = dir / "ascii.txt";
   writeMixedText(mixed, bytes, repertoireOf(table));
   writeAsciiText(ascii, bytes);
+  fs::create_directory(dir / "run");
+  for (const char* name : {"MS932~EUC-JP.bin", "MS932~UTF-8.bin", "MS932~Shift_JIS.bin"}) {
+    fs::copy_file(fs::path(MORVEL_DATA_DIR) / name, dir / "run" / name);
+  }
+  std::printf("Block path of the passes: %s (of", morvel::blockPathName(morvel::activeBlockPath()));
+  for (const morvel::BlockPath path : morvel::availableBlockPaths()) std::printf(" %s", morvel::blockPathName(path));
+  std::printf(")\n");
 
   // Measured first, while this process is still small: the child starts
   // with the parent's pages.

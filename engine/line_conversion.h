@@ -11,7 +11,10 @@
 // A lead byte that ends a line waits for the first byte of the next one.
 // Two forms of one routine live here: a plain one that looks up every
 // character with entryText, and a fast one over a pre-flattened table; they
-// must agree byte for byte.
+// must agree byte for byte. The fast form finds the bytes it must look up 64
+// at a time, along one of several paths chosen when it first runs (the
+// widest the processor offers); every path gives the same bytes.
+// A text form converts many lines at once, as a file holds them.
 #pragma once
 
 #include <array>
@@ -87,23 +90,71 @@ FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule);
 // each lookup stores four.
 constexpr std::size_t convertedRoom(std::size_t n) { return 3 * n + 8; }
 
+// How the fast forms mark the bytes of a 64-byte block: eight bytes at a
+// time in ordinary registers (any machine), or with 16-byte SSE2 or 32-byte
+// AVX2 vectors. A build may leave the vector paths out
+// (MORVEL_NO_VECTOR_PATHS).
+enum class BlockPath { words, sse2, avx2 };
+inline constexpr BlockPath kBlockPaths[] = {BlockPath::words, BlockPath::sse2, BlockPath::avx2};
+
+const char* blockPathName(BlockPath path);
+
+// True when this build has the path and this processor can run it.
+bool blockPathAvailable(BlockPath path);
+
+// The available paths, narrowest first; words is always among them.
+std::vector<BlockPath> availableBlockPaths();
+
+// The path the fast forms take unless told otherwise: the widest available
+// one, chosen once.
+BlockPath activeBlockPath();
+
+// Makes the fast forms take `path` from now on (for tests and benchmarks);
+// false, changing nothing, when it is not available. Not to be called while
+// other threads convert.
+bool useBlockPath(BlockPath path);
+
 // The fast form: converts `line` into `out`, which has
 // convertedRoom(line.size()) bytes of room. Returns the end of what it wrote.
 char* convertLine(const FlatTable& table, std::string_view line, LineState& state, char* out);
+// The same along a given path, which must be available.
+char* convertLine(BlockPath path, const FlatTable& table, std::string_view line, LineState& state, char* out);
+
+// A table flattened for text as a file holds it: a CR gives nothing and an
+// LF gives the line end, CR LF or LF, whatever follows them.
+struct FlatTextTable {
+  FlatTable flat;
+  bool crlf = true;
+};
+
+template <TableKind K>
+FlatTextTable flattenTextTable(const SparseTable<K>& table, ControlRule rule, bool crlf);
+
+// Text in the way the file-driven pass reads it: every CR is dropped, as
+// reading in text mode drops it, and each LF ends a line. Each line
+// converts as convertLine would convert it, followed by the line end; the
+// state carries across the lines as across separate lines, so a lead byte
+// that ends one pairs with the first byte of the next. The text may stop
+// anywhere, inside a line or inside a character: the next call goes on from
+// the state. Plain form:
+template <TableKind K>
+void convertTextByteByByte(const SparseTable<K>& table, ControlRule rule, bool crlf, std::string_view text,
+                           LineState& state, std::string& out);
+
+// The fast form of the text conversion: `out` has convertedRoom(text.size())
+// bytes of room. Returns the end of what it wrote.
+char* convertText(const FlatTextTable& table, std::string_view text, LineState& state, char* out);
+char* convertText(BlockPath path, const FlatTextTable& table, std::string_view text, LineState& state, char* out);
 
 namespace detail {
 
-// One bit per byte of a 64-byte block, bit i for byte i: its lead bytes,
-// the bytes that can be trail bytes, or the bytes that `rule` does not copy
-// as themselves. The forms that work
-// eight bytes at a time serve machines without 16-byte vectors; both forms
-// must agree.
-std::uint64_t leadBits(const unsigned char* block);
-std::uint64_t trailBits(const unsigned char* block);
-std::uint64_t specialBits(ControlRule rule, const unsigned char* block);
-std::uint64_t leadBitsByWords(const unsigned char* block);
-std::uint64_t trailBitsByWords(const unsigned char* block);
-std::uint64_t specialBitsByWords(ControlRule rule, const unsigned char* block);
+// One bit per byte of a 64-byte block, bit i for byte i, as `path` finds
+// them: its lead bytes, the bytes that can be trail bytes, the bytes that
+// `rule` does not copy as themselves, or its CR and LF bytes.
+std::uint64_t leadBits(BlockPath path, const unsigned char* block);
+std::uint64_t trailBits(BlockPath path, const unsigned char* block);
+std::uint64_t specialBits(BlockPath path, ControlRule rule, const unsigned char* block);
+std::uint64_t breakBits(BlockPath path, const unsigned char* block);
 
 }  // namespace detail
 

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
-#include <optional>
 #include <string_view>
 #include <vector>
 
@@ -14,20 +13,14 @@
 #include "console.h"
 #include "dividing.h"
 #include "line_conversion.h"
+#include "line_list.h"
 #include "locator.h"
 #include "report_files.h"
-#include "text_file.h"
+#include "text_stream.h"
 
 namespace morvel {
 
 namespace {
-
-constexpr std::size_t kPieceLimit = kWorkBufferSize - 1;  // the most bytes a file piece holds
-constexpr std::size_t kOutputBlock = 1 << 18;
-// Long lines are converted this many bytes at a time; the state carries
-// across, so the cut does not show in the output.
-constexpr std::size_t kChunk = 1 << 16;
-static_assert(kOutputBlock >= convertedRoom(kChunk) + 2);
 
 enum class LineSource { list, file };
 
@@ -44,87 +37,16 @@ constexpr Pass kSkippingToProduceEUC{"skippingControlCharactersToProduceEUC", Co
 constexpr Pass kSkippingToProduceSJIS{"skippingControlCharactersToProduceSJIS", ControlRule::skip, LineSource::list};
 constexpr Pass kSkippingToProduceUTF8{"skippingControlCharactersToProduceUTF8", ControlRule::skip, LineSource::list};
 
-// The converted text on its way to the output file, in large writes. Any
-// failed write, flush or close is remembered so that a truncated result is
-// never reported as a success.
-class Output {
- public:
-  explicit Output(const std::string& name)
-      : fd_(::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666)), buffer_(kOutputBlock) {}
-  ~Output() {
-    if (fd_ >= 0) ::close(fd_);
+// The file-driven pass's input, closed at the end of the pass.
+struct InputFile {
+  InputFile() = default;
+  ~InputFile() {
+    if (fd >= 0) ::close(fd);
   }
-  Output(const Output&) = delete;
-  Output& operator=(const Output&) = delete;
-
-  bool isOpen() const { return fd_ >= 0; }
-
-  // Room for `n` more bytes (n <= kOutputBlock); keep() says how many were used.
-  char* room(std::size_t n) {
-    if (buffer_.size() - used_ < n) flush();
-    return buffer_.data() + used_;
-  }
-  void keep(const char* end) { used_ = static_cast<std::size_t>(end - buffer_.data()); }
-
-  // Flushes and closes; true when every byte reached the file.
-  bool close() {
-    flush();
-    const int fd = fd_;
-    fd_ = -1;
-    if (fd >= 0 && ::close(fd) != 0) failed_ = true;
-    return !failed_;
-  }
-
- private:
-  void flush() {
-    if (!failed_ && !writeFully(fd_, buffer_.data(), used_)) failed_ = true;
-    used_ = 0;
-  }
-
-  int fd_;
-  std::vector<char> buffer_;
-  std::size_t used_ = 0;
-  bool failed_ = false;
+  InputFile(const InputFile&) = delete;
+  InputFile& operator=(const InputFile&) = delete;
+  int fd = -1;
 };
-
-// Converts one line and ends it.
-class LineWriter {
- public:
-  LineWriter(const FlatTable& table, bool crlf, Output& output)
-      : table_(table), lineEnd_(crlf ? "\r\n" : "\n"), output_(output) {}
-
-  void write(std::string_view line) {
-    while (line.size() > kChunk) {
-      const std::string_view chunk = line.substr(0, kChunk);
-      line.remove_prefix(kChunk);
-      output_.keep(convertLine(table_, chunk, state_, output_.room(convertedRoom(kChunk))));
-    }
-    char* out = convertLine(table_, line, state_, output_.room(convertedRoom(line.size()) + lineEnd_.size()));
-    std::memcpy(out, lineEnd_.data(), lineEnd_.size());
-    output_.keep(out + lineEnd_.size());
-  }
-
- private:
-  const FlatTable& table_;
-  std::string_view lineEnd_;
-  Output& output_;
-  LineState state_;
-};
-
-void writeListLines(const std::vector<std::string>& lines, LineWriter& writer) {
-  for (const std::string& line : lines) writer.write(line);
-}
-
-// The input read as text and cut into pieces: each ends after a line feed,
-// which is dropped, or after kPieceLimit bytes, whichever comes first.
-void writeFilePieces(TextReader& input, LineWriter& writer) {
-  for (;;) {
-    std::string_view piece = input.nextPiece(kPieceLimit);
-    if (piece.empty()) return;
-    if (piece.back() == '\n') piece.remove_suffix(1);
-    writer.write(piece);
-  }
-}
 
 void reportInputMissing(Reporter& reporter, const std::string& name) {
   reporter.error(joinedParts({"ifstream in() error:", name}));
@@ -145,15 +67,16 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
     }
     return PassResult::failed;
   }
-  std::optional<TextReader> input;
+  InputFile input;
   if (pass.source == LineSource::file) {
-    input.emplace(job.inputName);
-    if (!input->isOpen()) {
+    input.fd = ::open(job.inputName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (input.fd < 0) {
       reportInputMissing(reporter, job.inputName);
       return PassResult::inputUnreadable;
     }
   }
-  Output output(outputName);
+  OutputFile output(outputName);
+  if (job.onWritten) output.watch(job.onWritten);
   if (!output.isOpen()) {
     reporter.error(joinedParts({passError, "write error: " + outputName}));
     return PassResult::failed;
@@ -165,16 +88,15 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
     output.close();
     return PassResult::failed;
   }
-  const FlatTable flat = flattenTable(table, pass.rule);
-  LineWriter writer(flat, job.crlf, output);
+  bool readFailed = false;
   if (pass.source == LineSource::file) {
-    writeFilePieces(*input, writer);
+    readFailed = !convertTextStream(input.fd, flattenTextTable(table, pass.rule, job.crlf), output);
   } else {
-    writeListLines(job.lines, writer);
+    convertLineList(job.lines, flattenTable(table, pass.rule), job.crlf, output);
   }
   const bool written = output.close();
   // An input cut short by a read error would pass for a shorter file.
-  if (input && input->failed()) {
+  if (readFailed) {
     reporter.error(joinedParts({passError, "read error: " + job.inputName}));
     return PassResult::failed;
   }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,6 +18,9 @@ struct Regulate {
   bool whichTable = false;         // handed by address to the table search, which may clear it
   std::string inputName;           // the file-driven pass's Shift_JIS input
   std::vector<std::string> lines;  // the list-driven passes' lines, without line ends
+  // Told the bytes of the output written so far each time more reach it,
+  // for a copy that follows the writing; from whichever thread writes.
+  std::function<void(std::uint64_t written)> onWritten;
 };
 
 }  // namespace morvel

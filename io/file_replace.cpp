@@ -60,21 +60,23 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-Replacement replaceFile(const std::string& target, const ContentWriter& write) {
+Replacement replaceFile(const std::string& target, const ContentWriter& write, InPlace inPlace) {
   std::error_code error;
   fs::path path(target);
   if (fs::is_symlink(path, error)) path = fs::weakly_canonical(path, error);
   struct stat existing {};
   const bool exists = ::stat(path.c_str(), &existing) == 0;
   if (exists && S_ISDIR(existing.st_mode)) return Replacement::unwritable;
-  if (exists && !S_ISREG(existing.st_mode)) return writeInPlace(path.string(), 0, write);
+  if (exists && !S_ISREG(existing.st_mode)) {
+    return inPlace == InPlace::allowed ? writeInPlace(path.string(), 0, write) : Replacement::inPlace;
+  }
   // A file the user may not write is not replaced behind its back.
   if (exists && ::access(path.c_str(), W_OK) != 0) return Replacement::unwritable;
 
   const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
   std::string temporary;
   const int fd = createTemporary(folder, temporary);
-  if (fd < 0) return writeInPlace(path.string(), O_CREAT, write);
+  if (fd < 0) return inPlace == InPlace::allowed ? writeInPlace(path.string(), O_CREAT, write) : Replacement::inPlace;
   bool ok = true;
   if (exists) {
     // The owner may be kept only where the system allows; the mode always.

@@ -3,8 +3,11 @@
 #include <algorithm>
 #include <cstring>
 
-#if defined(__SSE2__)
+#if defined(__SSE2__) && !defined(MORVEL_NO_VECTOR_PATHS)
 #include <emmintrin.h>
+#define MORVEL_SSE2_TEXT 1
+#else
+#define MORVEL_SSE2_TEXT 0
 #endif
 
 namespace morvel {
@@ -15,12 +18,28 @@ constexpr std::size_t kReadSize = 1 << 17;
 constexpr char kEndOfText = 0x1A;
 }  // namespace
 
-std::size_t dropCarriageReturns(char* data, std::size_t size) {
+std::size_t dropCarriageReturnsByRuns(char* data, std::size_t size) {
   char* to = static_cast<char*>(std::memchr(data, '\r', size));
   if (to == nullptr) return size;
   const char* from = to;
   const char* const end = data + size;
-#if defined(__SSE2__)
+  while (from < end) {
+    ++from;  // over the CR
+    const void* next = std::memchr(from, '\r', static_cast<std::size_t>(end - from));
+    const char* stop = next != nullptr ? static_cast<const char*>(next) : end;
+    std::memmove(to, from, static_cast<std::size_t>(stop - from));
+    to += stop - from;
+    from = stop;
+  }
+  return static_cast<std::size_t>(to - data);
+}
+
+std::size_t dropCarriageReturns(char* data, std::size_t size) {
+#if MORVEL_SSE2_TEXT
+  char* to = static_cast<char*>(std::memchr(data, '\r', size));
+  if (to == nullptr) return size;
+  const char* from = to;
+  const char* const end = data + size;
   // Sixteen bytes at a time while they hold no CR: text has one per line at
   // most, so nearly every block moves whole. `to` never passes `from`, so
   // each block is loaded before anything is stored over it.
@@ -42,17 +61,10 @@ std::size_t dropCarriageReturns(char* data, std::size_t size) {
     *to = *from;
     to += *from != '\r';
   }
-#else
-  while (from < end) {
-    ++from;  // over the CR
-    const void* next = std::memchr(from, '\r', static_cast<std::size_t>(end - from));
-    const char* stop = next != nullptr ? static_cast<const char*>(next) : end;
-    std::memmove(to, from, static_cast<std::size_t>(stop - from));
-    to += stop - from;
-    from = stop;
-  }
-#endif
   return static_cast<std::size_t>(to - data);
+#else
+  return dropCarriageReturnsByRuns(data, size);
+#endif
 }
 
 TextReader::TextReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")), buffer_(kReadSize) {

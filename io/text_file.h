@@ -52,8 +52,11 @@ class TextReader {
 };
 
 // Drops every CR byte of the `size` bytes at `data`, in place; returns the
-// size that remains.
+// size that remains. Sixteen bytes at a time with SSE2 where the build has
+// it; the form by runs between the CR bytes, which any machine runs, gives
+// the same.
 std::size_t dropCarriageReturns(char* data, std::size_t size);
+std::size_t dropCarriageReturnsByRuns(char* data, std::size_t size);
 
 // Turns each LF of `text` into CR LF.
 std::string toCrlf(std::string_view text);

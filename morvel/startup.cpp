@@ -5,7 +5,10 @@
 
 #include <cstdio>
 #include <new>
+#include <optional>
 #include <string>
+#include <system_error>
+#include <thread>
 
 #include "console.h"
 #include "editors.h"
@@ -65,9 +68,36 @@ void giveSameTime(const std::string& input, const std::string& output) {
   ::utimensat(AT_FDCWD, input.c_str(), times, 0);
 }
 
+// The delivery of "binary.tmp" that follows the pass as it writes, on a
+// thread of its own; none when no thread can start.
+class Follower {
+ public:
+  Follower(const std::string& target, GrowingWorkFile& growing) {
+    try {
+      thread_ = std::thread([this, &target, &growing] { delivery_ = FollowWorkFile(target, growing); });
+    } catch (const std::system_error&) {
+    }
+  }
+  ~Follower() { join(); }
+  Follower(const Follower&) = delete;
+  Follower& operator=(const Follower&) = delete;
+
+  // Waits for the delivery; no value when the ordinary delivery is needed.
+  std::optional<Delivery> join() {
+    if (thread_.joinable()) thread_.join();
+    return delivery_;
+  }
+
+ private:
+  std::optional<Delivery> delivery_;
+  std::thread thread_;
+};
+
 // Converts the named Shift_JIS file to EUC-JP through "binary.tmp", which
 // is the folder's to share: the run holds the folder's lock until the
-// result is in place. The input itself is never rewritten.
+// result is in place. The input itself is never rewritten. The result is
+// copied to its place while the pass writes it; where it cannot go through
+// a temporary file there, it is copied once the pass is done.
 Verdict convertNamedFile(const TableContext& context, const CommandLineOptions& options) {
   const FinalEffect& effect = options.effect;
   for (const std::string& name : {options.inputName, options.outputName}) {
@@ -82,12 +112,31 @@ Verdict convertNamedFile(const TableContext& context, const CommandLineOptions& 
   job.no_searching = effect.no_searching;
   job.whichTable = effect.whichTable;
   job.inputName = options.inputName;
+  GrowingWorkFile growing;
+  job.onWritten = [&growing](std::uint64_t written) { growing.written(written); };
   std::string output = kWorkFile;
-  const PassResult result = readingAnotherFileToProduceEUC(context, job, output);
+  PassResult result = PassResult::failed;
+  std::optional<Delivery> followed;
+  {
+    Follower follower(options.outputName, growing);
+    try {
+      result = readingAnotherFileToProduceEUC(context, job, output);
+    } catch (...) {
+      growing.finish(false);
+      throw;
+    }
+    growing.finish(result == PassResult::converted);
+    followed = follower.join();
+  }
   if (result == PassResult::inputUnreadable) return Verdict::stop;
   Delivery delivery = Delivery::failed;
   if (result == PassResult::converted) {
-    delivery = CopyBackFromWorkFile(context.reporter, options.outputName, effect.keepBinary);
+    if (followed) {
+      delivery = *followed;
+      if (delivery != Delivery::failed && !effect.keepBinary) std::remove(kWorkFile);
+    } else {
+      delivery = CopyBackFromWorkFile(context.reporter, options.outputName, effect.keepBinary);
+    }
     if (delivery != Delivery::failed) giveSameTime(options.inputName, deliveredFile(options.outputName, delivery));
   }
   if (!options.quiet) return Verdict::goOn;

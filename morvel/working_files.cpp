@@ -17,41 +17,9 @@ namespace morvel {
 
 namespace {
 
-constexpr std::size_t kCopyChunk = 2560;  // the copy buffer
-
-// Copies all of `from` into `to`; false on a read or write error.
-bool copyStream(std::FILE* from, std::FILE* to) {
-  char chunk[kCopyChunk];
-  std::size_t got;
-  do {
-    got = std::fread(chunk, 1, sizeof chunk, from);
-    if (got > 0 && std::fwrite(chunk, 1, got, to) != got) return false;
-  } while (got == sizeof chunk);
-  return std::ferror(from) == 0;
-}
-
-// Closes a file that was written; false when buffered bytes could not be
-// written out.
-bool closeWritten(std::FILE* file) {
-  const bool flushed = std::fflush(file) == 0;
-  return std::fclose(file) == 0 && flushed;
-}
-
-// Copies the rest of the open descriptor `from` into `to`.
-bool copyDescriptor(int from, int to) {
-  char chunk[1 << 16];
-  for (;;) {
-    const ssize_t got = ::read(from, chunk, sizeof chunk);
-    if (got < 0 && errno == EINTR) continue;
-    if (got < 0) return false;
-    if (got == 0) return true;
-    if (!writeFully(to, chunk, static_cast<std::size_t>(got))) return false;
-  }
-}
-
 Replacement copyWorkFileTo(int work, const std::string& destination) {
   return replaceFile(destination,
-                     [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyDescriptor(work, fd); });
+                     [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyAll(work, fd, true); });
 }
 
 }  // namespace
@@ -80,19 +48,19 @@ bool isWorkFile(const std::string& name) {
 }
 
 WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
-  std::FILE* work = std::fopen(kWorkFile, "wb");
-  if (work == nullptr) {
+  const int work = ::open(kWorkFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  if (work < 0) {
     std::fprintf(stderr, "fopen() error-1: %s\n", kWorkFile);
     return WorkCopy::workFileUnwritable;
   }
-  std::FILE* in = std::fopen(source.c_str(), "rb");
-  if (in == nullptr) {
-    std::fclose(work);
+  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  if (in < 0) {
+    ::close(work);
     return WorkCopy::failed;
   }
-  const bool copied = copyStream(in, work);
-  const bool closed = closeWritten(work);
-  std::fclose(in);
+  const bool copied = copyAll(in, work);
+  const bool closed = ::close(work) == 0;
+  ::close(in);
   // The source goes only when its bytes are safely in the working file.
   if (!copied || !closed) return WorkCopy::failed;
   if (!keepSource) std::remove(source.c_str());
@@ -122,6 +90,79 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
 
 std::string deliveredFile(const std::string& target, Delivery delivery) {
   return delivery == Delivery::toFallback ? kFallbackOutput : target;
+}
+
+}  // namespace morvel
+
+namespace morvel {
+
+namespace {
+
+// The delivery is woken when this much more is in the file, or at the end.
+constexpr std::uint64_t kFollowStep = std::uint64_t{4} << 20;
+
+// The pace at which the copy has the disk write what it copied.
+constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
+
+}  // namespace
+
+void GrowingWorkFile::written(std::uint64_t bytes) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  size_ = bytes;
+  if (wanted_ != 0 && size_ >= wanted_) changed_.notify_all();
+}
+
+void GrowingWorkFile::finish(bool complete) {
+  const std::lock_guard<std::mutex> lock(mutex_);
+  state_ = complete ? State::complete : State::failed;
+  changed_.notify_all();
+}
+
+std::pair<std::uint64_t, GrowingWorkFile::State> GrowingWorkFile::await(std::uint64_t wanted) {
+  std::unique_lock<std::mutex> lock(mutex_);
+  wanted_ = wanted;
+  changed_.wait(lock, [&] { return size_ >= wanted || state_ != State::growing; });
+  wanted_ = 0;
+  return {size_, state_};
+}
+
+std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFile& growing) {
+  // The pass empties "binary.tmp" before it writes: it is opened once the
+  // pass has written.
+  if (growing.await(1).second == GrowingWorkFile::State::failed) return Delivery::failed;
+  const int work = ::open(kWorkFile, O_RDONLY | O_CLOEXEC);
+  if (work < 0) return std::nullopt;
+  const auto follow = [&growing, work](int fd) {
+    std::uint64_t copied = 0;
+    std::uint64_t unsynced = 0;
+    for (;;) {
+      const auto [size, state] = growing.await(copied + kFollowStep);
+      if (state == GrowingWorkFile::State::failed) return false;
+      if (size > copied) {
+        const auto part = static_cast<std::size_t>(size - copied);
+        if (!copyRange(work, static_cast<long long>(copied), part, fd)) return false;
+        copied = size;
+        unsynced += part;
+        if (unsynced >= kWriteBackStep) {
+          startWriteBack(fd, static_cast<std::size_t>(unsynced));
+          unsynced = 0;
+        }
+      }
+      if (state == GrowingWorkFile::State::complete && copied == size) return true;
+    }
+  };
+  const Replacement result = replaceFile(target, follow, InPlace::refused);
+  ::close(work);
+  switch (result) {
+    case Replacement::done:
+      return Delivery::toTarget;
+    case Replacement::failed:
+      return Delivery::failed;
+    case Replacement::unwritable:
+    case Replacement::inPlace:
+      break;
+  }
+  return std::nullopt;
 }
 
 }  // namespace morvel

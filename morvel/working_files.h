@@ -4,6 +4,10 @@
 // folder's lock while they need it.
 #pragma once
 
+#include <condition_variable>
+#include <cstdint>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "reporter.h"
@@ -52,5 +56,36 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
 
 // The file a delivery wrote.
 std::string deliveredFile(const std::string& target, Delivery delivery);
+
+// "binary.tmp" while a pass writes it, told by the pass how far it got and
+// how it ended, for a delivery that follows the writing.
+class GrowingWorkFile {
+ public:
+  // The pass: so many bytes of its output are in the file.
+  void written(std::uint64_t bytes);
+  // The pass is over; `complete` when it converted everything.
+  void finish(bool complete);
+
+  enum class State { growing, complete, failed };
+  // The delivery: waits until the file holds `wanted` bytes or more, or the
+  // pass is over; the bytes in it then and the pass's state.
+  std::pair<std::uint64_t, State> await(std::uint64_t wanted);
+
+ private:
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::uint64_t size_ = 0;
+  std::uint64_t wanted_ = 0;  // what the delivery waits for; 0 when it does not wait
+  State state_ = State::growing;
+};
+
+// Delivers "binary.tmp" to `target` while the pass still writes it, copying
+// each part as it comes, through a temporary file that replaces the target
+// only once the pass is complete: Delivery::toTarget, or Delivery::failed
+// with the target as it was when the pass or the copy failed. Nothing
+// happens until the pass has written or ended. No value, and nothing
+// touched, when the target needs the ordinary delivery once the pass is
+// done: it cannot be written, or only in place.
+std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFile& growing);
 
 }  // namespace morvel

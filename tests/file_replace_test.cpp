@@ -81,3 +81,19 @@ TEST(ReplaceFile, AFolderWithoutRoomForATemporaryFileGetsTheTargetWrittenInPlace
   EXPECT_EQ(readBytes("shared/table.bin"), "new");
   ::chmod("shared", 0755);
 }
+
+TEST(ReplaceFile, WritingInPlaceCanBeRefused) {
+  TempDir dir;
+  EXPECT_EQ(replaceFile("/dev/null", bytesOf("x"), InPlace::refused), Replacement::inPlace);
+  fs::create_directory("shared");
+  writeBytes("shared/table.bin", "old");
+  ::chmod("shared/table.bin", 0666);
+  ::chmod("shared", 0555);
+  fs::permissions(".", fs::perms::all);
+  EXPECT_TRUE(testing_support::whereModesBind(
+      [] { return replaceFile("shared/table.bin", bytesOf("new"), InPlace::refused) == Replacement::inPlace; }));
+  EXPECT_EQ(readBytes("shared/table.bin"), "old");
+  ::chmod("shared", 0755);
+  EXPECT_EQ(replaceFile("fresh.bin", bytesOf("new"), InPlace::refused), Replacement::done);
+  EXPECT_EQ(readBytes("fresh.bin"), "new");
+}

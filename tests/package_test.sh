@@ -26,6 +26,8 @@ for path in ./usr/bin/Morvel ./usr/bin/fenra \
   grep -qxF "$path" <<<"$files" || fail "the package lacks $path"
 done
 
+grep -q '/morvel/libmorvel_windows\.so$' <<<"$files" || fail "the package lacks the windows module"
+
 dpkg-deb --extract "$deb" "$work/root"
 desktop-file-validate "$work/root/usr/share/applications/morvel.desktop"
 
@@ -49,6 +51,8 @@ rm 'MS932~EUC-JP.bin'
 printf 'A\x82\xa0\r\n' >sjis.txt  # A and hiragana a
 Morvel -e1 -u -a sjis.txt euc.txt -q || fail "the conversion failed: $(cat error.txt 2>/dev/null)"
 [ "$(od -An -tx1 euc.txt | tr -d ' \n')" = "41a4a20a" ] || fail "wrong EUC-JP: $(od -An -tx1 euc.txt)"
+QT_QPA_PLATFORM=offscreen Morvel -p 2>/dev/null || fail "the window did not open and close: $(cat error.txt 2>/dev/null)"
+[ ! -e error.txt ] || fail "the window reported: $(cat error.txt)"
 cd /
 dpkg --purge morvel >/dev/null 2>&1
 for path in /usr/bin/Morvel /usr/bin/fenra /opt/MorvelVCL /opt/fenraCxx /usr/share/applications/morvel.desktop; do

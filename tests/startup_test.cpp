@@ -4,10 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <random>
 #include <string>
 #include <vector>
 
+#include "locator.h"
 #include "support/temp_dir.h"
+#include "text_stream.h"
 
 using namespace morvel;
 using testing_support::readBytes;
@@ -74,4 +77,38 @@ TEST_F(Startup, RunsThatEndBeforeTheWindowNeverReachIt) {
   EXPECT_EQ(run({}), 1);
   EXPECT_EQ(reports_.lines.back(), "error: VEL should disappear. Please remove VEL from the current directory. ");
   EXPECT_TRUE(received_.empty());
+}
+
+TEST_F(Startup, ALargeNamedFileIsConvertedAsThePlainFormConvertsIt) {
+  // Several parts for the threads, a line longer than a piece, lead bytes
+  // at the ends of lines, CR bytes anywhere; the result is copied to its
+  // place as the pass writes it.
+  std::mt19937 random(5);
+  std::string text;
+  while (text.size() < (std::size_t{6} << 20)) {
+    std::size_t size = random() % 120;
+    if (random() % 20000 == 0) size = 600000;
+    for (std::size_t i = 0; i < size; ++i) {
+      const auto kind = random() % 12;
+      text += kind == 0  ? '\r'
+              : kind < 6 ? static_cast<char>(0x20 + random() % 0x5F)
+              : kind < 8 ? static_cast<char>(0x81 + random() % 0x1F)
+                         : static_cast<char>(0x80 + random() % 0x7D);
+    }
+    text += random() % 3 == 0 ? "\n" : "\r\n";
+  }
+  writeBytes("sjis.txt", text);
+  writeBytes("euc.txt", "old");
+  ASSERT_EQ(run({"-e1", "-u", "-a", "sjis.txt", "euc.txt", "-q"}), 0);
+  SparseEUC euc;
+  ASSERT_TRUE(loadTableFile(euc, "MS932~EUC-JP.bin"));
+  EXPECT_EQ(readBytes("euc.txt"), convertTextPieces("sjis.txt", euc, ControlRule::copy, false));
+  EXPECT_EQ(readBytes("binary.tmp"), readBytes("euc.txt"));
+  EXPECT_TRUE(reports_.lines.empty());
+}
+
+TEST_F(Startup, ANamedFileConvertsIntoATargetWrittenInPlace) {
+  writeBytes("sjis.txt", "A\x82\xA0\r\n");
+  EXPECT_EQ(run({"-e1", "-u", "-a", "sjis.txt", "/dev/null", "-q"}), 0);
+  EXPECT_EQ(readBytes("binary.tmp"), "A\xA4\xA2\n");
 }

@@ -58,8 +58,11 @@ TEST(TextFile, CarriageReturnsDropAnywhereInALongRun) {
     for (char& c : text) c = "ab\r\n"[random() % (round % 2 == 0 ? 4 : 3)];
     std::string expected = text;
     std::erase(expected, '\r');
+    std::string byRuns = text;
     const std::size_t kept = morvel::dropCarriageReturns(text.data(), text.size());
     ASSERT_EQ(text.substr(0, kept), expected) << round;
+    const std::size_t keptByRuns = morvel::dropCarriageReturnsByRuns(byRuns.data(), byRuns.size());
+    ASSERT_EQ(byRuns.substr(0, keptByRuns), expected) << round;
   }
 }
 

@@ -3,8 +3,12 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <optional>
 #include <string>
+#include <thread>
 
 #include "reporter.h"
 #include "support/file_limits.h"
@@ -29,7 +33,7 @@ std::string sample(std::size_t size) {
 
 TEST(MoveToWorkFile, CopiesBytesExactlyAndDeletesTheSource) {
   TempDir dir;
-  for (std::size_t size : {0u, 1u, 2559u, 2560u, 5120u, 5121u, 100000u}) {
+  for (std::size_t size : {0u, 1u, 2559u, 2560u, 5120u, 5121u, 100000u, (3u << 20) + 5u}) {
     const std::string bytes = sample(size) + "\r\n\x1A\r";
     writeBytes("SJIS", bytes);
     ASSERT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::copied) << size;
@@ -136,4 +140,82 @@ TEST(WorkingFiles, TheWorkFileIsKnownByNameAndByIdentity) {
   fs::create_hard_link("binary.tmp", "other");
   EXPECT_TRUE(isWorkFile("other"));
   EXPECT_FALSE(isWorkFile("binary.tmp2"));
+}
+
+namespace {
+
+// "binary.tmp" written in steps on a thread of its own, as a pass writes it,
+// telling `growing`; `complete` decides how the writing ends.
+std::thread writeInSteps(GrowingWorkFile& growing, std::string bytes, bool complete) {
+  return std::thread([&growing, bytes = std::move(bytes), complete] {
+    std::ofstream out("binary.tmp", std::ios::binary | std::ios::trunc);
+    std::size_t written = 0;
+    while (written < bytes.size()) {
+      const std::size_t step = std::min<std::size_t>(bytes.size() - written, 300000 + written % 7777);
+      out.write(bytes.data() + written, static_cast<std::streamsize>(step));
+      out.flush();
+      written += step;
+      growing.written(written);
+    }
+    out.close();
+    growing.finish(complete);
+  });
+}
+
+}  // namespace
+
+TEST(FollowWorkFile, CopiesTheWorkFileAsItGrowsAndReplacesTheTargetOnceComplete) {
+  TempDir dir;
+  writeBytes("target", "old");
+  const std::string bytes = sample((std::size_t{11} << 20) + 17);
+  GrowingWorkFile growing;
+  std::thread writer = writeInSteps(growing, bytes, true);
+  const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
+  writer.join();
+  ASSERT_TRUE(delivery.has_value());
+  EXPECT_EQ(*delivery, Delivery::toTarget);
+  EXPECT_EQ(readBytes("target"), bytes);
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);  // no temporary file left
+}
+
+TEST(FollowWorkFile, AFailedPassLeavesTheTargetAsItWas) {
+  TempDir dir;
+  writeBytes("target", "old");
+  for (const std::size_t size : {std::size_t{0}, std::size_t{5} << 20}) {
+    GrowingWorkFile growing;
+    std::thread writer = writeInSteps(growing, sample(size), false);
+    const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
+    writer.join();
+    ASSERT_TRUE(delivery.has_value());
+    EXPECT_EQ(*delivery, Delivery::failed);
+    EXPECT_EQ(readBytes("target"), "old");
+    // the target and "binary.tmp", no temporary file
+    EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
+  }
+}
+
+TEST(FollowWorkFile, AnEmptyResultIsDelivered) {
+  TempDir dir;
+  writeBytes("target", "old");
+  GrowingWorkFile growing;
+  std::thread writer = writeInSteps(growing, "", true);
+  const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
+  writer.join();
+  ASSERT_TRUE(delivery.has_value());
+  EXPECT_EQ(*delivery, Delivery::toTarget);
+  EXPECT_EQ(readBytes("target"), "");
+}
+
+TEST(FollowWorkFile, LeavesTargetsThatNeedTheOrdinaryDeliveryAlone) {
+  // One that cannot be written, and one that could only be written in place:
+  // nothing is touched, and the ordinary delivery follows the pass.
+  TempDir dir;
+  for (const char* target : {"no/such/dir/out", "/dev/null"}) {
+    GrowingWorkFile growing;
+    std::thread writer = writeInSteps(growing, "converted", true);
+    const std::optional<Delivery> delivery = FollowWorkFile(target, growing);
+    writer.join();
+    EXPECT_FALSE(delivery.has_value()) << target;
+  }
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
 }

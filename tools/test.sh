@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what the tests need, then builds twice (plain, and with
 # AddressSanitizer + UndefinedBehaviorSanitizer) and runs every test of both
-# builds through CTest.
+# builds through CTest; builds the conversion tests once more without the
+# vector paths, and runs the fuzzers briefly.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -20,6 +21,12 @@ run_build() {
 
 echo "== plain build"
 run_build build-test Release -DMORVEL_BENCH=ON
+echo "== conversion tests without the vector paths"
+cmake -S . -B build-scalar -DCMAKE_BUILD_TYPE=Release -DMORVEL_NO_VECTOR_PATHS=ON \
+  -DMORVEL_FIXED_FOLDER="$PWD/build-scalar/fixed/MorvelVCL/" -DFENRA_FIXED_FOLDER="$PWD/build-scalar/fixed/fenraCxx/"
+cmake --build build-scalar -j"$jobs" --target io_test engine_test
+build-scalar/bin/io_test
+build-scalar/bin/engine_test
 echo "== benchmark smoke run (1 MB)"
 build-test/bin/engine_bench 1 1
 build-test/bin/window_bench 1 1
