@@ -67,8 +67,9 @@ fail() {
 }
 
 # --- the X server ------------------------------------------------------------
-# Xvfb picks a free display itself and writes its number once it listens.
-Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp \
+# Xvfb picks a free display itself and writes its number once it listens;
+# -noreset keeps it serving while no client is connected between the runs.
+Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -noreset \
   3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
