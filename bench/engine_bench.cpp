@@ -37,6 +37,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench_support.h"
 #include "line_conversion.h"
 #include "locator.h"
 #include "passes.h"
@@ -50,18 +51,10 @@ namespace {
 namespace fs = std::filesystem;
 using morvel::Regulate;
 
-struct Options {
-  double megabytes = 100;
-  int repeats = 3;
-};
-
-Options optionsFrom(int argc, char** argv) {
-  Options options;
-  if (argc > 1) options.megabytes = std::atof(argv[1]);
-  if (argc > 2) options.repeats = std::max(1, std::atoi(argv[2]));
-  if (options.megabytes <= 0) options.megabytes = 100;
-  return options;
-}
+using bench::bytesOf;
+using bench::copyFile;
+using bench::Options;
+using bench::secondsOf;
 
 // Double-byte characters the way Japanese prose uses them: mostly hiragana,
 // some katakana and punctuation, the rest any character of the table.
@@ -184,12 +177,6 @@ std::vector<std::string> linesOf(const fs::path& path) {
     lines.push_back(line);
   }
   return lines;
-}
-
-double secondsOf(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
 
 // The best time of `repeats` runs of `work`, each writing `output` afresh:
@@ -344,23 +331,6 @@ long filePassPeakKiB(const fs::path& input, const fs::path& output) {
   return usage.ru_maxrss;
 }
 
-// Reading a file and writing its bytes unchanged, in blocks of 1 MiB: what
-// any converter pays for its input and output alone.
-void copyFile(const fs::path& input, const fs::path& output) {
-  std::FILE* in = std::fopen(input.c_str(), "rb");
-  std::FILE* out = std::fopen(output.c_str(), "wb");
-  if (in == nullptr || out == nullptr) std::exit(1);
-  std::vector<char> block(1 << 20);
-  while (const std::size_t got = std::fread(block.data(), 1, block.size(), in)) std::fwrite(block.data(), 1, got, out);
-  std::fclose(in);
-  if (std::fclose(out) != 0) std::exit(1);
-}
-
-std::string bytesOf(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 void printPass(const char* what, double megabytes, double seconds, double copySeconds, double iconvSeconds) {
   std::printf("  %-32s %7.0f MB/s  %4.0f%% of the copy   iconv %5.0f MB/s  %5.1fx iconv\n", what, megabytes / seconds,
               100 * copySeconds / seconds, megabytes / iconvSeconds, iconvSeconds / seconds);
@@ -421,7 +391,7 @@ void compareText(const char* title, const fs::path& text, const Options& options
 
 int main(int argc, char** argv) {
   if (argc > 2 && std::string_view(argv[1]) == "--measure") return measureMain(argv + 2);
-  const Options options = optionsFrom(argc, argv);
+  const Options options = bench::optionsFrom(argc, argv, Options{100, 3});
   std::string pattern = (fs::temp_directory_path() / "engine-bench-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     std::perror("mkdtemp");

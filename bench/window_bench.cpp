@@ -30,6 +30,7 @@
 #include <string_view>
 #include <vector>
 
+#include "bench_support.h"
 #include "locator.h"
 #include "morvelform.h"
 
@@ -43,18 +44,10 @@ using morvel::TForm1;
 constexpr double kGoalSeconds = 1.0;
 constexpr std::size_t kSmallMemo = 10 * 1024;
 
-struct Options {
-  double megabytes = 10;
-  int repeats = 5;
-};
-
-Options optionsFrom(int argc, char** argv) {
-  Options options;
-  if (argc > 1) options.megabytes = std::atof(argv[1]);
-  if (argc > 2) options.repeats = std::max(1, std::atoi(argv[2]));
-  if (options.megabytes <= 0) options.megabytes = 10;
-  return options;
-}
+using bench::bytesOf;
+using bench::copyFile;
+using bench::Options;
+using bench::secondsOf;
 
 // A window system that keeps only what the bench looks at.
 class BenchWindow final : public morvel::WindowServices {
@@ -153,17 +146,6 @@ void writeBytes(const fs::path& path, std::string_view bytes) {
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
 }
 
-std::string bytesOf(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-double secondsOf(const std::function<void()>& work) {
-  const auto start = std::chrono::steady_clock::now();
-  work();
-  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-}
-
 // The best of `repeats` runs of `work`; `prepare` runs before each, outside
 // the time.
 double bestOf(int repeats, const std::function<void()>& prepare, const std::function<void()>& work) {
@@ -194,16 +176,6 @@ void runIconv(const fs::path& input, const fs::path& output) {
     std::fprintf(stderr, "iconv failed on %s\n", in.c_str());
     std::exit(1);
   }
-}
-
-void copyFile(const fs::path& input, const fs::path& output) {
-  std::FILE* in = std::fopen(input.c_str(), "rb");
-  std::FILE* out = std::fopen(output.c_str(), "wb");
-  if (in == nullptr || out == nullptr) std::exit(1);
-  std::vector<char> block(1 << 20);
-  while (const std::size_t got = std::fread(block.data(), 1, block.size(), in)) std::fwrite(block.data(), 1, got, out);
-  std::fclose(in);
-  if (std::fclose(out) != 0) std::exit(1);
 }
 
 // A window as the program has it: created, its "VEL" then rewritten with
@@ -246,7 +218,7 @@ void printRow(const char* what, double seconds) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  const Options options = optionsFrom(argc, argv);
+  const Options options = bench::optionsFrom(argc, argv, Options{10, 5});
   std::string pattern = (fs::temp_directory_path() / "window-bench-XXXXXX").string();
   if (::mkdtemp(pattern.data()) == nullptr) {
     std::perror("mkdtemp");
