@@ -611,10 +611,14 @@ TEST_F(Morvel, InterruptedConversionLeavesNothingBehind) {
         {"PATH=", "LD_PRELOAD=" FAULT_SHIM, "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0", run.faults},
         devnull, devnull);
     // Part-way: the working file has grown, the result is not in place.
-    std::error_code error;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (fs::file_size("binary.tmp", error) < (std::size_t{4} << 20) && std::chrono::steady_clock::now() < deadline)
+    const auto grown = [] {
+      struct stat work {};
+      return ::stat("binary.tmp", &work) == 0 && work.st_size >= (8 << 20);
+    };
+    while (!grown() && std::chrono::steady_clock::now() < deadline)
       std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_TRUE(grown()) << what;
     ::kill(pid, run.signal);
     EXPECT_EQ(testing_support::waitForExit(pid), -1) << what;  // the signal ended it
     std::set<std::string> after = folderEntries();
