@@ -45,7 +45,7 @@ int main(int argc, char** argv) {
   std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, reported, instead of killing the run
 #endif
   morvel::removeTemporariesOnSignals();  // an interrupted run leaves no temporary file
-  morvel::ReportFiles reports;  // Morvel has no console
+  morvel::ReportFiles reports;           // Morvel has no console
   return morvel::runMorvel(argc, argv, reports, [&argc, argv, &reports](const morvel::FinalEffect& settings) {
     return runWindowsModule(argc, argv, settings, reports);
   });

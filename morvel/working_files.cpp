@@ -91,8 +91,8 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
   }
   if (delivery == Delivery::failed) {
     // Only "binary.tmp" holds the result now, whatever keepBinary says.
-    reporter.error(joinedParts({"CopyBackFromWorkFile() error:", target, "cannot be written; the result is only in",
-                                kWorkFile}));
+    reporter.error(
+        joinedParts({"CopyBackFromWorkFile() error:", target, "cannot be written; the result is only in", kWorkFile}));
   }
   ::close(work);
   if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);

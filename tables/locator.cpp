@@ -68,7 +68,8 @@ std::string missingTableSentence(const ProgramProfile& profile, TableKind kind, 
     return "The table " + table + " was looked for only under the name on line 11 of setting.txt (-q)" +
            (given.empty() ? ", which gives none." : ": " + given + " cannot be read.");
   }
-  if (no_searching) return "The table " + table + " is not in " + profile.fixedFolder + ", the only folder -d searches.";
+  if (no_searching)
+    return "The table " + table + " is not in " + profile.fixedFolder + ", the only folder -d searches.";
   std::string sentence = "The table " + table + " is in none of the folders searched: " + profile.fixedFolder +
                          ", the current folder and the folders of PATH";
   if (kind == TableKind::euc && !given.empty()) sentence += ", nor under the name " + given;

@@ -407,8 +407,8 @@ TEST_F(Fenra, AnExistingFileThatIsNotATableIsNeverReplaced) {
   std::string shuffled = shipped();  // a table's size, but its records name other codes
   shuffled[5000 * 4 + 1] = static_cast<char>(shuffled[5000 * 4 + 1] ^ 0x01);
   writeBytes("bars.txt", "\xC5N\n");  // half-width NA by N
-  const std::vector<std::vector<std::string>> runs{{"notes.txt"}, {"-k\xC5", "-aN", "notes.txt"},
-                                                   {"-f", "bars.txt", "notes.txt"}};
+  const std::vector<std::vector<std::string>> runs{
+      {"notes.txt"}, {"-k\xC5", "-aN", "notes.txt"}, {"-f", "bars.txt", "notes.txt"}};
   for (const auto& arguments : runs) {
     writeBytes("notes.txt", notes);
     const auto r = fenra(arguments);
@@ -476,11 +476,13 @@ TEST_F(Fenra, MissingTableIsExplainedOnATerminal) {
   const std::vector<std::string> terminal{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
   auto r = runOnTerminals(FENRA_EXECUTABLE, {}, terminal);
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err, "openClose[3]() error: MS932~EUC-JP.bin\n"
-                   "The table MS932~EUC-JP.bin is in none of the folders searched: " FENRA_FIXED_FOLDER
-                   ", the current folder and the folders of PATH.\n");
+  EXPECT_EQ(r.err,
+            "openClose[3]() error: MS932~EUC-JP.bin\n"
+            "The table MS932~EUC-JP.bin is in none of the folders searched: " FENRA_FIXED_FOLDER
+            ", the current folder and the folders of PATH.\n");
   r = runOnTerminals(FENRA_EXECUTABLE, {"-d"}, terminal);
-  EXPECT_EQ(r.err, "openClose[0]() error: MS932~EUC-JP.bin\n"
-                   "The table MS932~EUC-JP.bin is not in " FENRA_FIXED_FOLDER ", the only folder -d searches.\n");
+  EXPECT_EQ(r.err,
+            "openClose[0]() error: MS932~EUC-JP.bin\n"
+            "The table MS932~EUC-JP.bin is not in " FENRA_FIXED_FOLDER ", the only folder -d searches.\n");
   EXPECT_EQ(fenra({}).err, "openClose[3]() error: MS932~EUC-JP.bin\n");  // a pipe gets the line alone
 }

@@ -10,8 +10,8 @@
 #include <csignal>
 #include <filesystem>
 #include <future>
-#include <set>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -556,7 +556,7 @@ TEST_F(Morvel, AnEditedTableNeverReplacesAFileThatIsNotATable) {
   installTables({kEuc, kUtf8});
   const std::string notes = "Shopping: rice, miso, tofu.\r\n" + std::string(600, '-') + "\r\n";
   writeBytes("notes.txt", notes);
-  writeBytes("bars.txt", "\xC5N\n");  // half-width NA by N
+  writeBytes("bars.txt", "\xC5N\n");                                  // half-width NA by N
   EXPECT_EQ(morvel({"-e1", "-a", "notes.txt", "-q"}).exitCode, 252);  // the -u forgotten
   EXPECT_EQ(readBytes("error.txt"), "editRecord() error: not a table, left as it was: notes.txt\r\n");
   EXPECT_EQ(morvel({"-e1", "-t", "bars.txt", "notes.txt", "-q"}).exitCode, 252);
@@ -634,8 +634,7 @@ TEST_F(Morvel, FailedSyncLeavesTheOutputAsItWas) {
   writeBytes("in.txt", "A\r\n");
   writeBytes("out.txt", "old\r\n");
   for (const char* tmpfile : {"MORVEL_FAULT_NONE=1", "MORVEL_FAULT_NO_TMPFILE=1"}) {
-    EXPECT_EQ(morvelWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}).exitCode,
-              1)
+    EXPECT_EQ(morvelWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}).exitCode, 1)
         << tmpfile;
     EXPECT_EQ(readBytes("out.txt"), "old\r\n") << tmpfile;
     EXPECT_EQ(morvelWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {"-e1", "-q"}).exitCode, 252) << tmpfile;

@@ -86,7 +86,8 @@ std::size_t fread(void* data, std::size_t size, std::size_t count, FILE* stream)
   const char* spec = std::getenv("MORVEL_FAULT_READ");
   const char* colon = spec != nullptr ? std::strrchr(spec, ':') : nullptr;
   const int fd = ::fileno(stream);
-  if (colon == nullptr || size != 1 || baseNameOf(fd) != std::string(spec, colon)) return real(data, size, count, stream);
+  if (colon == nullptr || size != 1 || baseNameOf(fd) != std::string(spec, colon))
+    return real(data, size, count, stream);
   const auto limit = static_cast<std::size_t>(std::strtoull(colon + 1, nullptr, 10));
   const auto offset = static_cast<std::size_t>(::lseek(fd, 0, SEEK_CUR));
   if (offset + count <= limit) return real(data, size, count, stream);
