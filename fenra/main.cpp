@@ -11,7 +11,8 @@ int main(int argc, char** argv) {
 #ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, reported, instead of killing the run
 #endif
-  morvel::removeTemporariesOnSignals();  // an interrupted run leaves no temporary file
+  // An interrupted run leaves no temporary file behind.
+  morvel::removeTemporariesOnSignals();
   morvel::ConsoleReports console;
   return morvel::runFenra(std::vector<std::string>(argv + 1, argv + argc), console);
 }

@@ -44,8 +44,9 @@ int main(int argc, char** argv) {
 #ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, reported, instead of killing the run
 #endif
-  morvel::removeTemporariesOnSignals();  // an interrupted run leaves no temporary file
-  morvel::ReportFiles reports;           // Morvel has no console
+  // An interrupted run leaves no temporary file behind.
+  morvel::removeTemporariesOnSignals();
+  morvel::ReportFiles reports;  // Morvel has no console
   return morvel::runMorvel(argc, argv, reports, [&argc, argv, &reports](const morvel::FinalEffect& settings) {
     return runWindowsModule(argc, argv, settings, reports);
   });
