@@ -69,6 +69,8 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
       return FenraAction::printVersion;
     else if (a == "--help" || a == "-h")
       return FenraAction::printUsage;
+    else if (a == "--version")
+      return FenraAction::printVersionLine;
     else if (a == "-w")
       settings.whichTable = true;
     else if (startsWith(a, "-a"))
@@ -119,6 +121,11 @@ int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
     const FenraAction action = applyArguments(arguments, settings);
     if (action == FenraAction::printUsage) {
       consoleWrite(stdout, fenraVersionText(true));
+      return kExitSuccess;
+    }
+    if (action == FenraAction::printVersionLine) {
+      const std::string text = fenraVersionText(false);
+      consoleWrite(stdout, text.substr(0, text.find('\n') + 1));
       return kExitSuccess;
     }
     if (action != FenraAction::edit) {

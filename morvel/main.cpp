@@ -6,6 +6,7 @@
 #include <csignal>
 #include <string>
 
+#include "file_replace.h"
 #include "reporter.h"
 #include "startup.h"
 #include "windows_module.h"
@@ -43,6 +44,8 @@ int main(int argc, char** argv) {
 #ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, reported, instead of killing the run
 #endif
+  // An interrupted run leaves no temporary file behind.
+  morvel::removeTemporariesOnSignals();
   morvel::ReportFiles reports;  // Morvel has no console
   return morvel::runMorvel(argc, argv, reports, [&argc, argv, &reports](const morvel::FinalEffect& settings) {
     return runWindowsModule(argc, argv, settings, reports);

@@ -63,7 +63,7 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
 // the finished output. Where the user may not set it, the input stays as it is.
 void giveSameTime(const std::string& input, const std::string& output) {
   struct stat finished {};
-  if (::stat(output.c_str(), &finished) != 0) return;
+  if (::stat(output.c_str(), &finished) != 0 || !S_ISREG(finished.st_mode)) return;  // a pipe's time is no file's
   const timespec times[2] = {{0, UTIME_OMIT}, finished.st_mtim};
   ::utimensat(AT_FDCWD, input.c_str(), times, 0);
 }
@@ -160,6 +160,7 @@ int exitCodeOf(Verdict verdict) {
 
 bool CheckTablesPresent(const TableContext& context) {
   bool ok = true;
+  TableKind missing = TableKind::euc;
   for (int index = 0; index < static_cast<int>(std::size(kAttempts)); ++index) {
     const TableAttempt& attempt = kAttempts[index];
     const std::string found = findByWay(context.profile, attempt.way, attempt.kind);
@@ -170,11 +171,13 @@ bool CheckTablesPresent(const TableContext& context) {
     }
     if (index == kLastEucAttempt) {
       ok = false;
+      missing = TableKind::euc;
       context.reporter.error(joinedParts({"openClose[", std::to_string(index), "]() error-1: ", found}));
       break;
     }
     if (index == kLastUtf8Attempt) {
       ok = false;
+      missing = TableKind::utf8;
       context.reporter.message(joinedParts({"openClose[", std::to_string(index), "]() error-2: "}), found);
       break;
     }
@@ -182,6 +185,7 @@ bool CheckTablesPresent(const TableContext& context) {
   if (!ok) {
     context.reporter.error(joinedParts({"MS932~EUC-JP.bin", "is needed to convert VEL from Shift_JIS to EUC-JP.",
                                         "MS932~UTF-8.bin", "is needed to convert VEL from Shift_JIS to UTF-8."}));
+    hintOnTerminal(missingTableSentence(context.profile, missing, false, false));
   }
   return ok;
 }
@@ -191,7 +195,11 @@ bool CheckWatchedFileAbsent(Reporter& reporter) {
   if (file == nullptr) return true;
   const bool empty = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) <= 0;
   std::fclose(file);
-  if (!empty) reporter.error("VEL should disappear. Please remove VEL from the current directory. ");
+  if (!empty) {
+    reporter.error("VEL should disappear. Please remove VEL from the current directory. ");
+    hintOnTerminal(
+        "A VEL that is not empty means another Morvel may be watching this folder: remove VEL only if none is.");
+  }
   return empty;
 }
 
@@ -224,9 +232,15 @@ StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& r
 
 int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows) {
   try {
-    if (asksForUsage(commandWords(argc, argv))) {
-      consoleWrite(stdout, versionText(true));
-      return kExitSuccess;
+    switch (consoleRequest(commandWords(argc, argv))) {
+      case ConsoleRequest::usage:
+        consoleWrite(stdout, versionText(true));
+        return kExitSuccess;
+      case ConsoleRequest::versionLine:
+        consoleWrite(stdout, versionLine());
+        return kExitSuccess;
+      case ConsoleRequest::none:
+        break;
     }
     const ProgramProfile profile = morvelProfile();  // no table name yet: the last EUC-JP way fails
     if (!CheckTablesPresent({profile, reporter}) || !CheckWatchedFileAbsent(reporter)) return kExitFailure;

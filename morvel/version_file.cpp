@@ -35,6 +35,11 @@ constexpr UsageLine kUsage[] = {
 
 std::string versionText(bool commented) { return usageText("Morvel VCL Version ", kVersion, kUsage, commented); }
 
+std::string versionLine() {
+  const std::string text = versionText(false);
+  return text.substr(0, text.find('\n') + 1);
+}
+
 void WriteVersionFile(bool commented) { writeTextFile(kVersionFile, versionText(commented)); }
 
 }  // namespace morvel

@@ -10,8 +10,10 @@
 #include <filesystem>
 
 #include "binary_file.h"
+#include "console.h"
 #include "file_replace.h"
 #include "passes.h"
+#include "report_files.h"
 
 namespace morvel {
 
@@ -26,6 +28,10 @@ Replacement copyWorkFileTo(int work, const std::string& destination) {
 
 WorkFolderLock::WorkFolderLock() : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
   if (fd_ < 0) return;  // a folder that cannot be opened cannot be shared either
+  if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) return;
+  if (errno == EWOULDBLOCK) {
+    hintOnTerminal(std::string("Waiting for another run in this folder to finish with ") + kWorkFile + ".");
+  }
   while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
   }
 }
@@ -82,6 +88,11 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
       delivery = Delivery::toFallback;
       reporter.message(target, std::string("cannot be written; the result is in ") + kFallbackOutput);
     }
+  }
+  if (delivery == Delivery::failed) {
+    // Only "binary.tmp" holds the result now, whatever keepBinary says.
+    reporter.error(
+        joinedParts({"CopyBackFromWorkFile() error:", target, "cannot be written; the result is only in", kWorkFile}));
   }
   ::close(work);
   if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);

@@ -3,10 +3,15 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <sys/file.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <future>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -40,6 +45,16 @@ void installTables(std::initializer_list<const char*> names) {
 // second after it opened.
 testing_support::ProcessResult morvel(const std::vector<std::string>& arguments) {
   return runProcess(MORVEL_EXECUTABLE, arguments, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+}
+
+// The same run with faults injected (support/fault_shim.cpp): `faults` are
+// its variables.
+testing_support::ProcessResult morvelWith(const std::vector<std::string>& faults,
+                                          const std::vector<std::string>& arguments) {
+  std::vector<std::string> environment{"PATH=", "LD_PRELOAD=" FAULT_SHIM,
+                                       "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0"};
+  environment.insert(environment.end(), faults.begin(), faults.end());
+  return runProcess(MORVEL_EXECUTABLE, arguments, environment);
 }
 
 // The same run under the locale `lang` names.
@@ -179,8 +194,10 @@ TEST_F(Morvel, ReportLinesAlsoReachATerminal) {
   const std::vector<std::string> utf8{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
   auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, utf8);
   EXPECT_EQ(r.exitCode, 1);
-  // Every line shows, even one that the next line replaces in the file.
-  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables));
+  // Every line shows, even one that the next line replaces in the file, then a plain sentence.
+  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables) +
+                       "The table MS932~EUC-JP.bin is in none of the folders searched: " MORVEL_FIXED_FOLDER
+                       ", the current folder and the folders of PATH.\n");
   EXPECT_EQ(readBytes("error.txt"), kTwoTables);  // the file as ever
 
   // "\xE8\xA1\xA8" is the kanji for table, "\xE4\xB8\x80\xE8\xA6\xA7" the word for list, in UTF-8:
@@ -440,9 +457,12 @@ TEST_F(Morvel, TheInputKeepsItsLinksAndModeAndTakesTheOutputsTime) {
   fs::create_symlink("sjis.txt", "link.txt");
   fs::create_hard_link("sjis.txt", "hard.txt");
   fs::permissions("sjis.txt", fs::perms::owner_read | fs::perms::group_read);
+  const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};  // September 2001
+  ::utimensat(AT_FDCWD, "sjis.txt", old, 0);
   struct stat before {};
   ::stat("sjis.txt", &before);
   ASSERT_EQ(morvel({"-e1", "-u", "-a", "link.txt", "euc.txt", "-q"}).exitCode, 0) << readBytes("error.txt");
+  EXPECT_GT(modified("euc.txt").tv_sec, 1500000000);  // the output is new; the input takes its time
   EXPECT_EQ(readBytes("euc.txt"), "A\xA4\xA2\n");
   EXPECT_TRUE(fs::is_symlink("link.txt"));
   struct stat after {};
@@ -463,7 +483,13 @@ TEST_F(Morvel, TheWorkingFileIsNeverAnInputOrOutput) {
   EXPECT_EQ(readBytes("error.txt"), "-a error: binary.tmp is the working file binary.tmp\r\n");
   EXPECT_EQ(morvel({"-e1", "-u", "-a", "alias", "-q"}).exitCode, 1);
   EXPECT_EQ(morvel({"-e1", "-u", "-a", "alias", "./binary.tmp"}).exitCode, 1);
+  writeBytes("in", "B\r\n");
+  for (const char* output : {"binary.tmp", "alias"}) {  // nor the output
+    EXPECT_EQ(morvel({"-e1", "-u", "-a", "in", output, "-q"}).exitCode, 1) << output;
+    EXPECT_EQ(readBytes("error.txt"), "-a error: " + std::string(output) + " is the working file binary.tmp\r\n");
+  }
   EXPECT_EQ(readBytes("binary.tmp"), "A\r\n");
+  EXPECT_EQ(readBytes("in"), "B\r\n");
   EXPECT_FALSE(fs::exists("out"));
 }
 
@@ -485,4 +511,213 @@ TEST_F(Morvel, UnwritableOutputGoesToMorvelTxtAndIsSaid) {
   EXPECT_EQ(morvel({"-e1", "-u", "-a", "SJIS", "no/such/dir/out", "-q"}).exitCode, 0);
   EXPECT_EQ(readBytes("Morvel.txt"), "A\n");
   EXPECT_EQ(readBytes("messages.txt"), "no/such/dir/out cannot be written; the result is in Morvel.txt\r\n");
+
+  // When Morvel.txt cannot be written either, nothing claims it holds the result.
+  fs::remove("Morvel.txt");
+  fs::remove("messages.txt");
+  fs::create_directory("Morvel.txt");
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "SJIS", "no/such/dir/out", "-q"}).exitCode, 1);
+  EXPECT_FALSE(fs::exists("messages.txt"));
+  EXPECT_EQ(readBytes("error.txt"),
+            "CopyBackFromWorkFile() error: no/such/dir/out cannot be written; the result is only in binary.tmp\r\n");
+  EXPECT_EQ(readBytes("binary.tmp"), "A\n");
+}
+
+// --- the command line as people really run it -------------------------------
+
+namespace {
+
+std::set<std::string> folderEntries() {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(".")) names.insert(entry.path().filename().string());
+  return names;
+}
+
+// A large code page 932 text made of one random text repeated.
+std::string largeText(std::size_t bytes) {
+  const std::string piece = randomText(3000);
+  std::string text;
+  text.reserve(bytes + piece.size());
+  while (text.size() < bytes) text += piece;
+  return text;
+}
+
+}  // namespace
+
+TEST_F(Morvel, VersionLineOnStandardOutput) {
+  const auto r = morvel({"--version", "-V", "-e1", "-q"});  // before the checks: no tables here
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, "Morvel VCL Version 1.08\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(fs::is_empty("."));
+}
+
+TEST_F(Morvel, AnEditedTableNeverReplacesAFileThatIsNotATable) {
+  installTables({kEuc, kUtf8});
+  const std::string notes = "Shopping: rice, miso, tofu.\r\n" + std::string(600, '-') + "\r\n";
+  writeBytes("notes.txt", notes);
+  writeBytes("bars.txt", "\xC5N\n");                                  // half-width NA by N
+  EXPECT_EQ(morvel({"-e1", "-a", "notes.txt", "-q"}).exitCode, 252);  // the -u forgotten
+  EXPECT_EQ(readBytes("error.txt"), "editRecord() error: not a table, left as it was: notes.txt\r\n");
+  EXPECT_EQ(morvel({"-e1", "-t", "bars.txt", "notes.txt", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "editManyRecords() error: not a table, left as it was: notes.txt\r\n");
+  EXPECT_EQ(readBytes("notes.txt"), notes);
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_EQ(morvel({"-e1", "new.bin", "-q"}).exitCode, 0);  // a new name is written
+  EXPECT_EQ(readBytes("new.bin").size(), shipped(kEuc).size());
+}
+
+TEST_F(Morvel, PipesAndFifosTakeTheResultInPlace) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", "A\x82\xA0\r\n");  // A and hiragana a
+  const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ::utimensat(AT_FDCWD, "in.txt", old, 0);
+  auto r = morvel({"-e1", "-u", "-a", "in.txt", "/dev/stdout", "-q"});  // a pipe behind a link
+  EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(r.out, "A\xA4\xA2\n");
+  EXPECT_EQ(readBytes("in.txt"), "A\x82\xA0\r\n");
+  EXPECT_EQ(modified("in.txt").tv_sec, 1000000000);  // a pipe has no time to give
+
+  ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+  auto reader = std::async(std::launch::async, [] { return readBytes("fifo"); });
+  r = morvel({"-e1", "-u", "-a", "in.txt", "fifo", "-q"});
+  EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(reader.get(), "A\xA4\xA2\n");
+  EXPECT_TRUE(fs::is_fifo("fifo"));
+
+  r = morvel({"-e1", "-k\xC5", "-aN", "/dev/stdout", "-q"});  // an edited table, too
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out.size(), shipped(kEuc).size());
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+}
+
+TEST_F(Morvel, InterruptedConversionLeavesNothingBehind) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", largeText(std::size_t{48} << 20));
+  writeBytes("out.txt", "old\r\n");
+  const std::set<std::string> before = folderEntries();
+  const int devnull = ::open("/dev/null", O_WRONLY);
+  struct Run {
+    int signal;
+    const char* faults;
+  };
+  // Unnamed temporary files where the file system has them; named ones, removed on the signal, where not.
+  for (const Run run : {Run{SIGINT, ""}, Run{SIGTERM, ""}, Run{SIGINT, "MORVEL_FAULT_NO_TMPFILE=1"},
+                        Run{SIGTERM, "MORVEL_FAULT_NO_TMPFILE=1"}, Run{SIGHUP, "MORVEL_FAULT_NO_TMPFILE=1"}}) {
+    const std::string what = std::string(strsignal(run.signal)) + " " + run.faults;
+    fs::remove("binary.tmp");
+    const pid_t pid = testing_support::startProcess(
+        MORVEL_EXECUTABLE, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"},
+        {"PATH=", "LD_PRELOAD=" FAULT_SHIM, "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0", run.faults},
+        devnull, devnull);
+    // Part-way: the working file has grown, the result is not in place.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto grown = [] {
+      struct stat work {};
+      return ::stat("binary.tmp", &work) == 0 && work.st_size >= (8 << 20);
+    };
+    while (!grown() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_TRUE(grown()) << what;
+    ::kill(pid, run.signal);
+    EXPECT_EQ(testing_support::waitForExit(pid), -1) << what;  // the signal ended it
+    std::set<std::string> after = folderEntries();
+    for (const char* left : {"binary.tmp", "error.txt", "messages.txt"}) after.erase(left);
+    EXPECT_EQ(after, before) << what;
+    EXPECT_EQ(readBytes("out.txt"), "old\r\n") << what;
+  }
+  ::close(devnull);
+}
+
+TEST_F(Morvel, FailedSyncLeavesTheOutputAsItWas) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", "A\r\n");
+  writeBytes("out.txt", "old\r\n");
+  for (const char* tmpfile : {"MORVEL_FAULT_NONE=1", "MORVEL_FAULT_NO_TMPFILE=1"}) {
+    EXPECT_EQ(morvelWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}).exitCode, 1)
+        << tmpfile;
+    EXPECT_EQ(readBytes("out.txt"), "old\r\n") << tmpfile;
+    EXPECT_EQ(morvelWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {"-e1", "-q"}).exitCode, 252) << tmpfile;
+    EXPECT_EQ(readBytes("error.txt"), "editRecord() error: write error: MS932~EUC-JP.bin\r\n") << tmpfile;
+    EXPECT_EQ(readBytes(kEuc), shipped(kEuc)) << tmpfile;
+  }
+  for (const auto& entry : fs::directory_iterator(".")) EXPECT_NE(entry.path().filename().string()[0], '.');
+}
+
+TEST_F(Morvel, ListThatCannotBeReadToItsEndFailsTheEdit) {
+  installTables({kEuc, kUtf8});
+  // half-width NA by N, circled one by full-width one, then more lines the read error cuts off
+  writeBytes("bars.txt", "\xC5N\n\x87\x40\x82\x50\n" + std::string(4000, 'z') + "\n\xC6O\n");
+  EXPECT_EQ(morvelWith({"MORVEL_FAULT_READ=bars.txt:9"}, {"-e1", "-t", "bars.txt", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "ifstream sjisFile() error: bars.txt\r\n");
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+}
+
+TEST_F(Morvel, ConversionWaitsForTheFolderLockAndSaysSoOnATerminal) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", "A\r\n");
+  // Another run's lock, taken shared: only an exclusive lock has to wait for it.
+  const int folder = ::open(".", O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(folder, LOCK_SH), 0);
+  int master = -1, slave = -1;
+  ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  const int devnull = ::open("/dev/null", O_WRONLY);
+  const pid_t pid = testing_support::startProcess(MORVEL_EXECUTABLE, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"},
+                                                  {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"}, devnull, slave);
+  ::close(slave);
+  ::close(devnull);
+  std::string said;
+  const std::string waiting = "Waiting for another run in this folder to finish with binary.tmp.\r\n";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (said.size() < waiting.size() && std::chrono::steady_clock::now() < deadline) {
+    pollfd ready{master, POLLIN, 0};
+    if (::poll(&ready, 1, 100) <= 0) continue;
+    char buffer[256];
+    const ssize_t got = ::read(master, buffer, sizeof buffer);
+    if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
+  }
+  EXPECT_EQ(said, waiting);  // said once, as the wait begins (the terminal adds CR)
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(fs::exists("out.txt"));
+  EXPECT_FALSE(fs::exists("binary.tmp"));
+  ::flock(folder, LOCK_UN);
+  EXPECT_EQ(testing_support::waitForExit(pid), 0);
+  EXPECT_EQ(readBytes("out.txt"), "A\n");
+  ::close(folder);
+  ::close(master);
+}
+
+TEST_F(Morvel, CommonRefusalsAreExplainedOnATerminal) {
+  const std::vector<std::string> terminal{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"};
+  auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, terminal);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables) +
+                       "The table MS932~EUC-JP.bin is in none of the folders searched: " MORVEL_FIXED_FOLDER
+                       ", the current folder and the folders of PATH.\n");
+  EXPECT_EQ(readBytes("error.txt"), kTwoTables);  // the files as ever
+
+  installTables({kEuc});
+  r = runOnTerminals(MORVEL_EXECUTABLE, {}, terminal);
+  EXPECT_EQ(r.err, "openClose[ 6 ]() error-2:  \n" + withoutCr(kTwoTables) +
+                       "The table MS932~UTF-8.bin is in none of the folders searched: " MORVEL_FIXED_FOLDER
+                       ", the current folder and the folders of PATH.\n");
+
+  installTables({kUtf8});
+  writeBytes("VEL", " ");
+  r = runOnTerminals(MORVEL_EXECUTABLE, {}, terminal);
+  EXPECT_EQ(r.err,
+            "VEL should disappear. Please remove VEL from the current directory. \n"
+            "A VEL that is not empty means another Morvel may be watching this folder: remove VEL only if none is.\n");
+  EXPECT_EQ(readBytes("error.txt"), "VEL should disappear. Please remove VEL from the current directory. \r\n");
+  fs::remove("VEL");
+
+  writeBytes("in.txt", "A\r\n");
+  fs::create_directory("binary.tmp");  // cannot be written, whoever runs it
+  r = runOnTerminals(MORVEL_EXECUTABLE, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}, terminal);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err,
+            "openClose() error-2: Morvel.txt\n"
+            "The working file binary.tmp must be writable in the current folder.\n");
+  EXPECT_FALSE(fs::exists("out.txt"));
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}).err, "openClose() error-2: Morvel.txt\n");
 }

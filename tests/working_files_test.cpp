@@ -129,7 +129,9 @@ TEST(CopyBackFromWorkFile, FailedWriteKeepsTheWorkFileAndTheTarget) {
     EXPECT_EQ(CopyBackFromWorkFile(reports, "SJIS", false), Delivery::failed);
   }
   EXPECT_EQ(readBytes("SJIS"), "original");
-  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
+  EXPECT_EQ(readBytes("error.txt"),
+            "CopyBackFromWorkFile() error: SJIS cannot be written; the result is only in binary.tmp\r\n");
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);  // with error.txt
 }
 
 TEST(WorkingFiles, TheWorkFileIsKnownByNameAndByIdentity) {
