@@ -98,6 +98,7 @@ class DialogsWidgetsTest : public QObject {
   void homeLooksUpWhatWasTyped();
   void aHomeReleasedInAnEditCountsOnce();
   void saveRecordsTheTypedPairAndF8CopiesIt();
+  void recordKeepsTheCodesItShowsAndReturnPressesSave();
   void escHidesAndShowingAgainKeepsTheTexts();
   void versionShowsModallyFromTheHelpMenu();
   void versionHelpWithoutAManualDoesNothingVisible();
@@ -237,6 +238,36 @@ void DialogsWidgetsTest::saveRecordsTheTypedPairAndF8CopiesIt() {
   if (clipboard->text() != QStringLiteral("probe")) QSKIP("the platform keeps no clipboard text");
   QTest::keyClick(save(), Qt::Key_F8);
   QCOMPARE(clipboard->text(), line);
+}
+
+// Several codes show as one character: what was given keeps its code while
+// it stands; a typed character takes its first code in the table.
+void DialogsWidgetsTest::recordKeepsTheCodesItShowsAndReturnPressesSave() {
+  FinalEffect settings;
+  settings.substituted = "\x87\x90";  // the NEC row-13 approximately-equal sign
+  open(settings);
+  QVERIFY(openRecord());
+  QCOMPARE(label1(), QStringLiteral("8790"));
+  retype(edit("Edit2"), kFullWidthOne);
+  save()->setFocus();
+  QTest::keyClick(save(), Qt::Key_Return);
+  QCOMPARE(readBytes("info.txt"), QByteArray("8790 \x81\xCB 8250\r\n"));
+  QCOMPARE(eucTargetOf(readBytes(kEuc), QByteArray("\x87\x90")), QByteArray("\xA3\xB1"));
+
+  record_->setText("Edit1", "\xED\x40");  // an NEC-selected IBM kanji
+  QTest::keyClick(edit("Edit1"), Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("ed40"));
+  retype(edit("Edit2"), kFullWidthOne);
+  save()->setFocus();
+  QTest::keyClick(save(), Qt::Key_Enter, Qt::KeypadModifier);
+  QCOMPARE(readBytes("info.txt"), QByteArray("ED40 \x81\xCB 8250\r\n"));
+
+  retype(edit("Edit1"), QStringLiteral("\u2252"));  // typed: 81E0 comes first
+  QTest::keyClick(edit("Edit1"), Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("81e0"));
+  retype(edit("Edit1"), QStringLiteral("\u7E8A"));  // ED40 before the IBM FA5C
+  QTest::keyClick(edit("Edit1"), Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("ed40"));
 }
 
 void DialogsWidgetsTest::escHidesAndShowingAgainKeepsTheTexts() {

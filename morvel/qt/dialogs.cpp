@@ -60,15 +60,23 @@ DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialo
 
 QString DialogWindow::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
 
-std::string DialogWindow::typedText(std::string_view control) const {
-  const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size())));
-  return edit != nullptr ? edit->text().toStdString() : std::string();
+// Several codes show as one character (the NEC and IBM duplicates): while
+// an edit shows what it was given, its bytes are the ones given.
+std::optional<std::string> DialogWindow::typedText(std::string_view control) const {
+  const QString name = QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size()));
+  const auto* edit = findChild<QLineEdit*>(name);
+  if (edit == nullptr) return std::string();
+  const QString text = edit->text();
+  const auto given = given_.find(name);
+  if (given != given_.end() && given->second.shown == text) return given->second.sjis;
+  return display_.shiftJis(text.toStdString());
 }
 
 void DialogWindow::setText(std::string_view control, std::string_view text) {
   const QString name = QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size()));
   if (auto* edit = findChild<QLineEdit*>(name)) {
     edit->setText(shown(text));
+    given_[name] = {edit->text(), std::string(text)};
   } else if (auto* label = findChild<QLabel*>(name)) {
     label->setText(shown(text));
   }
@@ -119,6 +127,7 @@ Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter&
   Button1 = placed<QPushButton>(this, "Button1", QRect(57, 43, 68, 34), 16);
   Button1->setText(QStringLiteral("Save"));
   Button1->setAutoDefault(false);
+  pressOnEnter(Button1);
   Label1 = placed<QLabel>(this, "Label1", QRect(0, 77, 127, 24), 16);
   Label1->setText(QStringLiteral("8753"));
   setTabOrder(Edit1, Edit2);
@@ -148,6 +157,7 @@ Form3Dialog::Form3Dialog(QWidget* parent, const ProgramProfile& profile, const D
   auto* help = placed<QPushButton>(this, "Button1", QRect(0, 72, 68, 34), 16);
   help->setText(QStringLiteral("Help"));
   help->setAutoDefault(false);
+  pressOnEnter(help);
   placed<QLabel>(this, "Label3", QRect(0, 106, 160, 20), 16)->setText(QString::fromLatin1(kDesignedVersion));
   connect(help, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
   form_ = std::make_unique<TForm3>(*this, profile);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <map>
 #include <memory>
 #include <optional>
 
@@ -24,7 +25,7 @@ class DialogWindow : public QDialog, public DialogServices {
  public:
   DialogWindow(QWidget* parent, const DisplayText& display);
 
-  std::string typedText(std::string_view control) const override;
+  std::optional<std::string> typedText(std::string_view control) const override;
   void setText(std::string_view control, std::string_view text) override;
   void setKeyPreview(bool on) override;
   void hide() override;
@@ -43,6 +44,12 @@ class DialogWindow : public QDialog, public DialogServices {
   const DisplayText& display_;
   KeyPreview* keyPreview_ = nullptr;
   std::optional<Bounds> boundsBeforeShow_;
+  // What each edit was given: the text shown and its Shift_JIS bytes.
+  struct Given {
+    QString shown;
+    std::string sjis;
+  };
+  std::map<QString, Given> given_;
 };
 
 class Form2Dialog final : public DialogWindow {

@@ -101,6 +101,7 @@ void Form1Window::createButton() {
   Button1 = new QPushButton(QStringLiteral("Large"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setFont(formFont(16));
+  pressOnEnter(Button1);
   connect(Button1, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
 }
 
