@@ -4,9 +4,12 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -50,6 +53,49 @@ QIcon morvelIcon() {
   return icon;
 }
 
+namespace {
+
+// The desktop's default program for PDF files, where the desktop can say;
+// true when it cannot.
+bool pdfViewerKnown() {
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"),
+              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
+  if (!query.waitForStarted(2000)) return true;
+  if (!query.waitForFinished(2000)) return true;
+  return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+}  // namespace
+
+void openManual(QWidget* owner, const QString& path) {
+  if (QFile::exists(path) && pdfViewerKnown() && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Morvel VCL"),
+                              QStringLiteral("The manual could not be shown: no program for PDF files was found, or "
+                                             "the file is missing.\n\n%1")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              QMessageBox::Ok, owner);
+  box->setObjectName(QStringLiteral("ManualNotShown"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+void fitText(QLabel* label) {
+  QVariant designed = label->property("designedPixels");
+  if (!designed.isValid()) {
+    designed = label->font().pixelSize();
+    label->setProperty("designedPixels", designed);
+  }
+  QFont font = label->font();
+  const QString text = label->text();
+  for (int pixels = designed.toInt(); pixels >= 6; --pixels) {
+    font.setPixelSize(pixels);
+    const QFontMetrics metrics(font);
+    if (metrics.horizontalAdvance(text) <= label->width() && metrics.height() <= label->height()) break;
+  }
+  label->setFont(font);
+}
+
 DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialog(parent), display_(display) {
   setFont(formFont(12));
   setWindowIcon(morvelIcon());
@@ -79,6 +125,7 @@ void DialogWindow::setText(std::string_view control, std::string_view text) {
     given_[name] = {edit->text(), std::string(text)};
   } else if (auto* label = findChild<QLabel*>(name)) {
     label->setText(shown(text));
+    fitText(label);
   }
 }
 
@@ -113,7 +160,8 @@ void DialogWindow::showEvent(QShowEvent* event) {
 void DialogWindow::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
 
 void DialogWindow::openDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromStdString(path))));
+  openManual(
+      this, QDir::current().absoluteFilePath(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))));
 }
 
 Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
@@ -158,7 +206,9 @@ Form3Dialog::Form3Dialog(QWidget* parent, const ProgramProfile& profile, const D
   help->setText(QStringLiteral("Help"));
   help->setAutoDefault(false);
   pressOnEnter(help);
-  placed<QLabel>(this, "Label3", QRect(0, 106, 160, 20), 16)->setText(QString::fromLatin1(kDesignedVersion));
+  auto* version = placed<QLabel>(this, "Label3", QRect(0, 106, 160, 20), 16);
+  version->setText(QString::fromLatin1(kDesignedVersion));
+  fitText(version);
   connect(help, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
   form_ = std::make_unique<TForm3>(*this, profile);
   form_->FormCreate();

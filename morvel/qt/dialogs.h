@@ -89,4 +89,11 @@ class Form3Dialog final : public DialogWindow {
 // The application icon, at every size drawn.
 QIcon morvelIcon();
 
+// Opens the manual with the desktop's PDF viewer; where that cannot be done
+// (no viewer, no manual) a message box beside `owner` names the manual.
+void openManual(QWidget* owner, const QString& path);
+
+// Makes a label's text fit its box: the font shrinks until it does.
+void fitText(QLabel* label);
+
 }  // namespace morvel

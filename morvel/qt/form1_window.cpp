@@ -210,7 +210,7 @@ void Form1Window::setButtonBounds(const Bounds& bounds) {
 void Form1Window::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
 
 void Form1Window::openDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(fromPath(path))));
+  openManual(this, QDir::current().absoluteFilePath(fromPath(path)));
 }
 
 void Form1Window::showRecordDialog() {
