@@ -9,12 +9,16 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "dialogs.h"
 #include "keys.h"
@@ -72,11 +76,35 @@ void Form1Window::setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDial
 }
 
 void Form1Window::createMemo() {
-  Memo1 = new QPlainTextEdit(this);
+  Memo1 = new QTextEdit(this);
   Memo1->setObjectName(QStringLiteral("Memo1"));
   Memo1->setFont(memoFont());
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setAcceptRichText(false);
+  Memo1->setUndoRedoEnabled(false);
+  Memo1->setLineWrapMode(QTextEdit::NoWrap);
+  Memo1->viewport()->installEventFilter(this);
   setCentralWidget(Memo1);
+}
+
+// The rows the window shows, and the empty line after the last, share the
+// display area: the lines get that height (the font's own spacing at most)
+// and the font shrinks to it where the area is shorter than the design's.
+void Form1Window::fitRows() {
+  if (!form_) return;
+  const int rows = std::max(1, form_->visibleRows()) + 1;
+  const int margins = 2 * static_cast<int>(Memo1->document()->documentMargin());
+  const int natural = QFontMetrics(memoFont()).lineSpacing();
+  const int height = std::clamp((Memo1->viewport()->height() - margins) / rows, 1, natural);
+  if (height == rowHeight_) return;
+  rowHeight_ = height;
+  QFont font = memoFont();
+  font.setPixelSize(std::min(font.pixelSize(), height));
+  Memo1->setFont(font);
+  QTextCursor all(Memo1->document());
+  all.select(QTextCursor::Document);
+  QTextBlockFormat format;
+  format.setLineHeight(height, QTextBlockFormat::FixedHeight);
+  all.mergeBlockFormat(format);
 }
 
 void Form1Window::createStatusBar() {
@@ -152,7 +180,11 @@ QString Form1Window::shown(std::string_view sjis) const { return QString::fromSt
 
 void Form1Window::setCaption(std::string_view text) { setWindowTitle(shown(text)); }
 
-void Form1Window::setMemoText(std::string_view text) { Memo1->setPlainText(shown(text)); }
+void Form1Window::setMemoText(std::string_view text) {
+  Memo1->setPlainText(shown(text));
+  rowHeight_ = 0;  // the new lines take the row height too
+  fitRows();
+}
 
 void Form1Window::setStatusText(std::string_view text) { statusPanel0_->setText(shown(text)); }
 
@@ -224,12 +256,14 @@ void Form1Window::showVersionDialog(std::string_view version) {
 bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
   // Clicks on the panels, which take no mouse events, reach the bar itself.
   if (watched == statusBar() && event->type() == QEvent::MouseButtonRelease) form_->StatusBar1Click();
+  if (watched == Memo1->viewport() && event->type() == QEvent::Resize) fitRows();
   return false;
 }
 
 void Form1Window::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (form_) form_->FormResize();
+  fitRows();
 }
 
 void Form1Window::showEvent(QShowEvent* event) {

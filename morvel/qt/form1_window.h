@@ -11,7 +11,7 @@
 #include "window_services.h"
 
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 class QTimer;
 
@@ -33,7 +33,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog);
 
   TForm1& logic() { return *form_; }
-  QPlainTextEdit* memo() const { return Memo1; }
+  QTextEdit* memo() const { return Memo1; }
 
   // WindowServices
   void setCaption(std::string_view text) override;
@@ -69,9 +69,11 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void createTimers();
   QTimer* timer(TimerId id) const;
   QString shown(std::string_view sjis) const;
+  // Every row the window shows fits the display area without scrolling.
+  void fitRows();
 
   const DisplayText& display_;
-  QPlainTextEdit* Memo1 = nullptr;
+  QTextEdit* Memo1 = nullptr;
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
   QPushButton* Button1 = nullptr;
@@ -82,6 +84,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   Form3Dialog* Form3 = nullptr;
   KeyPreview* keyPreview_ = nullptr;
   std::optional<Bounds> boundsBeforeShow_;
+  int rowHeight_ = 0;
   std::unique_ptr<TForm1> form_;
 };
 
