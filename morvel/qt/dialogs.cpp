@@ -102,6 +102,7 @@ DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialo
   // A fixed border with only the close box.
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
   keyPreview_ = new KeyPreview(this, [this](Key key) { keyReleased(key); });
+  framed_ = new FramedGeometry(this, true);
 }
 
 QString DialogWindow::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
@@ -138,24 +139,7 @@ Size DialogWindow::screenSize() const {
   return {area.width(), area.height()};
 }
 
-void DialogWindow::setBounds(const Bounds& bounds) {
-  const QSize frameExtra = frameGeometry().size() - size();
-  move(bounds.left, bounds.top);
-  setFixedSize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
-  // A hidden dialog has no frame yet: the bounds are set again once it shows.
-  if (isVisible()) {
-    boundsBeforeShow_.reset();
-  } else {
-    boundsBeforeShow_ = bounds;
-  }
-}
-
-void DialogWindow::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!boundsBeforeShow_) return;
-  const Bounds bounds = *boundsBeforeShow_;
-  setBounds(bounds);
-}
+void DialogWindow::setBounds(const Bounds& bounds) { framed_->set(bounds); }
 
 void DialogWindow::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
 

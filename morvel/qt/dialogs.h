@@ -8,6 +8,7 @@
 #include <optional>
 
 #include "display_text.h"
+#include "framed_geometry.h"
 #include "recordform.h"
 #include "versionform.h"
 #include "window_services.h"
@@ -38,12 +39,11 @@ class DialogWindow : public QDialog, public DialogServices {
   // A key released anywhere in the dialog, once per release.
   virtual void keyReleased(Key key) = 0;
   QString shown(std::string_view sjis) const;
-  void showEvent(QShowEvent* event) override;
 
  private:
   const DisplayText& display_;
   KeyPreview* keyPreview_ = nullptr;
-  std::optional<Bounds> boundsBeforeShow_;
+  FramedGeometry* framed_ = nullptr;
   // What each edit was given: the text shown and its Shift_JIS bytes.
   struct Given {
     QString shown;

@@ -53,6 +53,7 @@ Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const 
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(morvelIcon());
   keyPreview_ = new KeyPreview(this, [this](Key key) { form_->FormKeyUp(key); });
+  framed_ = new FramedGeometry(this, false);
   setFont(formFont(12));
   createMemo();
   createStatusBar();
@@ -204,24 +205,11 @@ void Form1Window::setTimer(TimerId id, int intervalMs, bool enabled) {
   }
 }
 
-Bounds Form1Window::windowBounds() const {
-  const QRect frame = frameGeometry();
-  return {frame.x(), frame.y(), frame.width(), frame.height()};
-}
+Bounds Form1Window::windowBounds() const { return framed_->get(); }
 
 Size Form1Window::clientSize() const { return {width(), height() - menuBar()->height()}; }
 
-void Form1Window::setWindowBounds(const Bounds& bounds) {
-  const QSize frameExtra = frameGeometry().size() - size();
-  move(bounds.left, bounds.top);
-  resize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
-  // A hidden window has no frame yet: the bounds are set again once it shows.
-  if (isVisible()) {
-    boundsBeforeShow_.reset();
-  } else {
-    boundsBeforeShow_ = bounds;
-  }
-}
+void Form1Window::setWindowBounds(const Bounds& bounds) { framed_->set(bounds); }
 
 Size Form1Window::screenSize() const {
   const QRect area = screen()->geometry();
@@ -264,13 +252,6 @@ void Form1Window::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (form_) form_->FormResize();
   fitRows();
-}
-
-void Form1Window::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (!boundsBeforeShow_) return;
-  const Bounds bounds = *boundsBeforeShow_;
-  setWindowBounds(bounds);
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {

@@ -7,6 +7,7 @@
 #include <optional>
 
 #include "display_text.h"
+#include "framed_geometry.h"
 #include "morvelform.h"
 #include "window_services.h"
 
@@ -58,7 +59,6 @@ class Form1Window final : public QMainWindow, public WindowServices {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -83,7 +83,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   Form2Dialog* Form2 = nullptr;
   Form3Dialog* Form3 = nullptr;
   KeyPreview* keyPreview_ = nullptr;
-  std::optional<Bounds> boundsBeforeShow_;
+  FramedGeometry* framed_ = nullptr;
   int rowHeight_ = 0;
   std::unique_ptr<TForm1> form_;
 };
