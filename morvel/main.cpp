@@ -24,6 +24,15 @@ std::string programFolder() {
   return path.substr(0, path.rfind('/') + 1);
 }
 
+bool windowsRunning = false;
+
+// The toolkit ends the process itself when the display goes away under the
+// window; the windows have closed as their close box does by then (their
+// own handler ran first), so the run ends as after a close.
+extern "C" void endWhileWindowsRun() {
+  if (windowsRunning) ::_exit(0);
+}
+
 // The windows module beside the program (a build), else the installed one.
 // The program runs only the module built with it: one of another build
 // could misread the settings it is given.
@@ -36,6 +45,7 @@ int runWindowsModule(int& argc, char** argv, const morvel::FinalEffect& settings
     reporter.error("cannot load the windows: " + beside + " is missing, and so is " + installed);
     return 1;
   }
+  std::atexit(endWhileWindowsRun);  // before the module's own handlers, so it runs after them
   void* handle = ::dlopen(module.c_str(), RTLD_NOW | RTLD_LOCAL);
   void* stamp = handle != nullptr ? ::dlsym(handle, morvel::kWindowsStampEntry) : nullptr;
   const char* built = stamp != nullptr ? reinterpret_cast<morvel::WindowsStampEntry>(stamp)() : "none";
@@ -50,7 +60,10 @@ int runWindowsModule(int& argc, char** argv, const morvel::FinalEffect& settings
     reporter.error("cannot load the windows: " + std::string(why != nullptr ? why : module));
     return 1;
   }
-  return reinterpret_cast<morvel::WindowsEntry>(entry)(argc, argv, settings, reporter);
+  windowsRunning = true;
+  const int code = reinterpret_cast<morvel::WindowsEntry>(entry)(argc, argv, settings, reporter);
+  windowsRunning = false;
+  return code;
 }
 
 // Checked before the toolkit loads, which would abort without a display.

@@ -1,7 +1,8 @@
 // The end of the session closes Morvel's window as its close box does:
 // Ctrl+C (SIGINT), SIGTERM and SIGHUP close it through the event loop, and
 // when the display goes away (the toolkit then ends the process at once)
-// the window's last words still run and the run ends with exit code 0.
+// the window's last words still run (the program's entry then ends the
+// run with exit code 0).
 #pragma once
 
 #include <QSocketNotifier>
