@@ -14,13 +14,18 @@
 
 namespace {
 
-// The folder of the running program, with its trailing separator; empty
-// when the system does not say.
-std::string programFolder() {
+// The path of the running program; empty when the system does not say.
+std::string programPath() {
   std::string path(4096, '\0');
   const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size());
   if (length <= 0 || static_cast<std::size_t>(length) >= path.size()) return {};
   path.resize(static_cast<std::size_t>(length));
+  return path;
+}
+
+// Its folder, with the trailing separator.
+std::string programFolder() {
+  const std::string path = programPath();
   return path.substr(0, path.rfind('/') + 1);
 }
 
@@ -37,7 +42,7 @@ extern "C" void endWhileWindowsRun() {
 // The program runs only the module built with it: one of another build
 // could misread the settings it is given.
 int runWindowsModule(int& argc, char** argv, const morvel::FinalEffect& settings, morvel::Reporter& reporter) {
-  const std::string program = programFolder() + "Morvel";
+  const std::string program = programPath();
   const std::string beside = programFolder() + morvel::kWindowsModule;
   const std::string installed = std::string(MORVEL_MODULE_FOLDER) + morvel::kWindowsModule;
   const std::string module = ::access(beside.c_str(), F_OK) == 0 ? beside : installed;
