@@ -4,6 +4,7 @@
 // (frame) rectangle unless the name says client.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -69,9 +70,10 @@ class DialogServices {
  public:
   virtual ~DialogServices() = default;
 
-  // The text of an edit as the user typed it (UTF-8 from a keyboard, or the
-  // Shift_JIS bytes the logic put there).
-  virtual std::string typedText(std::string_view control) const = 0;
+  // The text of an edit as Shift_JIS bytes: those the logic put there while
+  // the text is unchanged, else the typed text in code page 932; nothing
+  // when a typed character has no code there.
+  virtual std::optional<std::string> typedText(std::string_view control) const = 0;
   // Shift_JIS bytes, shown as the characters they are.
   virtual void setText(std::string_view control, std::string_view text) = 0;
   virtual void setKeyPreview(bool on) = 0;

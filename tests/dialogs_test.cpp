@@ -1,5 +1,6 @@
 // The Record and Version dialogs' logic with windows in memory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -107,6 +108,33 @@ TEST_F(RecordDialog, TextsWithoutACharacterLookNothingUp) {
   dialog_.texts["Edit2"] = "";
   form_->Button1Click();
   EXPECT_EQ(dialog_.texts["Label1"], "not 932 \x81\xCB ----");
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+}
+
+// A character the Shift_JIS table has no entry for leaves the right field
+// empty: no zero bytes. Save without a right character records the request
+// once and leaves the table file alone.
+TEST_F(RecordDialog, NoEntryGivesAnEmptyFieldAndNoCharacterNoEdit) {
+  open();
+  for (const auto& [typed, label] : {std::pair<std::string, std::string>{"\x85\x40", "8540"}, {"\t", "9"}}) {
+    dialog_.texts["Edit1"] = typed;
+    dialog_.texts["Edit2"] = "kept";
+    form_->FormKeyUp(Key::home);
+    EXPECT_EQ(dialog_.texts["Label1"], label);
+    EXPECT_EQ(dialog_.texts["Edit2"], std::string());
+  }
+  struct stat before {};
+  ASSERT_EQ(::stat(kEuc, &before), 0);
+  reports_.lines.clear();
+  dialog_.texts["Edit1"] = kCircledTwenty;
+  dialog_.texts["Edit2"] = "";
+  form_->Button1Click();
+  EXPECT_EQ(reports_.lines, std::vector<std::string>{"info 8753 \x81\xCB ----"});
+  struct stat after {};
+  ASSERT_EQ(::stat(kEuc, &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
   EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
 }
 

@@ -1,16 +1,19 @@
 // The main window on Qt, driven through its widgets on the offscreen
 // platform: keys, clicks, menus and the real timers reach the window logic.
+#include <QAbstractTextDocumentLayout>
 #include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
 #include <QMenu>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextBlock>
+#include <QTextEdit>
 #include <memory>
 #include <string>
 #include <vector>
@@ -66,6 +69,7 @@ class Form1WindowTest : public QObject {
 
   void startsAtTheStandardSizeWithOneSpaceInVel();
   void showsTheFirstFittedRowsOfAHandOver();
+  void everyRowShowsWithoutScrolling();
   void keysReleasedAnywhereReachTheLogic();
   void aReleaseInTheMemoCountsOnce();
   void homeHandsBackUtf8AndReadsItBack();
@@ -144,9 +148,33 @@ void Form1WindowTest::showsTheFirstFittedRowsOfAHandOver() {
   QCOMPARE(window_->logic().collectedLines().back(), std::string("line 40"));
 }
 
+// At the standard size and at Large, the rows the window counts all show in
+// the display area, in a readable font, with no scroll bar.
+void Form1WindowTest::everyRowShowsWithoutScrolling() {
+  open();
+  std::string text;
+  for (int k = 1; k <= 80; ++k) text += "\x93\xfa\x96\x7b line " + std::to_string(k) + "\r\n";  // the kanji of Japan
+  std::size_t collected = 0;
+  for (const char* size : {"Standard1", "Large1"}) {
+    trigger(size);
+    QCoreApplication::processEvents();
+    handOver(text, collected += 80);
+    const int rows = window_->logic().visibleRows();
+    QTextEdit* memo = window_->memo();
+    const QTextBlock last = memo->document()->findBlockByNumber(rows - 1);
+    QVERIFY(last.isValid());
+    QVERIFY(last.text().endsWith(QStringLiteral("line %1").arg(rows)));
+    const int lineHeight = static_cast<int>(last.blockFormat().lineHeight());
+    QVERIFY2(memo->viewport()->height() >= rows * lineHeight, size);
+    QVERIFY2(memo->document()->documentLayout()->blockBoundingRect(last).bottom() <= memo->viewport()->height(), size);
+    QVERIFY2(!memo->verticalScrollBar()->isVisible(), size);
+    QVERIFY2(memo->font().pixelSize() >= 12, size);
+  }
+}
+
 void Form1WindowTest::keysReleasedAnywhereReachTheLogic() {
   open();
-  QPlainTextEdit* memo = window_->memo();
+  QTextEdit* memo = window_->memo();
   QTest::keyClick(memo, Qt::Key_End);
   QCOMPARE(panel0(), QStringLiteral("EUC-JP"));
   QCOMPARE(window_->logic().encoding(), 1);

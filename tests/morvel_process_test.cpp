@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <signal.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 
@@ -16,6 +17,7 @@
 #include <thread>
 #include <vector>
 
+#include "support/as_other_user.h"
 #include "support/process.h"
 #include "support/temp_dir.h"
 
@@ -720,4 +722,124 @@ TEST_F(Morvel, CommonRefusalsAreExplainedOnATerminal) {
             "The working file binary.tmp must be writable in the current folder.\n");
   EXPECT_FALSE(fs::exists("out.txt"));
   EXPECT_EQ(morvel({"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}).err, "openClose() error-2: Morvel.txt\n");
+}
+
+// --- the window's start and end as a desktop runs it ---------------------------
+
+namespace {
+
+const std::string kVelShouldDisappear = "VEL should disappear. Please remove VEL from the current directory. ";
+const std::string kNoDisplay =
+    "Morvel needs a display for its window: neither DISPLAY nor WAYLAND_DISPLAY is set. Runs with -q need none, "
+    "and xvfb-run Morvel gives it a virtual one.";
+
+// Starts Morvel's window (on the display-less platform) in the background
+// and waits until it watches "VEL"; -1 when it did not get there.
+pid_t startWindow() {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int devnull = ::open("/dev/null", O_WRONLY);
+    testing_support::detail::execWith(devnull, devnull, MORVEL_EXECUTABLE, {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  }
+  for (int tries = 0; tries < 200; ++tries) {
+    if (readBytes("VEL") == " ") return pid;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+// The exit code, or -1 when it did not end within 10 s or ended otherwise.
+int exitCodeOf(pid_t pid) {
+  for (int tries = 0; tries < 400; ++tries) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+}  // namespace
+
+// Ctrl+C, SIGTERM and SIGHUP close the window as its close box does.
+TEST_F(Morvel, SignalsCloseTheWindowAsItsCloseBox) {
+  installTables({kEuc, kUtf8, kSjis});
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t pid = startWindow();
+    ASSERT_GT(pid, 0) << signal;
+    ::kill(pid, signal);
+    EXPECT_EQ(exitCodeOf(pid), 0) << signal;
+    EXPECT_FALSE(fs::exists("VEL")) << signal;
+  }
+}
+
+// A second window in the watched folder keeps the usual line in the file
+// and tells a terminal why.
+TEST_F(Morvel, ASecondWindowInTheFolderIsToldAnotherWatches) {
+  installTables({kEuc, kUtf8, kSjis});
+  const pid_t first = startWindow();
+  ASSERT_GT(first, 0);
+  const auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), kVelShouldDisappear + "\r\n");
+  EXPECT_EQ(r.err, kVelShouldDisappear +
+                       "\nAnother Morvel is watching this folder: close its window first, or start this one in "
+                       "another folder.\n");
+  EXPECT_EQ(morvel({}).err, "");  // a pipe gets nothing
+  ::kill(first, SIGTERM);
+  EXPECT_EQ(exitCodeOf(first), 0);
+}
+
+// No display: the toolkit is not even loaded, and nothing is left behind.
+TEST_F(Morvel, NoDisplayIsSaidBeforeTheWindowsLoad) {
+  installTables({kEuc, kUtf8, kSjis});
+  for (const char* platform : {"", "xcb"}) {
+    const auto r = runOnTerminals(
+        MORVEL_EXECUTABLE, {}, {"PATH=", std::string("QT_QPA_PLATFORM=") + platform, "DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(r.exitCode, 1) << platform;
+    EXPECT_EQ(r.err, kNoDisplay + "\n") << platform;
+    EXPECT_EQ(readBytes("error.txt"), kNoDisplay + "\r\n") << platform;
+    EXPECT_FALSE(fs::exists("VEL")) << platform;
+  }
+  EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 0);  // a run without the window needs none
+}
+
+// A read-only folder, where "VEL" cannot be created: refused at start.
+// Permission bits do not bind root: then the run is the user nobody's.
+TEST_F(Morvel, AFolderWhereVelCannotBeCreatedStopsTheStart) {
+  installTables({kEuc, kUtf8, kSjis});
+  writeBytes("error.txt", "");
+  ::chmod("error.txt", 0666);
+  ::chmod(".", 0555);
+  const std::string expected = "VEL cannot be created in " + fs::current_path().string() +
+                               " - Permission denied - Morvel needs a folder where it may write VEL.\r\n";
+  const bool refused = testing_support::whereModesBind([&expected] {
+    const auto r = morvel({"-p"});  // a window would close after a second
+    return r.exitCode == 1 && readBytes("error.txt") == expected && !fs::exists("VEL");
+  });
+  ::chmod(".", 0700);
+  EXPECT_TRUE(refused) << readBytes("error.txt");
+}
+
+// The program runs only the windows module of its own build.
+TEST_F(Morvel, RefusesAMissingOrForeignWindowsModule) {
+  installTables({kEuc, kUtf8, kSjis});
+  const std::string here = fs::canonical(".").string() + "/";
+  fs::copy_file(MORVEL_EXECUTABLE, "Morvel");
+  auto r = runProcess(here + "Morvel", {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), "cannot load the windows: " + here + "libmorvel_windows.so is missing, and so is " +
+                                        MORVEL_MODULE_FOLDER + "libmorvel_windows.so\r\n");
+  EXPECT_FALSE(fs::exists("VEL"));
+
+  fs::copy_file(FOREIGN_MODULE, "libmorvel_windows.so");
+  r = runProcess(here + "Morvel", {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), "cannot load the windows: " + here +
+                                        "libmorvel_windows.so (build 0.0-another) was not built with " + here +
+                                        "Morvel (build " MORVEL_BUILD_STAMP ")\r\n");
+  EXPECT_FALSE(fs::exists("VEL"));
 }

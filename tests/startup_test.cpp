@@ -112,3 +112,22 @@ TEST_F(Startup, ANamedFileConvertsIntoATargetWrittenInPlace) {
   EXPECT_EQ(run({"-e1", "-u", "-a", "sjis.txt", "/dev/null", "-q"}), 0);
   EXPECT_EQ(readBytes("binary.tmp"), "A\xA4\xA2\n");
 }
+
+// The window shows on X (XWayland under a Wayland session, where a client
+// cannot place its windows) unless the user chose a platform; without a
+// display of its own a run has no window.
+TEST(Display, XIsPreferredAndAChosenPlatformIsKept) {
+  const auto choice = [](const char* platform, const char* x11, const char* wayland) {
+    const DisplayChoice c = chooseDisplay(platform, x11, wayland);
+    return std::string(c.available ? "yes " : "no ") + (c.platform != nullptr ? c.platform : "-");
+  };
+  EXPECT_EQ(choice(nullptr, ":0", "wayland-0"), "yes xcb");
+  EXPECT_EQ(choice("", ":0", nullptr), "yes xcb");
+  EXPECT_EQ(choice(nullptr, nullptr, "wayland-0"), "yes -");
+  EXPECT_EQ(choice("wayland", ":0", "wayland-0"), "yes -");
+  EXPECT_EQ(choice("wayland-egl", ":0", ""), "no -");
+  EXPECT_EQ(choice("xcb", "", "wayland-0"), "no -");
+  EXPECT_EQ(choice("offscreen", nullptr, nullptr), "yes -");
+  EXPECT_EQ(choice("vnc:size=800x600", "", ""), "yes -");
+  EXPECT_EQ(choice(nullptr, "", ""), "no -");
+}

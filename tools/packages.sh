@@ -15,4 +15,4 @@ morvel_install_packages() {
 }
 
 MORVEL_BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-noto-cjk)
-MORVEL_TEST_PACKAGES=(libgtest-dev nodejs clang libclang-rt-14-dev xvfb xauth xdotool poppler-utils dpkg-dev desktop-file-utils)
+MORVEL_TEST_PACKAGES=(libgtest-dev nodejs clang libclang-rt-14-dev xvfb xauth xdotool openbox x11-utils poppler-utils dpkg-dev desktop-file-utils)

@@ -7,11 +7,12 @@
 #include <optional>
 
 #include "display_text.h"
+#include "framed_geometry.h"
 #include "morvelform.h"
 #include "window_services.h"
 
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 class QTimer;
 
@@ -33,7 +34,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog);
 
   TForm1& logic() { return *form_; }
-  QPlainTextEdit* memo() const { return Memo1; }
+  QTextEdit* memo() const { return Memo1; }
 
   // WindowServices
   void setCaption(std::string_view text) override;
@@ -58,7 +59,6 @@ class Form1Window final : public QMainWindow, public WindowServices {
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -69,9 +69,11 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void createTimers();
   QTimer* timer(TimerId id) const;
   QString shown(std::string_view sjis) const;
+  // Every row the window shows fits the display area without scrolling.
+  void fitRows();
 
   const DisplayText& display_;
-  QPlainTextEdit* Memo1 = nullptr;
+  QTextEdit* Memo1 = nullptr;
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
   QPushButton* Button1 = nullptr;
@@ -81,7 +83,8 @@ class Form1Window final : public QMainWindow, public WindowServices {
   Form2Dialog* Form2 = nullptr;
   Form3Dialog* Form3 = nullptr;
   KeyPreview* keyPreview_ = nullptr;
-  std::optional<Bounds> boundsBeforeShow_;
+  FramedGeometry* framed_ = nullptr;
+  int rowHeight_ = 0;
   std::unique_ptr<TForm1> form_;
 };
 

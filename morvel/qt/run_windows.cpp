@@ -8,6 +8,7 @@
 #include "dialogs.h"
 #include "display_text.h"
 #include "form1_window.h"
+#include "session_end.h"
 #include "startup.h"
 
 namespace morvel {
@@ -42,6 +43,7 @@ constexpr const char* kTitle = "Morvel VCL";
 }  // namespace
 
 int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter) {
+  SessionEnd sessionEnd;
   MorvelApplication application(argc, argv);
   QApplication::setApplicationName(QString::fromLatin1(kTitle));
   QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the loop
@@ -55,11 +57,14 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
     auto Form3 = std::make_unique<Form3Dialog>(Form1.get(), profile, display);
     Form1->setDialogs(Form2.get(), Form3.get());
     Form1->show();
+    sessionEnd.watch(Form1.get(), [&Form1] { Form1->logic().FormDestroy(); });
     QApplication::exec();
+    sessionEnd.stop();
     Form3.reset();
     Form2.reset();
     Form1.reset();  // the hand-off
   } catch (const std::exception& failure) {
+    sessionEnd.stop();
     MorvelApplication::showFailure(failure.what());
   }
   return 0;
