@@ -24,10 +24,13 @@ Replacement copyWorkFileTo(int work, const std::string& destination) {
 
 }  // namespace
 
-WorkFolderLock::WorkFolderLock() : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (fd_ < 0) return;  // a folder that cannot be opened cannot be shared either
-  while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+WorkFolderLock::WorkFolderLock(LockWait wait) : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+  if (fd_ < 0) return;
+  const int operation = wait == LockWait::no ? LOCK_EX | LOCK_NB : LOCK_EX;
+  int result = 0;
+  while ((result = ::flock(fd_, operation)) != 0 && errno == EINTR) {
   }
+  held_ = result == 0;
 }
 
 WorkFolderLock::~WorkFolderLock() {
@@ -68,9 +71,15 @@ WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
 }
 
 Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
-  // The working file is opened first, so that a missing one never touches
-  // the target.
-  const int work = ::open(kWorkFile, O_RDONLY | O_CLOEXEC);
+  const Delivery delivery = CopyBackFromFile(reporter, kWorkFile, target);
+  if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);
+  return delivery;
+}
+
+Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
+  // The source is opened first, so that a missing one never touches the
+  // target.
+  const int work = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (work < 0) return Delivery::failed;
   Delivery delivery = Delivery::failed;
   Replacement result = copyWorkFileTo(work, target);
@@ -84,7 +93,6 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
     }
   }
   ::close(work);
-  if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);
   return delivery;
 }
 
