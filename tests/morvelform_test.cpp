@@ -3,6 +3,7 @@
 #include "morvelform.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -376,11 +377,11 @@ TEST_F(MainWindow, HomeAndLeaveWaitForTheFolderLockWithoutBlocking) {
   ASSERT_EQ(::pipe(held), 0);
   ASSERT_EQ(::pipe(release), 0);
   const pid_t other = ::fork();
-  if (other == 0) {
+  if (other == 0) {  // holds the lock until told, or 10 s: a window that blocks fails, not hangs
     const WorkFolderLock lock;
     char byte = 'x';
-    if (::write(held[1], &byte, 1) != 1 || ::read(release[0], &byte, 1) != 1) ::_exit(1);
-    ::_exit(0);
+    pollfd told{release[0], POLLIN, 0};
+    ::_exit(::write(held[1], &byte, 1) == 1 && ::poll(&told, 1, 10000) == 1 ? 0 : 1);
   }
   char byte = 0;
   ASSERT_EQ(::read(held[0], &byte, 1), 1);
