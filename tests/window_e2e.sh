@@ -10,6 +10,9 @@
 #   2. F3 closes the window: "VEL" is gone.
 #   3. Started for EUC-JP, "VEL" rewritten twice within one second, Page Up
 #      (UTF-8), File > Leave: both texts come back in UTF-8, in order.
+#   4. A write racing Leave: "VEL" rewritten while the File menu is open and
+#      Leave pressed at once, before any poll could read it: the rewrite
+#      comes back too.
 # Every run must end with exit code 0. Exits with 77 (skipped) when Xvfb or
 # xdotool is missing.
 set -uo pipefail
@@ -201,6 +204,20 @@ if start_morvel 3 -e1 -u; then
   leave_by_menu
   expect_exit_0 && expect_vel 'first \xe3\x81\x82\nsecond \xe6\x97\xa5\xe6\x9c\xac\n'
 fi
+
+# The writer rewrites "VEL" while the user is already in the File menu, and
+# Leave follows at once: the window reads the rewrite before it converts.
+write_racing_leave() {
+  echo "== 4: a write racing Leave is handed back too"
+  start_morvel 4 -e3 || return
+  hand_over 'one \x82\xa0\r\n'  # hiragana a
+  sleep "$pickup_wait"
+  press alt+f
+  hand_over 'two\r\n'
+  xdotool key l
+  expect_exit_0 && expect_vel 'one \xe3\x81\x82\ntwo\n'
+}
+write_racing_leave
 
 if [[ "$failures" -ne 0 ]]; then
   echo "$failures check(s) failed"
