@@ -73,7 +73,9 @@ class BenchWindow final : public morvel::WindowServices {
   void openDocument(const std::string&) override {}
   void showRecordDialog() override {}
   void showVersionDialog(std::string_view) override {}
-  void showFailure(std::string_view text) override { std::fprintf(stderr, "failure: %.*s\n", static_cast<int>(text.size()), text.data()); }
+  void showFailure(std::string_view text) override {
+    std::fprintf(stderr, "failure: %.*s\n", static_cast<int>(text.size()), text.data());
+  }
 
   std::string memo;
   int memoSets = 0;

@@ -19,8 +19,8 @@
 using namespace morvel;
 using testing_support::FakeWindow;
 using testing_support::readBytes;
-using testing_support::whereModesBind;
 using testing_support::TempDir;
+using testing_support::whereModesBind;
 using testing_support::writeBytes;
 namespace fs = std::filesystem;
 

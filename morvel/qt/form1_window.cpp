@@ -227,7 +227,8 @@ void Form1Window::showVersionDialog(std::string_view version) {
 void Form1Window::showFailure(std::string_view text) {
   // Not modal: the window, its timers and the writer's hand-over go on.
   if (failureBox_ == nullptr) {
-    failureBox_ = new QMessageBox(QMessageBox::Critical, QStringLiteral("Morvel VCL"), QString(), QMessageBox::Ok, this);
+    failureBox_ =
+        new QMessageBox(QMessageBox::Critical, QStringLiteral("Morvel VCL"), QString(), QMessageBox::Ok, this);
     failureBox_->setAttribute(Qt::WA_DeleteOnClose);
     failureBox_->setWindowModality(Qt::NonModal);
   }
