@@ -13,8 +13,6 @@ FileAge fileAge(const std::string& path) {
   age.exists = true;
   age.modifiedSeconds = info.st_mtim.tv_sec;
   age.modifiedNanoseconds = info.st_mtim.tv_nsec;
-  age.changedSeconds = info.st_ctim.tv_sec;
-  age.changedNanoseconds = info.st_ctim.tv_nsec;
   age.size = static_cast<std::uint64_t>(info.st_size);
   age.inode = static_cast<std::uint64_t>(info.st_ino);
   return age;

@@ -22,8 +22,9 @@ struct Bounds {
   int height = 0;
 };
 
-// The main window's timers, numbered as the window names them.
-enum class TimerId { poll = 1, reload = 2, close = 3 };
+// The main window's timers, numbered as the window names them; the fourth
+// retries work that waits for the folder's lock.
+enum class TimerId { poll = 1, reload = 2, close = 3, wait = 4 };
 
 class WindowServices {
  public:
@@ -62,6 +63,10 @@ class WindowServices {
   // "Save" button; the Version dialog modally, showing `version`.
   virtual void showRecordDialog() = 0;
   virtual void showVersionDialog(std::string_view version) = 0;
+
+  // Tells the user that a handler failed, without stopping the window (no
+  // nested event loop).
+  virtual void showFailure(std::string_view text) = 0;
 };
 
 // What a dialog's logic needs of its window. Controls are named as the

@@ -10,13 +10,17 @@
 #   2. F3 closes the window: "VEL" is gone.
 #   3. Started for EUC-JP, "VEL" rewritten twice within one second, Page Up
 #      (UTF-8), File > Leave: both texts come back in UTF-8, in order.
+#   4. A write racing Leave: "VEL" rewritten while the File menu is open and
+#      Leave pressed at once, before any poll could read it: the rewrite
+#      comes back too.
 # Then, under a window manager (openbox), which frames the windows:
-#   4. the window, frame included, stands 677 x 491 at its corner at start
+#   5. the window, frame included, stands 677 x 491 at its corner at start
 #      and after Large and F5; the Version dialog is 166 x 166, centred.
-#   5. the display goes away under the window: it closes as its close box
+#   7. the write racing Leave of run 4 again, before
+#   6. the display goes away under the window: it closes as its close box
 #      does ("VEL" deleted, exit code 0).
 # Every run must end with exit code 0. Exits with 77 (skipped) when Xvfb or
-# xdotool is missing; runs 4 and 5 are left out without openbox, xprop or
+# xdotool is missing; runs 5 to 7 are left out without openbox, xprop or
 # xwininfo.
 set -uo pipefail
 
@@ -210,6 +214,20 @@ if start_morvel 3 -e1 -u; then
   expect_exit_0 && expect_vel 'first \xe3\x81\x82\nsecond \xe6\x97\xa5\xe6\x9c\xac\n'
 fi
 
+# The writer rewrites "VEL" while the user is already in the File menu, and
+# Leave follows at once: the window reads the rewrite before it converts.
+write_racing_leave() {
+  echo "== $1: a write racing Leave is handed back too"
+  start_morvel "$1" -e3 || return
+  hand_over 'one \x82\xa0\r\n'  # hiragana a
+  sleep "$pickup_wait"
+  press alt+f
+  hand_over 'two\r\n'
+  xdotool key l
+  expect_exit_0 && expect_vel 'one \xe3\x81\x82\ntwo\n'
+}
+write_racing_leave 4
+
 # --- under a window manager ----------------------------------------------------
 
 # The window's outer rectangle, frame included, as "X Y WIDTH HEIGHT": the
@@ -245,8 +263,8 @@ if command -v openbox >/dev/null && command -v xprop >/dev/null && command -v xw
     sleep 0.1
   done
 
-  echo "== 4: under openbox, framed 677x491 at its corner at start and after Large and F5; Version 166x166"
-  if start_morvel 4; then
+  echo "== 5: under openbox, framed 677x491 at its corner at start and after Large and F5; Version 166x166"
+  if start_morvel 5; then
     corner="$((screen_width - 677)) $((screen_height - 534)) 677 491"
     expect_framed "$window" "$corner" "at start"
     press alt+h
@@ -267,8 +285,10 @@ if command -v openbox >/dev/null && command -v xprop >/dev/null && command -v xw
     expect_exit_0
   fi
 
-  echo "== 5: the display goes away: the window closes as its close box does"
-  if start_morvel 5; then
+  write_racing_leave 7
+
+  echo "== 6: the display goes away: the window closes as its close box does"
+  if start_morvel 6; then
     kill "$openbox_pid" "$xvfb_pid"
     wait "$openbox_pid" "$xvfb_pid" 2>/dev/null
     xvfb_pid=""

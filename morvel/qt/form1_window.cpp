@@ -68,7 +68,7 @@ Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const 
 
 Form1Window::~Form1Window() {
   keyPreview_->setEnabled(false);
-  form_->FormDestroy();
+  form_->FormClose(LockWait::untilFree);  // nothing left to do once the window closed
 }
 
 void Form1Window::setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog) {
@@ -160,6 +160,8 @@ void Form1Window::createTimers() {
   Timer1 = new QTimer(this);
   Timer2 = new QTimer(this);
   Timer3 = new QTimer(this);
+  Timer4 = new QTimer(this);
+  connect(Timer4, &QTimer::timeout, this, [this] { form_->Timer4Timer(); });
   connect(Timer1, &QTimer::timeout, this, [this] { form_->Timer1Timer(); });
   connect(Timer2, &QTimer::timeout, this, [this] { form_->Timer2Timer(); });
   connect(Timer3, &QTimer::timeout, this, [this] { form_->Timer3Timer(); });
@@ -173,6 +175,8 @@ QTimer* Form1Window::timer(TimerId id) const {
       return Timer2;
     case TimerId::close:
       return Timer3;
+    case TimerId::wait:
+      return Timer4;
   }
   return Timer1;
 }
@@ -241,6 +245,18 @@ void Form1Window::showVersionDialog(std::string_view version) {
   if (Form3 != nullptr) Form3->showModally(version);
 }
 
+void Form1Window::showFailure(std::string_view text) {
+  // Not modal: the window, its timers and the writer's hand-over go on.
+  if (failureBox_ == nullptr) {
+    failureBox_ =
+        new QMessageBox(QMessageBox::Critical, QStringLiteral("Morvel VCL"), QString(), QMessageBox::Ok, this);
+    failureBox_->setAttribute(Qt::WA_DeleteOnClose);
+    failureBox_->setWindowModality(Qt::NonModal);
+  }
+  failureBox_->setText(shown(text));
+  failureBox_->show();
+}
+
 bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
   // Clicks on the panels, which take no mouse events, reach the bar itself.
   if (watched == statusBar() && event->type() == QEvent::MouseButtonRelease) form_->StatusBar1Click();
@@ -255,6 +271,12 @@ void Form1Window::resizeEvent(QResizeEvent* event) {
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {
+  // The hand-off, while the window still runs: waiting for the folder's
+  // lock keeps it open until the lock comes free.
+  if (!form_->FormClose()) {
+    event->ignore();
+    return;
+  }
   event->accept();
   QCoreApplication::quit();  // closing the main window ends the program, open dialogs or not
 }

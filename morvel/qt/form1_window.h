@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
@@ -25,7 +27,8 @@ class Form3Dialog;
 class Form1Window final : public QMainWindow, public WindowServices {
  public:
   Form1Window(const FinalEffect& settings, Reporter& reporter, const DisplayText& display);
-  // The hand-off of the collected lines happens here.
+  // The hand-off runs as the window closes; only a window that never
+  // closed still has it done here.
   ~Form1Window() override;
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
@@ -55,6 +58,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void openDocument(const std::string& path) override;
   void showRecordDialog() override;
   void showVersionDialog(std::string_view version) override;
+  void showFailure(std::string_view text) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -80,6 +84,8 @@ class Form1Window final : public QMainWindow, public WindowServices {
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;
   QTimer* Timer3 = nullptr;
+  QTimer* Timer4 = nullptr;
+  QPointer<QMessageBox> failureBox_;
   Form2Dialog* Form2 = nullptr;
   Form3Dialog* Form3 = nullptr;
   KeyPreview* keyPreview_ = nullptr;

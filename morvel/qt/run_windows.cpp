@@ -15,8 +15,10 @@ namespace morvel {
 
 namespace {
 
-// Qt lets no exception pass through its event loop: one that escapes a
-// handler is shown here and ends the loop.
+// Qt lets no exception pass through its event loop. The window's handlers
+// report their own; one that escapes elsewhere is reported here too
+// ("error.txt" and a message box) and the window runs on, its collected
+// lines with it.
 class MorvelApplication final : public QApplication {
  public:
   using QApplication::QApplication;
@@ -25,17 +27,29 @@ class MorvelApplication final : public QApplication {
     try {
       return QApplication::notify(receiver, event);
     } catch (const std::exception& failure) {
-      showFailure(failure.what());
+      reportFailure(failure.what());
     } catch (...) {
-      showFailure("unknown exception");
+      reportFailure("unknown exception");
     }
     return false;
   }
 
+  void reportTo(Reporter* reporter) { reporter_ = reporter; }
+
+  void reportFailure(const char* what) noexcept {
+    try {
+      if (reporter_ != nullptr) reporter_->error(std::string("Morvel error: ") + what);
+      showFailure(what);
+    } catch (...) {  // nothing more can be said
+    }
+  }
+
   static void showFailure(const char* what) {
     QMessageBox::critical(nullptr, QStringLiteral("Morvel VCL"), QString::fromLocal8Bit(what));
-    QCoreApplication::quit();  // ends the event loop; the entry goes on
   }
+
+ private:
+  Reporter* reporter_ = nullptr;
 };
 
 constexpr const char* kTitle = "Morvel VCL";
@@ -45,6 +59,7 @@ constexpr const char* kTitle = "Morvel VCL";
 int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter) {
   SessionEnd sessionEnd;
   MorvelApplication application(argc, argv);
+  application.reportTo(&reporter);
   QApplication::setApplicationName(QString::fromLatin1(kTitle));
   QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the loop
   try {
@@ -62,7 +77,7 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
     sessionEnd.stop();
     Form3.reset();
     Form2.reset();
-    Form1.reset();  // the hand-off
+    Form1.reset();  // the hand-off ran as it closed
   } catch (const std::exception& failure) {
     sessionEnd.stop();
     MorvelApplication::showFailure(failure.what());
