@@ -72,7 +72,7 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
     auto Form3 = std::make_unique<Form3Dialog>(Form1.get(), profile, display);
     Form1->setDialogs(Form2.get(), Form3.get());
     Form1->show();
-    sessionEnd.watch(Form1.get(), [&Form1] { Form1->logic().FormDestroy(); });
+    sessionEnd.watch(Form1.get(), [&Form1] { Form1->logic().FormClose(LockWait::untilFree); });
     QApplication::exec();
     sessionEnd.stop();
     Form3.reset();
