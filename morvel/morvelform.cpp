@@ -13,6 +13,7 @@
 #include "report_files.h"
 #include "startup.h"
 #include "text_file.h"
+#include "version.h"
 #include "working_files.h"
 
 namespace morvel {
@@ -279,7 +280,7 @@ void TForm1::Standard1Click() {
   PlaceWindow();
 }
 
-void TForm1::Version1Click() { services_.showVersionDialog(kVersionText); }
+void TForm1::Version1Click() { services_.showVersionDialog(kMorvelVersion); }
 
 bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&), std::string& outputName) {
   const WorkFolderLock lock;  // "binary.tmp" is the folder's to share

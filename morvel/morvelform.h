@@ -31,7 +31,6 @@ inline constexpr int kReloadInterval = 200;          // ms
 inline constexpr int kCloseInterval = 1000;          // ms
 inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
 
-inline constexpr const char* kVersionText = "1.08";
 inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
 
 // The keys the window acts on when they are released.
