@@ -13,8 +13,8 @@ struct UsageLine {
 };
 
 // "<heading><version>", an empty line, then each usage line with or without
-// its comment; every line ends in LF. The version is text ("1.08", "1.10"),
-// as version.h carries it.
+// its comment; every line ends in LF. The version is text, as version.h
+// carries it, so a version such as 1.10 keeps its last zero.
 std::string usageText(std::string_view heading, std::string_view version, std::span<const UsageLine> lines,
                       bool commented);
 
