@@ -9,6 +9,7 @@
 #include "out_of_memory.h"
 #include "profile.h"
 #include "usage_text.h"
+#include "version.h"
 
 namespace morvel {
 
@@ -17,7 +18,6 @@ namespace {
 constexpr std::size_t kNameLimit = kNameBufferSize - 1;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
-constexpr double kVersion = 1.17;
 
 // "\xC5" is the half-width katakana NA, "\x87\x40" the circled digit one,
 // "\x82\x50" the full-width digit one.
@@ -91,7 +91,9 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
   return FenraAction::edit;
 }
 
-std::string fenraVersionText(bool commented) { return usageText("fenra C++ Version ", kVersion, kUsage, commented); }
+std::string fenraVersionText(bool commented) {
+  return usageText("fenra C++ Version ", kFenraVersion, kUsage, commented);
+}
 
 namespace {
 

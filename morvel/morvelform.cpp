@@ -14,6 +14,7 @@
 #include "report_files.h"
 #include "startup.h"
 #include "text_file.h"
+#include "version.h"
 #include "working_files.h"
 
 namespace morvel {
@@ -402,7 +403,7 @@ void TForm1::Standard1Click() {
 }
 
 void TForm1::Version1Click() {
-  Guarded("Version1Click()", [this] { services_.showVersionDialog(kVersionText); });
+  Guarded("Version1Click()", [this] { services_.showVersionDialog(kMorvelVersion); });
 }
 
 // Each hand-off writes "binary.tmp" afresh and delivers only what its own

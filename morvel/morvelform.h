@@ -34,7 +34,6 @@ inline constexpr int kCloseInterval = 1000;          // ms
 inline constexpr int kLockRetryInterval = 200;       // ms, while another run holds the folder's lock
 inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
 
-inline constexpr const char* kVersionText = "1.08";
 inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
 
 // Shown in status panel 0 while Home or Leave waits for the folder's lock.

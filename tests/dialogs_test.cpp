@@ -8,7 +8,9 @@
 
 #include "recordform.h"
 #include "support/fake_dialog.h"
+#include "support/table_records.h"
 #include "support/temp_dir.h"
+#include "version.h"
 #include "versionform.h"
 
 using namespace morvel;
@@ -36,13 +38,10 @@ class Recorded final : public Reporter {
   std::vector<std::string> lines;
 };
 
-std::string shipped(const char* name) { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + name); }
+std::string shipped(const char* name) { return testing_support::shippedBytes(name); }
 
 std::string eucTargetOf(const std::string& table, const std::string& code) {
-  for (std::size_t n = 158; n < 7882; ++n) {
-    if (table.compare(n * 4, 2, code) == 0) return table.substr(n * 4 + 2, 2);
-  }
-  return {};
+  return testing_support::targetOf(table, testing_support::doubleByteRecord(table, code));
 }
 
 class RecordDialog : public testing::Test {
@@ -175,8 +174,8 @@ TEST(VersionDialog, ShowsNameCopyrightAndTheVersionSetBeforeShowing) {
   EXPECT_EQ(dialog.bounds.left, (1920 - 166) / 2);
   EXPECT_EQ(dialog.texts["Label1"], "Morvel VCL");
   EXPECT_EQ(dialog.texts["Label2"], kCopyrightLine);
-  form.SetVersionText("1.08");
-  EXPECT_EQ(dialog.texts["Label3"], "Version 1.08");
+  form.SetVersionText(kMorvelVersion);
+  EXPECT_EQ(dialog.texts["Label3"], std::string("Version ") + kMorvelVersion);
   form.FormKeyUp(Key::home);
   form.FormKeyUp(Key::escape);
   EXPECT_EQ(dialog.hides, 1);

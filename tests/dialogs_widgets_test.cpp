@@ -23,6 +23,8 @@
 #include "form1_window.h"
 #include "reporter.h"
 #include "startup.h"
+#include "support/table_records.h"
+#include "version.h"
 
 using namespace morvel;
 
@@ -58,10 +60,9 @@ QByteArray readBytes(const char* name) {
 // The EUC-JP bytes a table file gives a Shift_JIS code: its records are the
 // code and its target, two bytes each.
 QByteArray eucTargetOf(const QByteArray& table, const QByteArray& code) {
-  for (qsizetype n = 158; n < 7882; ++n) {
-    if (table.mid(n * 4, 2) == code) return table.mid(n * 4 + 2, 2);
-  }
-  return {};
+  const std::string bytes = table.toStdString();
+  return QByteArray::fromStdString(
+      testing_support::targetOf(bytes, testing_support::doubleByteRecord(bytes, code.toStdString())));
 }
 
 // QTest::keyClicks passes each character through toLatin1, which drops
@@ -308,7 +309,7 @@ void DialogsWidgetsTest::versionShowsModallyFromTheHelpMenu() {
   QVERIFY(modal);
   QCOMPARE(frame, centred(166, 166));
   QCOMPARE(labels, (QStringList{QStringLiteral("Morvel VCL"), QString::fromLatin1(kCopyrightLine),
-                                QStringLiteral("Version 1.08")}));
+                                QStringLiteral("Version ") + QString::fromLatin1(kMorvelVersion)}));
   QVERIFY(closedByEsc);
   QVERIFY(fits);
   QVERIFY(window_->isVisible());

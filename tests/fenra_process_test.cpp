@@ -9,11 +9,18 @@
 #include <vector>
 
 #include "support/process.h"
+#include "support/same_bytes.h"
+#include "support/table_records.h"
 #include "support/temp_dir.h"
+#include "support/usage_texts.h"
 
 using testing_support::readBytes;
+using testing_support::recordIndex;
 using testing_support::runOnTerminals;
 using testing_support::runProcess;
+using testing_support::sameBytes;
+using testing_support::shippedBytes;
+using testing_support::targetOf;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 namespace fs = std::filesystem;
@@ -22,20 +29,9 @@ namespace {
 
 const char* const kTable = "MS932~EUC-JP.bin";
 
-std::string shipped() { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + kTable); }
+std::string shipped() { return shippedBytes(kTable); }
 
-// The ordinal (from 0) of the record that names `code`.
-std::size_t recordIndex(const std::string& table, int code) {
-  for (std::size_t n = 0; n < 7882; ++n) {
-    const auto b0 = static_cast<unsigned char>(table[n * 4]);
-    const auto b1 = static_cast<unsigned char>(table[n * 4 + 1]);
-    const int c = n < 158 ? b0 : b0 * 256 + b1;
-    if (c == code) return n;
-  }
-  return 7882;
-}
-
-std::string target(const std::string& table, int code) { return table.substr(recordIndex(table, code) * 4 + 2, 2); }
+std::string target(const std::string& table, int code) { return targetOf(table, recordIndex(table, code)); }
 
 // `original` with the target bytes of `code` replaced.
 std::string withTarget(std::string original, int code, const std::string& bytes) {
@@ -79,32 +75,9 @@ class Fenra : public testing::Test {
   TempDir dir_;
 };
 
-const std::string kDefaultUsage =
-    "fenra C++ Version 1.17\n\n"
-    "fenra -f bars.txt     \n"
-    "fenra -k\xC5 -aN         \n"  // half-width NA
-    "fenra -k\xC5 -aN file    \n"
-    "fenra -s\x87\x40 -e\x82\x50       \n"  // circled one, full-width one
-    "fenra -s\x87\x40 -e\x82\x50 file  \n"
-    "fenra -s\x87\x40 -e\x82\x50 -d    \n"
-    "fenra -s\x87\x40 -e\x82\x50 -q    \n"
-    "fenra -s\x87\x40 -e\x82\x50 -w    \n"
-    "fenra -V              \n"
-    "fenra -VC             \n";
+const std::string kDefaultUsage = testing_support::fenraUsage(false);
 
-// "\xC5" half-width NA, "\x87\x40" circled one, "\x82\x50" full-width one.
-const std::string kCommentedUsage =
-    "fenra C++ Version 1.17\n\n"
-    "fenra -f bars.txt     # Edit according to bars.txt \n"
-    "fenra -k\xC5 -aN         # \xC5 is subsituted with N. \n"
-    "fenra -k\xC5 -aN file    # \xC5 is subsituted with N to produce a binary file. \n"
-    "fenra -s\x87\x40 -e\x82\x50       # \x87\x40 is subsituted with \x82\x50 and represented in EUC-JP. \n"
-    "fenra -s\x87\x40 -e\x82\x50 file  # \x87\x40 is subsituted with \x82\x50 to produce a binary file. \n"
-    "fenra -s\x87\x40 -e\x82\x50 -d    # Do not search a table. \n"
-    "fenra -s\x87\x40 -e\x82\x50 -q    # Acquire a table name from setting.txt \n"
-    "fenra -s\x87\x40 -e\x82\x50 -w    # -w shows which table fenra uses. \n"
-    "fenra -V              # version \n"
-    "fenra -VC             # version with comments \n";
+const std::string kCommentedUsage = testing_support::fenraUsage(true);
 
 // Regular files in the current directory.
 std::size_t fileCount() {
@@ -168,7 +141,9 @@ TEST_F(Fenra, VersionPrintsTheUsageAndEditsNothing) {
 TEST_F(Fenra, VersionWithComments) {
   const auto r = fenra({"-VC"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err.rfind("fenra C++ Version 1.17\n\nfenra -f bars.txt     # Edit according to bars.txt \n", 0), 0u);
+  EXPECT_EQ(
+      r.err.rfind(testing_support::fenraVersionLine() + "\n\nfenra -f bars.txt     # Edit according to bars.txt \n", 0),
+      0u);
   EXPECT_NE(r.err.find("fenra -s\x87\x40 -e\x82\x50       # \x87\x40 is subsituted with \x82\x50 and represented "
                        "in EUC-JP. \n"),
             std::string::npos);
@@ -372,7 +347,7 @@ TEST_F(Fenra, LinesOfErrorTxtAlsoReachATerminal) {
   const auto r = runOnTerminals(FENRA_EXECUTABLE, {}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, line + "\n");
-  EXPECT_EQ(readBytes("error.txt"), line + "\r\n");
+  EXPECT_TRUE(sameBytes(readBytes("error.txt"), line + "\r\n"));
   EXPECT_EQ(fenra({}).err, "");  // a pipe gets nothing
 }
 
@@ -396,7 +371,7 @@ TEST_F(Fenra, UnwritableTargetFailsAndLeavesNoTemporaryFile) {
 TEST_F(Fenra, VersionLineOnStandardOutput) {
   const auto r = fenra({"--version", "-V"});
   EXPECT_EQ(r.exitCode, 0);
-  EXPECT_EQ(r.out, "fenra C++ Version 1.17\n");
+  EXPECT_EQ(r.out, testing_support::fenraVersionLine() + "\n");
   EXPECT_EQ(r.err, "");
   EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
   EXPECT_EQ(fileCount(), 1u);  // no table named "--version"
@@ -415,7 +390,7 @@ TEST_F(Fenra, AnExistingFileThatIsNotATableIsNeverReplaced) {
     EXPECT_EQ(r.exitCode, 1) << arguments[0];
     const std::string editor = arguments[0] == "-f" ? "editManyRecords()" : "editRecord()";
     EXPECT_EQ(r.err, editor + " error: not a table, left as it was: notes.txt\n") << arguments[0];
-    EXPECT_EQ(readBytes("notes.txt"), notes) << arguments[0];
+    EXPECT_TRUE(sameBytes(readBytes("notes.txt"), notes)) << arguments[0];
   }
   writeBytes("other.bin", shuffled);
   EXPECT_EQ(fenra({"other.bin"}).exitCode, 1);

@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "locator.h"
+#include "support/shipped_tables.h"
 
 using namespace morvel;
+using testing_support::shippedTable;
 
 namespace {
-
-template <class Table>
-Table shippedTable() {
-  Table table;
-  const std::string path = std::string(MORVEL_DATA_DIR) + "/" + Table::Traits::fileName;
-  if (!loadTableFile(table, path)) ADD_FAILURE() << "cannot load " << path;
-  return table;
-}
 
 // A table whose 7882 records are random bytes: odd codes, empty and full
 // entries, zero bytes inside entries, codes above 0xFC4B.

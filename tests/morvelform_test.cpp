@@ -15,6 +15,7 @@
 #include "support/as_other_user.h"
 #include "support/fake_window.h"
 #include "support/temp_dir.h"
+#include "version.h"
 
 using namespace morvel;
 using testing_support::FakeWindow;
@@ -238,7 +239,7 @@ TEST_F(MainWindow, KeysAndMenusChooseAndShow) {
   form_->Record1Click();
   EXPECT_EQ(window_.recordDialogs, 1);
   form_->Version1Click();
-  EXPECT_EQ(window_.versions, std::vector<std::string>{"1.08"});
+  EXPECT_EQ(window_.versions, std::vector<std::string>{kMorvelVersion});
   form_->Button1Click();
   EXPECT_EQ(window_.bounds.width, 1920);
   form_->FormKeyUp(Key::f3);
