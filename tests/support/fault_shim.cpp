@@ -83,10 +83,10 @@ int open64(const char* path, int flags, ...) {
 // so that the stream's next read fails as a failing disk's would.
 std::size_t fread(void* data, std::size_t size, std::size_t count, FILE* stream) {
   const auto real = next<std::size_t (*)(void*, std::size_t, std::size_t, FILE*)>("fread");
-  const char* spec = std::getenv("MORVEL_FAULT_READ");
-  const char* colon = spec != nullptr ? std::strrchr(spec, ':') : nullptr;
+  const char* setting = std::getenv("MORVEL_FAULT_READ");
+  const char* colon = setting != nullptr ? std::strrchr(setting, ':') : nullptr;
   const int fd = ::fileno(stream);
-  if (colon == nullptr || size != 1 || baseNameOf(fd) != std::string(spec, colon))
+  if (colon == nullptr || size != 1 || baseNameOf(fd) != std::string(setting, colon))
     return real(data, size, count, stream);
   const auto limit = static_cast<std::size_t>(std::strtoull(colon + 1, nullptr, 10));
   const auto offset = static_cast<std::size_t>(::lseek(fd, 0, SEEK_CUR));
