@@ -160,7 +160,7 @@ void removeTemporariesOnSignals() {
     struct sigaction action {};
     action.sa_handler = removeTemporariesAndStop;
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESETHAND | SA_RESTART;
+    action.sa_flags = static_cast<int>(SA_RESETHAND | SA_RESTART);
     ::sigaction(signal, &action, nullptr);
   }
 }
