@@ -44,8 +44,8 @@ enum class FileType { regular, directory, other };
 
 // What a file's status says, with times since 1970 as seconds and
 // nanoseconds. `changed` is the time of the last change of content or
-// status; `identity` tells two files on one volume apart (the inode, the
-// file index).
+// status. `volume` and `identity` together tell two files apart (device and
+// inode, volume serial number and file index).
 struct FileStatus {
   FileType type = FileType::other;
   std::uint64_t size = 0;
@@ -53,6 +53,7 @@ struct FileStatus {
   std::int64_t modifiedNanoseconds = 0;
   std::int64_t changedSeconds = 0;
   std::int64_t changedNanoseconds = 0;
+  std::uint64_t volume = 0;
   std::uint64_t identity = 0;
 };
 

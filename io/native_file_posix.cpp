@@ -21,6 +21,7 @@ FileStatus statusFrom(const struct stat& info) {
   status.modifiedNanoseconds = info.st_mtim.tv_nsec;
   status.changedSeconds = info.st_ctim.tv_sec;
   status.changedNanoseconds = info.st_ctim.tv_nsec;
+  status.volume = static_cast<std::uint64_t>(info.st_dev);
   status.identity = static_cast<std::uint64_t>(info.st_ino);
   return status;
 }

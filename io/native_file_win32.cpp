@@ -48,6 +48,7 @@ std::optional<FileStatus> statusOfHandle(HANDLE handle) {
   status.size = (std::uint64_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
   setTime(basic.LastWriteTime, status.modifiedSeconds, status.modifiedNanoseconds);
   setTime(basic.ChangeTime, status.changedSeconds, status.changedNanoseconds);
+  status.volume = info.dwVolumeSerialNumber;
   status.identity = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
   return status;
 }
