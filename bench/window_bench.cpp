@@ -73,6 +73,9 @@ class BenchWindow final : public morvel::WindowServices {
   void openDocument(const std::string&) override {}
   void showRecordDialog() override {}
   void showVersionDialog(std::string_view) override {}
+  void showFailure(std::string_view text) override {
+    std::fprintf(stderr, "failure: %.*s\n", static_cast<int>(text.size()), text.data());
+  }
 
   std::string memo;
   int memoSets = 0;
@@ -191,7 +194,7 @@ struct Session {
   }
   void leave() {
     form.Leave1Click();
-    form.FormDestroy();
+    form.FormClose();
   }
   static morvel::FinalEffect withEncoding(int encoding) {
     morvel::FinalEffect effect;
@@ -278,8 +281,8 @@ int main(int argc, char** argv) {
               options.repeats);
   std::printf("  %-44s %8s   %s\n", "operation", "seconds", "within one second");
   printRow("pick-up (Timer1Timer + Timer2Timer)", pickUp);
-  printRow("leave to UTF-8 (Leave1Click + FormDestroy)", leaveUtf8);
-  printRow("leave to EUC-JP (Leave1Click + FormDestroy)", leaveEuc);
+  printRow("leave to UTF-8 (Leave1Click + FormClose)", leaveUtf8);
+  printRow("leave to EUC-JP (Leave1Click + FormClose)", leaveEuc);
   printRow("iconv -f CP932 -t UTF-8", iconv);
   printRow("copying the file unchanged", copy);
   const bool smallMemo = outcome.memoBytes < kSmallMemo;

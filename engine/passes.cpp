@@ -57,12 +57,13 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   if (pass.source == LineSource::file && !openClose(reporter, job.inputName, OpenFor::reading)) {
     return PassResult::inputUnreadable;
   }
-  if (!openClose(reporter, outputName, OpenFor::writing)) {
+  if (const std::string wanted = outputName; !openClose(reporter, outputName, OpenFor::writing)) {
     if (pass.source == LineSource::file) {
       consoleWriteAsIs(stderr, "openClose() error-2: " + outputName + "\n");
     } else {
       reporter.error(joinedParts({"openClose() error-2:", outputName}));
     }
+    hintOnTerminal("The working file " + wanted + " must be writable in the current folder.");
     return PassResult::failed;
   }
   InputFile input;

@@ -9,6 +9,7 @@
 #include "out_of_memory.h"
 #include "profile.h"
 #include "usage_text.h"
+#include "version.h"
 
 namespace morvel {
 
@@ -17,7 +18,6 @@ namespace {
 constexpr std::size_t kNameLimit = kNameBufferSize - 1;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
-constexpr double kVersion = 1.17;
 
 // "\xC5" is the half-width katakana NA, "\x87\x40" the circled digit one,
 // "\x82\x50" the full-width digit one.
@@ -69,6 +69,8 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
       return FenraAction::printVersion;
     else if (a == "--help" || a == "-h")
       return FenraAction::printUsage;
+    else if (a == "--version")
+      return FenraAction::printVersionLine;
     else if (a == "-w")
       settings.whichTable = true;
     else if (startsWith(a, "-a"))
@@ -89,7 +91,9 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
   return FenraAction::edit;
 }
 
-std::string fenraVersionText(bool commented) { return usageText("fenra C++ Version ", kVersion, kUsage, commented); }
+std::string fenraVersionText(bool commented) {
+  return usageText("fenra C++ Version ", kFenraVersion, kUsage, commented);
+}
 
 namespace {
 
@@ -119,6 +123,11 @@ int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
     const FenraAction action = applyArguments(arguments, settings);
     if (action == FenraAction::printUsage) {
       consoleWrite(stdout, fenraVersionText(true));
+      return kExitSuccess;
+    }
+    if (action == FenraAction::printVersionLine) {
+      const std::string text = fenraVersionText(false);
+      consoleWrite(stdout, text.substr(0, text.find('\n') + 1));
       return kExitSuccess;
     }
     if (action != FenraAction::edit) {

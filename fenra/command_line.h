@@ -10,10 +10,10 @@
 
 namespace morvel {
 
-enum class FenraAction { edit, printVersion, printVersionWithComments, printUsage };
+enum class FenraAction { edit, printVersion, printVersionWithComments, printUsage, printVersionLine };
 
 // Applies `arguments` (argv[1..]) to `settings`. Stops at "-V", "-VC",
-// "--help" or "-h", leaving the arguments after it unexamined.
+// "--help", "-h" or "--version", leaving the arguments after it unexamined.
 FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettings& settings);
 
 // The version line, an empty line and the usage lines, each ending in LF.
@@ -22,7 +22,8 @@ std::string fenraVersionText(bool commented);
 // Runs fenra: settings, arguments, then exactly one edit, reporting to
 // `reporter`. Returns the exit status: 0 after a successful edit, 1
 // otherwise and after "-V" or "-VC". "--help" and "-h" print the usage with
-// its comments on standard output instead and return 0.
+// its comments on standard output instead and return 0, "--version" the
+// version line alone.
 int runFenra(const std::vector<std::string>& arguments, Reporter& reporter);
 
 }  // namespace morvel

@@ -4,12 +4,15 @@
 #include <vector>
 
 #include "command_line.h"
+#include "file_replace.h"
 #include "reporter.h"
 
 int main(int argc, char** argv) {
 #ifdef SIGXFSZ
   std::signal(SIGXFSZ, SIG_IGN);  // a file size limit fails the write, reported, instead of killing the run
 #endif
+  // An interrupted run leaves no temporary file behind.
+  morvel::removeTemporariesOnSignals();
   morvel::ConsoleReports console;
   return morvel::runFenra(std::vector<std::string>(argv + 1, argv + argc), console);
 }

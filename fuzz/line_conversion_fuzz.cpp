@@ -6,7 +6,7 @@
 // Input: byte 0 picks the table, the rule, and lines or text; byte 1 is the
 // line separator, or for text the line end (its high bit) and the size of
 // the pieces the text is handed over in (its other bits); the rest is the
-// text.
+// text, with long ASCII runs spelt short (long_runs.h).
 // Tables: random but fixed images, which give odd entries (full slots, zero
 // bytes inside, codes above 0xFC4B), and, when MORVEL_DATA_DIR names the
 // data folder, the shipped tables too.
@@ -22,6 +22,7 @@
 
 #include "line_conversion.h"
 #include "locator.h"
+#include "long_runs.h"
 
 using namespace morvel;
 
@@ -182,7 +183,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto& all = subjects();
   const Subject& subject = *all[data[0] % all.size()];
   const ControlRule rule = (data[0] & 0x40) != 0 ? ControlRule::skip : ControlRule::copy;
-  const std::string_view text(reinterpret_cast<const char*>(data + 2), size - 2);
+  const std::string bytes = withLongAsciiRuns(std::string_view(reinterpret_cast<const char*>(data + 2), size - 2));
+  const std::string_view text(bytes);
   if ((data[0] & 0x80) == 0) {
     checkLines(subject, rule, text, static_cast<char>(data[1]));
   } else {

@@ -5,7 +5,7 @@
 //
 // Input: byte 0 picks the rule, the line end and the number of threads;
 // bytes 1 to 3 the piece limit, the read size and the part size; the rest is
-// the file.
+// the file, with long ASCII runs spelt short (long_runs.h).
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -19,6 +19,7 @@
 #include <string_view>
 
 #include "line_conversion.h"
+#include "long_runs.h"
 #include "text_stream.h"
 
 using namespace morvel;
@@ -81,7 +82,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   sizes.pieceLimit = 1 + data[1];
   sizes.readSize = 1 + data[2] * 3;
   sizes.partSize = 1 + data[3] * 2;
-  const std::string_view text(reinterpret_cast<const char*>(data + 4), size - 4);
+  const std::string bytes = withLongAsciiRuns(std::string_view(reinterpret_cast<const char*>(data + 4), size - 4));
+  const std::string_view text(bytes);
 
   MemoryFile input;
   if (::pwrite(input.fd(), text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) return 0;

@@ -130,6 +130,10 @@ void consoleWrite(std::FILE* stream, std::string_view ownText) {
   }
 }
 
+void hintOnTerminal(std::string_view sentence) {
+  if (isTerminal(stderr)) consoleWriteAsIs(stderr, std::string(sentence) + '\n');
+}
+
 void consoleWriteAsIs(std::FILE* stream, std::string_view bytes) {
   std::fwrite(bytes.data(), 1, bytes.size(), stream);
   std::fflush(stream);

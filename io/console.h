@@ -26,6 +26,12 @@ void consoleWrite(std::FILE* stream, std::string_view ownText);
 // converting them would garble a UTF-8 name. Flushes the stream.
 void consoleWriteAsIs(std::FILE* stream, std::string_view bytes);
 
+// A plain sentence for a person at a terminal, after a report line that
+// says the same in the system's own words: written, with a line end, to
+// standard error when that is a terminal, and nowhere else. The sentence is
+// ASCII words around names, which pass as they are.
+void hintOnTerminal(std::string_view sentence);
+
 // A text the user typed (an option value, a line of a list file) as code
 // page 932 bytes. A text that is valid UTF-8 and holds a non-ASCII character
 // was typed in UTF-8 and is converted; any other text is Shift_JIS already

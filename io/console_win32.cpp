@@ -102,6 +102,10 @@ std::string sjisToUtf8(std::string_view bytes) {
 // program's text and the user's names are code page 932 here.
 void consoleWrite(std::FILE* stream, std::string_view ownText) { consoleWriteAsIs(stream, ownText); }
 
+void hintOnTerminal(std::string_view sentence) {
+  if (isTerminal(stderr)) consoleWriteAsIs(stderr, std::string(sentence) + '\n');
+}
+
 void consoleWriteAsIs(std::FILE* stream, std::string_view bytes) {
   if (isTerminal(stream)) {
     std::fflush(stream);

@@ -1,6 +1,9 @@
 // Writing a file so that it ends up either as it was or complete: the new
 // content goes to a temporary file beside the target, which is renamed over
-// the target only once everything reached the disk.
+// the target only once everything reached the disk. The temporary file has
+// no name until then where the file system allows (O_TMPFILE), so that a
+// killed run leaves nothing behind; a named one is removed on SIGINT,
+// SIGTERM and SIGHUP once removeTemporariesOnSignals has run.
 #pragma once
 
 #include <functional>
@@ -22,9 +25,15 @@ using ContentWriter = std::function<bool(int fd)>;
 
 // Replaces `target` with what `write` produces. An existing target keeps its
 // permission bits (and, where allowed, its owner); a symbolic link keeps
-// pointing at the file it names, which is the one replaced. A device or a
-// FIFO is written in place, and so is a target whose folder cannot hold the
-// temporary file, unless `inPlace` refuses that.
+// pointing at the file it names, which is the one replaced. Only a regular
+// file is replaced: a pipe, FIFO, terminal or device (also behind a link,
+// such as /dev/stdout) is written in place, and so is a target whose folder
+// cannot hold the temporary file, unless `inPlace` refuses that.
 Replacement replaceFile(const std::string& target, const ContentWriter& write, InPlace inPlace = InPlace::allowed);
+
+// Has SIGINT, SIGTERM and SIGHUP remove the named temporary files of the
+// replacements under way before they end the run (a signal the run ignores
+// stays ignored). For the programs' entries.
+void removeTemporariesOnSignals();
 
 }  // namespace morvel

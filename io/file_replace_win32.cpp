@@ -5,7 +5,10 @@
 #include <io.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
+#include <mutex>
+#include <vector>
 
 #include "file_replace.h"
 #include "native_file.h"
@@ -15,6 +18,29 @@ namespace morvel {
 namespace {
 
 constexpr unsigned kTemporaryNameTries = 64;
+
+// The temporary files of the replacements under way, for the console
+// control handler to remove when Ctrl+C or a closed console ends the run.
+std::mutex pendingLock;
+std::vector<std::wstring> pending;
+
+void remember(const std::wstring& name) {
+  const std::lock_guard<std::mutex> hold(pendingLock);
+  pending.push_back(name);
+}
+
+void forget(const std::wstring& name) {
+  const std::lock_guard<std::mutex> hold(pendingLock);
+  pending.erase(std::remove(pending.begin(), pending.end(), name), pending.end());
+}
+
+// Marks each for deletion (the handles were opened to allow it), then lets
+// the run end as it would have.
+BOOL WINAPI removePending(DWORD) {
+  const std::lock_guard<std::mutex> hold(pendingLock);
+  for (const std::wstring& name : pending) ::DeleteFileW(name.c_str());
+  return FALSE;
+}
 
 // The folder part of `path`, with its separator; empty for a bare name.
 std::wstring folderOf(const std::wstring& path) {
@@ -34,8 +60,9 @@ HANDLE createTemporary(const std::wstring& folder, std::wstring& name) {
       name += kDigits[seed % 36];
       seed /= 36;
     }
-    const HANDLE handle =
-        ::CreateFileW(name.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) remember(name);
     if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return handle;
   }
   return INVALID_HANDLE_VALUE;
@@ -119,11 +146,11 @@ Replacement replaceFile(const std::string& target, const ContentWriter& write, I
   // The replacement keeps the target's attributes (hidden, archive, ...).
   if (ok && exists) ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_REPARSE_POINT);
   ok = ok && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) {
-    ::DeleteFileW(temporary.c_str());
-    return Replacement::failed;
-  }
-  return Replacement::done;
+  if (!ok) ::DeleteFileW(temporary.c_str());
+  forget(temporary);
+  return ok ? Replacement::done : Replacement::failed;
 }
+
+void removeTemporariesOnSignals() { ::SetConsoleCtrlHandler(removePending, TRUE); }
 
 }  // namespace morvel

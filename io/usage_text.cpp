@@ -1,13 +1,10 @@
 #include "usage_text.h"
 
-#include <cstdio>
-
 namespace morvel {
 
-std::string usageText(std::string_view heading, double version, std::span<const UsageLine> lines, bool commented) {
-  char number[32];
-  std::snprintf(number, sizeof number, "%g", version);
-  std::string text = std::string(heading) + number + "\n\n";
+std::string usageText(std::string_view heading, std::string_view version, std::span<const UsageLine> lines,
+                      bool commented) {
+  std::string text = std::string(heading) + std::string(version) + "\n\n";
   for (const UsageLine& line : lines) {
     text += line.usage;
     if (commented) text += line.comment;

@@ -13,8 +13,9 @@ struct UsageLine {
 };
 
 // "<heading><version>", an empty line, then each usage line with or without
-// its comment; every line ends in LF. The version is written with at most six
-// significant digits (1.08 stays 1.08).
-std::string usageText(std::string_view heading, double version, std::span<const UsageLine> lines, bool commented);
+// its comment; every line ends in LF. The version is text, as version.h
+// carries it, so a version such as 1.10 keeps its last zero.
+std::string usageText(std::string_view heading, std::string_view version, std::span<const UsageLine> lines,
+                      bool commented);
 
 }  // namespace morvel

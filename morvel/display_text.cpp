@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "codes.h"
+#include "console.h"
 #include "line_conversion.h"
 #include "locator.h"
 
@@ -14,7 +15,16 @@ constexpr std::string_view kReplacement = "\xEF\xBF\xBD";  // U+FFFD
 
 }  // namespace
 
-DisplayText::DisplayText(std::unique_ptr<SparseUTF8> table) : table_(std::move(table)) {}
+DisplayText::DisplayText(std::unique_ptr<SparseUTF8> table) : table_(std::move(table)) {
+  if (!table_) return;
+  // The records run in code order: the first code of a character that has
+  // several (the NEC and IBM duplicates) is the one it keeps.
+  for (std::int32_t code = 0; code < kSlotCount; ++code) {
+    const std::string_view entry = table_->entryText(code);
+    if (entry.empty() || static_cast<unsigned char>(entry[0]) < 0x80) continue;
+    codeOf_.try_emplace(std::string(entry), code);
+  }
+}
 
 DisplayText DisplayText::load(const TableContext& context, bool no_searching) {
   auto table = std::make_unique<SparseUTF8>();
@@ -44,6 +54,26 @@ std::string DisplayText::utf8(std::string_view sjis) const {
     }
   }
   return shown;
+}
+
+std::optional<std::string> DisplayText::shiftJis(std::string_view utf8) const {
+  if (!table_) return shiftJisOfTyped(utf8);
+  std::string sjis;
+  for (std::size_t k = 0; k < utf8.size();) {
+    const auto b = static_cast<unsigned char>(utf8[k]);
+    if (b < 0x80) {
+      sjis += static_cast<char>(b);
+      ++k;
+      continue;
+    }
+    const std::size_t length = b >= 0xF0 ? 4 : b >= 0xE0 ? 3 : 2;
+    const auto found = codeOf_.find(std::string(utf8.substr(k, length)));
+    if (found == codeOf_.end()) return std::nullopt;
+    if (found->second > 0xFF) sjis += static_cast<char>(found->second >> 8);
+    sjis += static_cast<char>(found->second & 0xFF);
+    k += length;
+  }
+  return sjis;
 }
 
 }  // namespace morvel

@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <iterator>
 #include <limits>
 #include <utility>
 
@@ -13,6 +14,7 @@
 #include "report_files.h"
 #include "startup.h"
 #include "text_file.h"
+#include "version.h"
 #include "working_files.h"
 
 namespace morvel {
@@ -108,8 +110,10 @@ void TForm1::FormCreate() {
     services_.setTimer(TimerId::close, kCloseInterval, false);
   }
   WatchedAge = fileAge(kWatchedFile);
+  ReadAge = WatchedAge;
   services_.setTimer(TimerId::poll, kPollInterval, true);
   services_.setTimer(TimerId::reload, kReloadInterval, false);
+  services_.setTimer(TimerId::wait, kLockRetryInterval, false);
 }
 
 void TForm1::AnchorButton() {
@@ -154,13 +158,37 @@ void TForm1::EnlargeWindow() {
 }
 
 void TForm1::FormResize() {
-  AnchorButton();
-  const Bounds bounds = services_.windowBounds();
-  VisibleColumns = ColumnsForWidth(bounds.width);
-  VisibleRows = RowsForHeight(bounds.height);
+  Guarded("FormResize()", [this] {
+    AnchorButton();
+    const Bounds bounds = services_.windowBounds();
+    VisibleColumns = ColumnsForWidth(bounds.width);
+    VisibleRows = RowsForHeight(bounds.height);
+  });
 }
 
 void TForm1::OpenHelpPdf() { services_.openDocument(helpDocumentPath(profile_)); }
+
+template <typename Body>
+bool TForm1::Guarded(const char* handler, Body&& body) noexcept {
+  try {
+    body();
+    return true;
+  } catch (const std::exception& failure) {
+    ReportFailure(handler, failure.what());
+  } catch (...) {
+    ReportFailure(handler, "unknown exception");
+  }
+  return false;
+}
+
+void TForm1::ReportFailure(const char* handler, const char* what) noexcept {
+  try {
+    const std::string line = joinedParts({std::string(handler) + " error:", what});
+    reporter_.error(line);
+    services_.showFailure(line);
+  } catch (...) {  // nothing more can be said
+  }
+}
 
 void TForm1::SelectEncoding(int code, std::string_view name) {
   Encoding = code;
@@ -169,170 +197,300 @@ void TForm1::SelectEncoding(int code, std::string_view name) {
 }
 
 void TForm1::FormKeyUp(Key key) {
-  switch (key) {
-    case Key::end:
-      SelectEncoding(1, "EUC-JP");
-      break;
-    case Key::pageUp:
-      SelectEncoding(3, "UTF-8");
-      break;
-    case Key::home:
-      ConvertToUtf8();
-      break;
-    case Key::f3:
-      services_.close();
-      break;
-    case Key::f8:
-      services_.setMemoText(StatusText);
-      break;
-    case Key::escape:
-    case Key::other:
-      break;
-  }
+  Guarded("FormKeyUp()", [this, key] {
+    switch (key) {
+      case Key::end:
+        SelectEncoding(1, "EUC-JP");
+        break;
+      case Key::pageUp:
+        SelectEncoding(3, "UTF-8");
+        break;
+      case Key::home:
+        HomeKey();
+        break;
+      case Key::f3:
+        services_.close();
+        break;
+      case Key::f8:
+        services_.setMemoText(StatusText);
+        break;
+      case Key::escape:
+      case Key::other:
+        break;
+    }
+  });
 }
 
-void TForm1::Button1Click() { EnlargeWindow(); }
+// Home: the collected lines, the latest text of "VEL" included, into "VEL"
+// as UTF-8 now. The window's own write is no new text of the writer's.
+void TForm1::HomeKey() {
+  std::optional<WorkFolderLock> lock;
+  if (!LockFree(lock, LockWait::no, Waiting::home)) return;
+  TakeInUnreadChange();
+  ConvertToUtf8();
+}
 
-void TForm1::StatusBar1Click() { services_.setMemoText(" "); }
+void TForm1::Button1Click() {
+  Guarded("Button1Click()", [this] { EnlargeWindow(); });
+}
+
+void TForm1::StatusBar1Click() {
+  Guarded("StatusBar1Click()", [this] { services_.setMemoText(" "); });
+}
 
 void TForm1::Timer1Timer() {
-  const FileAge age = fileAge(kWatchedFile);
-  if (age == WatchedAge) return;
-  WatchedAge = age;
-  services_.setTimer(TimerId::poll, kPollInterval, false);
-  count = 0;
-  services_.setTimer(TimerId::reload, kReloadInterval, true);
+  Guarded("Timer1Timer()", [this] {
+    const FileAge age = fileAge(kWatchedFile);
+    if (age == WatchedAge) return;
+    WatchedAge = age;
+    services_.setTimer(TimerId::poll, kPollInterval, false);
+    count = 0;
+    services_.setTimer(TimerId::reload, kReloadInterval, true);
+  });
 }
 
 void TForm1::Timer2Timer() {
+  Guarded("Timer2Timer()", [this] { ReloadTick(); });
+}
+
+void TForm1::ReloadTick() {
   if (count >= MANY_TIMES_1 + 1) return;
   ++count;
   if (count >= MANY_TIMES_1 + 1) return;
-  if (ReloadWatchedFile()) {
-    services_.setTimer(TimerId::reload, kReloadInterval, false);
-    services_.setTimer(TimerId::poll, kPollInterval, true);
-    count = kParkedCount;
-    return;
-  }
-  if (count == MANY_TIMES_1) {
-    services_.setTimer(TimerId::reload, kReloadInterval, false);
-    reporter_.error(joinedParts({"Timer2Timer() error:", "count == MANY_TIMES_1"}));
-    // Its writer's text could not be read: deleting "VEL" would destroy it.
-    KeepWatchedFile = true;
-    services_.close();
+  bool loaded = false;
+  // A reload that throws (a huge "VEL" and no memory) failed like any other.
+  Guarded("ReloadWatchedFile()", [this, &loaded] { loaded = ReloadWatchedFile(); });
+  if (loaded) {
+    ResumeWatching();
+  } else if (count == MANY_TIMES_1) {
+    GiveUp();
   }
 }
 
-void TForm1::Timer3Timer() { services_.close(); }
+void TForm1::ResumeWatching() {
+  services_.setTimer(TimerId::reload, kReloadInterval, false);
+  services_.setTimer(TimerId::poll, kPollInterval, true);
+  count = kParkedCount;
+}
+
+void TForm1::GiveUp() {
+  services_.setTimer(TimerId::reload, kReloadInterval, false);
+  reporter_.error(joinedParts({"Timer2Timer() error:", "count == MANY_TIMES_1"}));
+  // Its writer's text could not be read: deleting "VEL" would destroy it.
+  KeepWatchedFile = true;
+  services_.close();
+}
+
+void TForm1::Timer3Timer() {
+  Guarded("Timer3Timer()", [this] { services_.close(); });
+}
+
+// The folder's lock may have come free: the waiting work tries again.
+void TForm1::Timer4Timer() {
+  Guarded("Timer4Timer()", [this] {
+    const Waiting waited = std::exchange(waiting_, Waiting::none);
+    services_.setTimer(TimerId::wait, kLockRetryInterval, false);
+    RestoreStatus();
+    if (waited == Waiting::home) HomeKey();
+    if (waited == Waiting::close) services_.close();
+  });
+}
+
+// True with `lock` held when "binary.tmp" is free for this window; else the
+// work waits without blocking the window, and the status bar says so.
+bool TForm1::LockFree(std::optional<WorkFolderLock>& lock, LockWait wait, Waiting waiting) {
+  lock.emplace(wait);
+  if (lock->held()) return true;
+  lock.reset();
+  if (waiting_ != Waiting::close) waiting_ = waiting;  // a Leave hands back everything anyway
+  services_.setStatusText(kWaitingForLockText);
+  services_.setTimer(TimerId::wait, kLockRetryInterval, true);
+  return false;
+}
+
+void TForm1::RestoreStatus() {
+  if (StatusText.empty()) {
+    services_.setStatusPath(currentDirectory());
+  } else {
+    services_.setStatusText(StatusText);
+  }
+}
+
+// Home and Leave convert what "VEL" holds now: a rewrite that the poll or
+// the reload has not read yet is read first.
+void TForm1::TakeInUnreadChange() {
+  if (fileAge(kWatchedFile) == ReadAge) return;
+  if (ReloadWatchedFile()) ResumeWatching();
+}
 
 bool TForm1::ReloadWatchedFile() {
   const int limit = VisibleColumns - 1;
   // The age of the text about to be read: a rewrite between the poll and
   // this reload is read now, and the next poll must not read it again.
-  WatchedAge = fileAge(kWatchedFile);
+  const FileAge age = fileAge(kWatchedFile);
+  WatchedAge = age;
   TextReader reader(kWatchedFile);
   if (!reader.isOpen()) {
     reporter_.error(joinedParts({"fopen() error-2:", kWatchedFile}));
     return false;
   }
+  // Collected only once all is read and shown: a reload that fails half
+  // way adds nothing, and its retry nothing twice.
+  std::vector<std::string> read;
+  std::uint32_t number = LineNumber;
   std::string display;
   int i = 1;
   for (;;) {
     std::string_view piece = reader.nextPiece(kWorkBufferSize - 1);
     if (piece.empty()) break;
     if (piece.back() == '\n') piece.remove_suffix(1);
-    std::string line = settings_.numbering ? numbered(++LineNumber, piece) : std::string(piece);
+    std::string line = settings_.numbering ? numbered(++number, piece) : std::string(piece);
     if (i <= VisibleRows) {
       display += FitLine(line, limit);
       display += kDisplayLineEnd;
     }
-    Lines.push_back(std::move(line));
+    read.push_back(std::move(line));
     ++i;
   }
   services_.setMemoText(display);
+  Lines.reserve(Lines.size() + read.size());
+  std::move(read.begin(), read.end(), std::back_inserter(Lines));
+  LineNumber = number;
+  ReadAge = age;
   return true;
 }
 
 void TForm1::Leave1Click() {
-  LeaveRequested = true;
-  services_.close();
+  Guarded("Leave1Click()", [this] {
+    LeaveRequested = true;
+    services_.close();
+  });
 }
 
-void TForm1::Exit1Click() { services_.close(); }
+void TForm1::Exit1Click() {
+  Guarded("Exit1Click()", [this] { services_.close(); });
+}
 
-void TForm1::ShiftJIS1Click() { SelectEncoding(2, "Shift_JIS"); }
+void TForm1::ShiftJIS1Click() {
+  Guarded("ShiftJIS1Click()", [this] { SelectEncoding(2, "Shift_JIS"); });
+}
 
-void TForm1::UTF81Click() { SelectEncoding(3, "UTF-8"); }
+void TForm1::UTF81Click() {
+  Guarded("UTF81Click()", [this] { SelectEncoding(3, "UTF-8"); });
+}
 
-void TForm1::EUCJP1Click() { SelectEncoding(1, "EUC-JP"); }
+void TForm1::EUCJP1Click() {
+  Guarded("EUCJP1Click()", [this] { SelectEncoding(1, "EUC-JP"); });
+}
 
-void TForm1::Record1Click() { services_.showRecordDialog(); }
+void TForm1::Record1Click() {
+  Guarded("Record1Click()", [this] { services_.showRecordDialog(); });
+}
 
-void TForm1::Large1Click() { EnlargeWindow(); }
+void TForm1::Large1Click() {
+  Guarded("Large1Click()", [this] { EnlargeWindow(); });
+}
 
 void TForm1::Standard1Click() {
-  services_.showNormal();
-  Bounds bounds = services_.windowBounds();
-  bounds.width = kStandardSize.width;
-  bounds.height = kStandardSize.height;
-  services_.setWindowBounds(bounds);
-  PlaceWindow();
+  Guarded("Standard1Click()", [this] {
+    services_.showNormal();
+    Bounds bounds = services_.windowBounds();
+    bounds.width = kStandardSize.width;
+    bounds.height = kStandardSize.height;
+    services_.setWindowBounds(bounds);
+    PlaceWindow();
+  });
 }
 
-void TForm1::Version1Click() { services_.showVersionDialog(kVersionText); }
+void TForm1::Version1Click() {
+  Guarded("Version1Click()", [this] { services_.showVersionDialog(kMorvelVersion); });
+}
 
-bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&), std::string& outputName) {
-  const WorkFolderLock lock;  // "binary.tmp" is the folder's to share
+// Each hand-off writes "binary.tmp" afresh and delivers only what its own
+// pass wrote: never a working file of an earlier run or another user.
+bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&)) {
   Regulate job;
   job.crlf = settings_.crlf;
   job.no_searching = settings_.no_searching;
   job.whichTable = settings_.whichTable;
   job.lines = Lines;
+  std::string outputName = kWorkFile;
   if (pass({profile_, reporter_}, job, outputName) != PassResult::converted) return false;
-  return CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary) != Delivery::failed;
+  const Delivery delivery = outputName == kWorkFile
+                                ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
+                                : CopyBackFromFile(reporter_, outputName, kWatchedFile);
+  if (delivery == Delivery::toTarget) {
+    // The window's own text, not the writer's: the poll must not collect it.
+    WatchedAge = fileAge(kWatchedFile);
+    ReadAge = WatchedAge;
+  }
+  return delivery != Delivery::failed;
 }
 
 bool TForm1::ConvertToEucJp() {
-  if (settings_.skipControls) return HandBack(skippingControlCharactersToProduceEUC, eucSkippingOutput_);
-  return HandBack(readingToProduceEUC, eucOutput_);
+  return HandBack(settings_.skipControls ? skippingControlCharactersToProduceEUC : readingToProduceEUC);
 }
 
 bool TForm1::ConvertToUtf8() {
-  if (settings_.skipControls) return HandBack(skippingControlCharactersToProduceUTF8, utf8SkippingOutput_);
-  return HandBack(readingToProduceUTF8, utf8Output_);
+  return HandBack(settings_.skipControls ? skippingControlCharactersToProduceUTF8 : readingToProduceUTF8);
 }
 
 bool TForm1::ConvertToShiftJis() {
   if (!settings_.skipControls) return writeLinesBack(kWatchedFile, Lines);
-  return HandBack(skippingControlCharactersToProduceSJIS, sjisSkippingOutput_);
+  return HandBack(skippingControlCharactersToProduceSJIS);
+}
+
+bool TForm1::Convert() {
+  switch (Encoding) {
+    case 1:
+      return ConvertToEucJp();
+    case 2:
+      return ConvertToShiftJis();
+    default:
+      return ConvertToUtf8();
+  }
 }
 
 // The collected lines would die with the window: they go, unconverted, to
 // "Morvel.txt", and the messages say so.
-void TForm1::KeepLinesAfterFailure() {
-  if (writeLinesBack(kFallbackOutput, Lines)) {
-    reporter_.message(kFallbackOutput, "holds the collected lines unconverted: their conversion failed.");
+void TForm1::KeepLines(const char* why) noexcept {
+  if (Lines.empty()) return;
+  try {
+    if (writeLinesBack(kFallbackOutput, Lines)) {
+      reporter_.message(kFallbackOutput, std::string("holds the collected lines unconverted: ") + why);
+    }
+  } catch (...) {  // as much as could be kept
   }
 }
 
-void TForm1::FormDestroy() {
+bool TForm1::FormClose(LockWait wait) {
+  if (closed_) return true;
+  bool finished = false;
+  if (!Guarded("FormClose()", [this, wait, &finished] { finished = CloseNow(wait); })) {
+    // The hand-off did not complete: "VEL" stays as it is.
+    if (LeaveRequested) KeepLines("their conversion failed.");
+    finished = true;
+  }
+  closed_ = finished;
+  return finished;
+}
+
+bool TForm1::CloseNow(LockWait wait) {
   if (!LeaveRequested) {
-    if (!KeepWatchedFile) std::remove(kWatchedFile);
-    return;
+    if (KeepWatchedFile) {
+      KeepLines("VEL could not be read.");
+    } else {
+      std::remove(kWatchedFile);
+    }
+    return true;
   }
-  bool handedBack = false;
-  switch (Encoding) {
-    case 1:
-      handedBack = ConvertToEucJp();
-      break;
-    case 2:
-      handedBack = ConvertToShiftJis();
-      break;
-    default:
-      handedBack = ConvertToUtf8();
-      break;
-  }
-  if (!handedBack) KeepLinesAfterFailure();
+  std::optional<WorkFolderLock> lock;
+  // Only the Shift_JIS text as it came needs no "binary.tmp".
+  const bool needsWorkFile = Encoding != 2 || settings_.skipControls;
+  if (needsWorkFile && !LockFree(lock, wait, Waiting::close)) return false;
+  TakeInUnreadChange();
+  if (!Convert()) KeepLines("their conversion failed.");
+  return true;
 }
 
 }  // namespace morvel

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -15,6 +16,7 @@
 #include "reporter.h"
 #include "watched_file.h"
 #include "window_services.h"
+#include "working_files.h"
 
 namespace morvel {
 
@@ -29,10 +31,13 @@ inline constexpr Size kButtonSize{68, 34};
 inline constexpr int kPollInterval = 300;            // ms
 inline constexpr int kReloadInterval = 200;          // ms
 inline constexpr int kCloseInterval = 1000;          // ms
+inline constexpr int kLockRetryInterval = 200;       // ms, while another run holds the folder's lock
 inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
 
-inline constexpr const char* kVersionText = "1.08";
 inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
+
+// Shown in status panel 0 while Home or Leave waits for the folder's lock.
+inline constexpr const char* kWaitingForLockText = "Waiting: another Morvel in this folder is using binary.tmp";
 
 // The keys the window acts on when they are released.
 enum class Key { end, pageUp, home, f3, f8, escape, other };
@@ -54,8 +59,14 @@ class TForm1 {
   TForm1(WindowServices& services, const FinalEffect& settings, Reporter& reporter);
 
   void FormCreate();
-  // The hand-off: runs once as the window is destroyed.
-  void FormDestroy();
+  // The hand-off (Leave) or the deletion of "VEL", as the window closes and
+  // before it is destroyed. False while it waits for the folder's lock: the
+  // window stays, and closes itself again once the lock came free. A
+  // failure is reported and the window may close; "VEL" then stays and the
+  // collected lines are kept in "Morvel.txt".
+  bool FormClose(LockWait wait = LockWait::no);
+  // Every handler reports an exception (error.txt and the window) and lets
+  // the window run on.
   void FormKeyUp(Key key);
   void FormResize();
   void Button1Click();
@@ -63,6 +74,7 @@ class TForm1 {
   void Timer1Timer();
   void Timer2Timer();
   void Timer3Timer();
+  void Timer4Timer();
 
   void Leave1Click();
   void Exit1Click();
@@ -82,6 +94,20 @@ class TForm1 {
   const std::string& statusText() const { return StatusText; }
 
  private:
+  enum class Waiting { none, home, close };
+
+  template <typename Body>
+  bool Guarded(const char* handler, Body&& body) noexcept;
+  void ReportFailure(const char* handler, const char* what) noexcept;
+
+  void HomeKey();
+  bool CloseNow(LockWait wait);
+  void ReloadTick();
+  void ResumeWatching();
+  void GiveUp();
+  void TakeInUnreadChange();
+  bool LockFree(std::optional<WorkFolderLock>& lock, LockWait wait, Waiting waiting);
+  void RestoreStatus();
   bool ReloadWatchedFile();
   void SelectEncoding(int code, std::string_view name);
   void PlaceWindow();
@@ -94,8 +120,9 @@ class TForm1 {
   bool ConvertToEucJp();
   bool ConvertToUtf8();
   bool ConvertToShiftJis();
-  bool HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&), std::string& outputName);
-  void KeepLinesAfterFailure();
+  bool Convert();
+  bool HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&));
+  void KeepLines(const char* why) noexcept;
 
   WindowServices& services_;
   const FinalEffect settings_;
@@ -113,16 +140,11 @@ class TForm1 {
   std::int32_t Encoding = 3;
   FileAge WatchedAge;
   std::int32_t VisibleColumns = 0;
+  FileAge ReadAge;  // of the text last read, or last written by the window itself
   std::vector<std::string> Lines;
   std::uint32_t LineNumber = 0;
-
-  // Each call of a pass keeps its own output name, which a failed access
-  // check may turn into "Morvel.txt" for the later calls.
-  std::string eucOutput_ = "binary.tmp";
-  std::string eucSkippingOutput_ = "binary.tmp";
-  std::string utf8Output_ = "binary.tmp";
-  std::string utf8SkippingOutput_ = "binary.tmp";
-  std::string sjisSkippingOutput_ = "binary.tmp";
+  Waiting waiting_ = Waiting::none;
+  bool closed_ = false;
 };
 
 }  // namespace morvel

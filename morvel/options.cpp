@@ -276,12 +276,15 @@ CommandLineOptions readOptions(const std::vector<std::string>& words) {
   return reading.options;
 }
 
-bool asksForUsage(const std::vector<std::string>& words) {
+ConsoleRequest consoleRequest(const std::vector<std::string>& words) {
   for (const std::string& word : words) {
-    if (word == "--help" || word == "-h") return true;
-    if (word == "-V" || word == "-VC") return false;
+    if (word == "--help" || word == "-h") return ConsoleRequest::usage;
+    if (word == "--version") return ConsoleRequest::versionLine;
+    if (word == "-V" || word == "-VC") return ConsoleRequest::none;
   }
-  return false;
+  return ConsoleRequest::none;
 }
+
+bool asksForUsage(const std::vector<std::string>& words) { return consoleRequest(words) == ConsoleRequest::usage; }
 
 }  // namespace morvel

@@ -80,8 +80,13 @@ std::vector<std::string> commandWords(int argc, const char* const* argv);
 // "-V" or "-VC": the words after it are never read.
 CommandLineOptions readOptions(const std::vector<std::string>& words);
 
-// True when "--help" or "-h" comes before any "-V" or "-VC": the run only
-// shows its usage on standard output, before anything else happens.
+// What a run shows on standard output before anything else happens, and
+// then ends with exit code 0: the usage for "--help" or "-h", the version
+// line for "--version", whichever comes first and before any "-V" or "-VC".
+enum class ConsoleRequest { none, usage, versionLine };
+ConsoleRequest consoleRequest(const std::vector<std::string>& words);
+
+// True when the run only shows its usage.
 bool asksForUsage(const std::vector<std::string>& words);
 
 }  // namespace morvel

@@ -46,9 +46,7 @@ void TForm2::FormCreate() {
   testKanji();
 }
 
-std::optional<std::string> TForm2::shiftJisOf(std::string_view control) const {
-  return shiftJisOfTyped(services_.typedText(control));
-}
+std::optional<std::string> TForm2::shiftJisOf(std::string_view control) const { return services_.typedText(control); }
 
 void TForm2::showLabel(std::string text) {
   LabelText = std::move(text);

@@ -2,8 +2,12 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
@@ -63,7 +67,7 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
 // the finished output. Where the user may not set it, the input stays as it is.
 void giveSameTime(const std::string& input, const std::string& output) {
   struct stat finished {};
-  if (::stat(output.c_str(), &finished) != 0) return;
+  if (::stat(output.c_str(), &finished) != 0 || !S_ISREG(finished.st_mode)) return;  // a pipe's time is no file's
   const timespec times[2] = {{0, UTIME_OMIT}, finished.st_mtim};
   ::utimensat(AT_FDCWD, input.c_str(), times, 0);
 }
@@ -143,6 +147,40 @@ Verdict convertNamedFile(const TableContext& context, const CommandLineOptions& 
   return delivery != Delivery::failed ? Verdict::doneQuietly : Verdict::stop;
 }
 
+std::string currentFolder() {
+  std::string path(4096, '\0');
+  if (::getcwd(path.data(), path.size()) == nullptr) return ".";
+  path.resize(path.find('\0'));
+  return path;
+}
+
+std::string linkTarget(const std::string& link) {
+  std::string target(4096, '\0');
+  const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
+  if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
+  target.resize(static_cast<std::size_t>(length));
+  return target;
+}
+
+// Another process of a program named Morvel whose current directory is this
+// one (as far as this user may see other processes).
+bool anotherMorvelWatchesHere() {
+  namespace fs = std::filesystem;
+  const std::string here = linkTarget("/proc/self/cwd");
+  const std::string self = std::to_string(::getpid());
+  std::error_code error;
+  for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
+    const std::string pid = entry.path().filename().string();
+    if (pid == self || pid.find_first_not_of("0123456789") != std::string::npos) continue;
+    std::string program = linkTarget("/proc/" + pid + "/exe");
+    if (const auto deleted = program.rfind(" (deleted)"); deleted != std::string::npos) program.resize(deleted);
+    if (program.substr(program.rfind('/') + 1) == "Morvel" && linkTarget("/proc/" + pid + "/cwd") == here) {
+      return true;
+    }
+  }
+  return false;
+}
+
 }  // namespace
 
 int exitCodeOf(Verdict verdict) {
@@ -160,6 +198,7 @@ int exitCodeOf(Verdict verdict) {
 
 bool CheckTablesPresent(const TableContext& context) {
   bool ok = true;
+  TableKind missing = TableKind::euc;
   for (int index = 0; index < static_cast<int>(std::size(kAttempts)); ++index) {
     const TableAttempt& attempt = kAttempts[index];
     const std::string found = findByWay(context.profile, attempt.way, attempt.kind);
@@ -170,11 +209,13 @@ bool CheckTablesPresent(const TableContext& context) {
     }
     if (index == kLastEucAttempt) {
       ok = false;
+      missing = TableKind::euc;
       context.reporter.error(joinedParts({"openClose[", std::to_string(index), "]() error-1: ", found}));
       break;
     }
     if (index == kLastUtf8Attempt) {
       ok = false;
+      missing = TableKind::utf8;
       context.reporter.message(joinedParts({"openClose[", std::to_string(index), "]() error-2: "}), found);
       break;
     }
@@ -182,6 +223,7 @@ bool CheckTablesPresent(const TableContext& context) {
   if (!ok) {
     context.reporter.error(joinedParts({"MS932~EUC-JP.bin", "is needed to convert VEL from Shift_JIS to EUC-JP.",
                                         "MS932~UTF-8.bin", "is needed to convert VEL from Shift_JIS to UTF-8."}));
+    hintOnTerminal(missingTableSentence(context.profile, missing, false, false));
   }
   return ok;
 }
@@ -191,8 +233,46 @@ bool CheckWatchedFileAbsent(Reporter& reporter) {
   if (file == nullptr) return true;
   const bool empty = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) <= 0;
   std::fclose(file);
-  if (!empty) reporter.error("VEL should disappear. Please remove VEL from the current directory. ");
-  return empty;
+  if (empty) return true;
+  reporter.error("VEL should disappear. Please remove VEL from the current directory. ");
+  // Removing it would make the other window give up: say what holds it.
+  if (isTerminal(stderr) && anotherMorvelWatchesHere()) {
+    consoleWrite(stderr,
+                 "Another Morvel is watching this folder: close its window first, or start this one in another "
+                 "folder.\n");
+  } else {
+    hintOnTerminal(
+        "A VEL that is not empty means another Morvel may be watching this folder: remove VEL only if none is.");
+  }
+  return false;
+}
+
+bool CheckWatchedFileCreatable(Reporter& reporter) {
+  int fd = ::open(kWatchedFile, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const bool created = fd >= 0;
+  if (!created && errno == EEXIST) fd = ::open(kWatchedFile, O_WRONLY | O_CLOEXEC);
+  const int why = errno;
+  if (fd >= 0) {
+    ::close(fd);
+    if (created) ::unlink(kWatchedFile);
+    return true;
+  }
+  reporter.error(joinedParts({"VEL cannot be created in", currentFolder(), "-", std::strerror(why),
+                              "- Morvel needs a folder where it may write VEL."}));
+  return false;
+}
+
+DisplayChoice chooseDisplay(const char* chosenPlatform, const char* x11Display, const char* waylandDisplay) {
+  const auto set = [](const char* value) { return value != nullptr && *value != '\0'; };
+  if (set(chosenPlatform)) {
+    const std::string_view chosen(chosenPlatform);
+    const std::string_view name = chosen.substr(0, chosen.find(':'));
+    if (name == "xcb") return {set(x11Display), nullptr};
+    if (name.starts_with("wayland")) return {set(waylandDisplay), nullptr};
+    return {true, nullptr};  // offscreen, minimal, vnc, eglfs...: a display of their own or none needed
+  }
+  if (set(x11Display)) return {true, "xcb"};
+  return {set(waylandDisplay), nullptr};
 }
 
 ProgramProfile profileFor(const FinalEffect& settings) {
@@ -224,14 +304,21 @@ StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& r
 
 int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows) {
   try {
-    if (asksForUsage(commandWords(argc, argv))) {
-      consoleWrite(stdout, versionText(true));
-      return kExitSuccess;
+    switch (consoleRequest(commandWords(argc, argv))) {
+      case ConsoleRequest::usage:
+        consoleWrite(stdout, versionText(true));
+        return kExitSuccess;
+      case ConsoleRequest::versionLine:
+        consoleWrite(stdout, versionLine());
+        return kExitSuccess;
+      case ConsoleRequest::none:
+        break;
     }
     const ProgramProfile profile = morvelProfile();  // no table name yet: the last EUC-JP way fails
     if (!CheckTablesPresent({profile, reporter}) || !CheckWatchedFileAbsent(reporter)) return kExitFailure;
     const StartupOutcome startup = ProcessCommandLine(argc, argv, reporter);
     if (startup.verdict != Verdict::goOn) return exitCodeOf(startup.verdict);
+    if (!CheckWatchedFileCreatable(reporter)) return kExitFailure;
     return runWindows(startup.settings);
   } catch (const OutOfMemory& failure) {
     reporter.error(failure.line());

@@ -29,6 +29,25 @@ bool CheckTablesPresent(const TableContext& context);
 // reports it and returns false (the run ends with exit code 1).
 bool CheckWatchedFileAbsent(Reporter& reporter);
 
+// True when "VEL" can be created in the current directory, which the window
+// needs; otherwise reports it and returns false (exit code 1). Leaves the
+// folder as it found it.
+bool CheckWatchedFileCreatable(Reporter& reporter);
+
+// Where the window can show. Without a display of its own (a platform
+// chosen in QT_QPA_PLATFORM such as offscreen needs none) there is no
+// window; an X display is preferred to Wayland, where a client cannot
+// place its windows, unless the user chose the platform.
+struct DisplayChoice {
+  bool available = false;
+  const char* platform = nullptr;  // to choose for the toolkit; none: leave it
+};
+DisplayChoice chooseDisplay(const char* chosenPlatform, const char* x11Display, const char* waylandDisplay);
+
+inline constexpr const char* kNoDisplayLine =
+    "Morvel needs a display for its window: neither DISPLAY nor WAYLAND_DISPLAY is set. Runs with -q need none, "
+    "and xvfb-run Morvel gives it a virtual one.";
+
 // Morvel's profile once its options are read: the table name is the last
 // search way, and only the table of the target encoding is reported.
 ProgramProfile profileFor(const FinalEffect& settings);

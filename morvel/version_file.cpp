@@ -2,12 +2,11 @@
 
 #include "text_file.h"
 #include "usage_text.h"
+#include "version.h"
 
 namespace morvel {
 
 namespace {
-
-constexpr double kVersion = 1.08;
 
 // "\xC5" is the half-width katakana NA, "\x87\x40" the circled digit one,
 // "\x82\x50" the full-width digit one.
@@ -33,7 +32,12 @@ constexpr UsageLine kUsage[] = {
 
 }  // namespace
 
-std::string versionText(bool commented) { return usageText("Morvel VCL Version ", kVersion, kUsage, commented); }
+std::string versionText(bool commented) { return usageText("Morvel VCL Version ", kMorvelVersion, kUsage, commented); }
+
+std::string versionLine() {
+  const std::string text = versionText(false);
+  return text.substr(0, text.find('\n') + 1);
+}
 
 void WriteVersionFile(bool commented) { writeTextFile(kVersionFile, versionText(commented)); }
 

@@ -11,6 +11,9 @@ inline constexpr const char* kVersionFile = "version.txt";
 // their comments, each ending in LF (the file gets CR LF).
 std::string versionText(bool commented);
 
+// The version line alone, ending in LF ("--version").
+std::string versionLine();
+
 // Writes "version.txt"; the run then ends with exit code 1, whether or not
 // the file could be written.
 void WriteVersionFile(bool commented);

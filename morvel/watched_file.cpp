@@ -12,8 +12,6 @@ FileAge fileAge(const std::string& path) {
   age.exists = true;
   age.modifiedSeconds = info->modifiedSeconds;
   age.modifiedNanoseconds = info->modifiedNanoseconds;
-  age.changedSeconds = info->changedSeconds;
-  age.changedNanoseconds = info->changedNanoseconds;
   age.size = info->size;
   age.inode = info->identity;
   return age;

@@ -11,15 +11,14 @@ namespace morvel {
 inline constexpr const char* kWatchedFile = "VEL";
 
 // What changes on every rewrite of a file: its modification time to the
-// nanosecond, size, inode and change time together, so that two writes
-// within one second, or a file replaced by another, are both seen. A
-// missing file has an age of its own.
+// nanosecond, size and inode together, so that two writes within one
+// second, or a file replaced by another, are both seen. The change time is
+// left out: a chmod or a new hard link is no new text. A missing file has
+// an age of its own.
 struct FileAge {
   bool exists = false;
   std::int64_t modifiedSeconds = 0;
   std::int64_t modifiedNanoseconds = 0;
-  std::int64_t changedSeconds = 0;
-  std::int64_t changedNanoseconds = 0;
   std::uint64_t size = 0;
   std::uint64_t inode = 0;
 

@@ -4,6 +4,7 @@
 // (frame) rectangle unless the name says client.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -21,8 +22,9 @@ struct Bounds {
   int height = 0;
 };
 
-// The main window's timers, numbered as the window names them.
-enum class TimerId { poll = 1, reload = 2, close = 3 };
+// The main window's timers, numbered as the window names them; the fourth
+// retries work that waits for the folder's lock.
+enum class TimerId { poll = 1, reload = 2, close = 3, wait = 4 };
 
 class WindowServices {
  public:
@@ -61,6 +63,10 @@ class WindowServices {
   // "Save" button; the Version dialog modally, showing `version`.
   virtual void showRecordDialog() = 0;
   virtual void showVersionDialog(std::string_view version) = 0;
+
+  // Tells the user that a handler failed, without stopping the window (no
+  // nested event loop).
+  virtual void showFailure(std::string_view text) = 0;
 };
 
 // What a dialog's logic needs of its window. Controls are named as the
@@ -69,9 +75,10 @@ class DialogServices {
  public:
   virtual ~DialogServices() = default;
 
-  // The text of an edit as the user typed it (UTF-8 from a keyboard, or the
-  // Shift_JIS bytes the logic put there).
-  virtual std::string typedText(std::string_view control) const = 0;
+  // The text of an edit as Shift_JIS bytes: those the logic put there while
+  // the text is unchanged, else the typed text in code page 932; nothing
+  // when a typed character has no code there.
+  virtual std::optional<std::string> typedText(std::string_view control) const = 0;
   // Shift_JIS bytes, shown as the characters they are.
   virtual void setText(std::string_view control, std::string_view text) = 0;
   virtual void setKeyPreview(bool on) = 0;

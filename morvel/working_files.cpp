@@ -10,8 +10,10 @@
 #include <filesystem>
 
 #include "binary_file.h"
+#include "console.h"
 #include "file_replace.h"
 #include "passes.h"
+#include "report_files.h"
 
 namespace morvel {
 
@@ -24,10 +26,17 @@ Replacement copyWorkFileTo(int work, const std::string& destination) {
 
 }  // namespace
 
-WorkFolderLock::WorkFolderLock() : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
+WorkFolderLock::WorkFolderLock(LockWait wait) : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
   if (fd_ < 0) return;  // a folder that cannot be opened cannot be shared either
-  while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+  int result = 0;
+  while ((result = ::flock(fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
   }
+  if (result != 0 && errno == EWOULDBLOCK && wait == LockWait::untilFree) {
+    hintOnTerminal(std::string("Waiting for another run in this folder to finish with ") + kWorkFile + ".");
+    while ((result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+  }
+  held_ = result == 0;
 }
 
 WorkFolderLock::~WorkFolderLock() {
@@ -68,9 +77,15 @@ WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
 }
 
 Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
-  // The working file is opened first, so that a missing one never touches
-  // the target.
-  const int work = ::open(kWorkFile, O_RDONLY | O_CLOEXEC);
+  const Delivery delivery = CopyBackFromFile(reporter, kWorkFile, target);
+  if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);
+  return delivery;
+}
+
+Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
+  // The source is opened first, so that a missing one never touches the
+  // target.
+  const int work = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (work < 0) return Delivery::failed;
   Delivery delivery = Delivery::failed;
   Replacement result = copyWorkFileTo(work, target);
@@ -83,8 +98,12 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
       reporter.message(target, std::string("cannot be written; the result is in ") + kFallbackOutput);
     }
   }
+  if (delivery == Delivery::failed) {
+    // Only "binary.tmp" holds the result now, whatever keepBinary says.
+    reporter.error(
+        joinedParts({"CopyBackFromWorkFile() error:", target, "cannot be written; the result is only in", source}));
+  }
   ::close(work);
-  if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);
   return delivery;
 }
 

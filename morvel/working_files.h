@@ -16,17 +16,23 @@ namespace morvel {
 
 inline constexpr const char* kWorkFile = "binary.tmp";
 
+enum class LockWait { untilFree, no };
+
 // An advisory lock on the current folder itself (no lock file appears),
-// held from construction to destruction. A second holder waits.
+// held from construction to destruction. A second holder waits, or with
+// LockWait::no goes without it (held() is false then).
 class WorkFolderLock {
  public:
-  WorkFolderLock();
+  explicit WorkFolderLock(LockWait wait = LockWait::untilFree);
   ~WorkFolderLock();
   WorkFolderLock(const WorkFolderLock&) = delete;
   WorkFolderLock& operator=(const WorkFolderLock&) = delete;
 
+  bool held() const { return held_; }
+
  private:
   int fd_ = -1;
+  bool held_ = true;  // a folder that cannot be opened cannot be shared either
 };
 
 // True when `name` is the working file: its name, or the same file.
@@ -53,6 +59,10 @@ enum class Delivery {
 // when the target cannot be written, and deletes "binary.tmp" unless
 // `keepBinary`. The destination is either as it was or complete.
 Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary);
+
+// As CopyBackFromWorkFile, from `source`, a result this run has just
+// written, which stays.
+Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target);
 
 // The file a delivery wrote.
 std::string deliveredFile(const std::string& target, Delivery delivery);

@@ -1,5 +1,7 @@
 #include "editors.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cstdio>
 
@@ -105,12 +107,34 @@ Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORM
   return image;
 }
 
+// An existing regular file under the table name must be a table of the
+// kind rewritten: its size, and its records naming the codes of `records`
+// in their order. A word meant as something else (a text file named where
+// the table name goes) is never overwritten by a table. Pipes, devices and
+// new names take the table.
+bool mayBeReplacedByTable(const std::string& tableName, const Image& records) {
+  struct stat existing {};
+  if (::stat(tableName.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return true;
+  if (static_cast<std::size_t>(existing.st_size) != records.size()) return false;
+  Image present;
+  if (!readRecords(tableName, present)) return false;
+  for (std::size_t n = 1; n <= kRecordCount; ++n) {
+    const std::size_t at = (n - 1) * kRecordSize;
+    if (recordCode(n, &present[at]) != recordCode(n, &records[at])) return false;
+  }
+  return true;
+}
+
 bool rewriteTable(const TableContext& context, const Editor& editor, const std::string& path,
                   const std::string& tableName, const SparseEUC& table, std::vector<NORMAL_SUBSTITUTE>& entries,
                   EntryUse rule) {
   Image records;
   if (!readRecords(path, records)) {
     reportEditError(context, editor, "incomplete table: " + path);
+    return false;
+  }
+  if (!mayBeReplacedByTable(tableName, records)) {
+    reportEditError(context, editor, "not a table, left as it was: " + tableName);
     return false;
   }
   const Image image = editedImage(records, table, entries, rule);
@@ -147,6 +171,8 @@ std::optional<std::string> readSubstitutionList(const std::string& listName, std
     }
     entries.push_back(entry);
   }
+  // A list cut short by a read error would pass for a shorter list.
+  if (reader.failed()) return joinedParts({"ifstream sjisFile() error:", listName});
   return std::nullopt;
 }
 

@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "console.h"
 #include "dividing.h"
 #include "native_file.h"
 #include "report_files.h"
@@ -59,6 +60,23 @@ void reportFoundTable(const TableContext& context, const std::string& path, Tabl
 
 }  // namespace
 
+std::string missingTableSentence(const ProgramProfile& profile, TableKind kind, bool no_searching,
+                                 bool acquire_from_text) {
+  const std::string table = tableFileName(kind);
+  const std::string given =
+      profile.givenTableName && !profile.givenTableName->empty() ? *profile.givenTableName : std::string();
+  if (acquire_from_text) {
+    return "The table " + table + " was looked for only under the name on line 11 of setting.txt (-q)" +
+           (given.empty() ? ", which gives none." : ": " + given + " cannot be read.");
+  }
+  if (no_searching)
+    return "The table " + table + " is not in " + profile.fixedFolder + ", the only folder -d searches.";
+  std::string sentence = "The table " + table + " is in none of the folders searched: " + profile.fixedFolder +
+                         ", the current folder and the folders of PATH";
+  if (kind == TableKind::euc && !given.empty()) sentence += ", nor under the name " + given;
+  return sentence + ".";
+}
+
 ErrorWords settingWords(const ProgramProfile& profile, TableKind kind) {
   if (profile.program == Program::fenra) return {"]() error: ", "]() error: "};
   switch (kind) {
@@ -83,10 +101,12 @@ std::string searchTable(const TableContext& context, const SearchRequest& reques
     }
     if (way == tryFixedFolder && request.no_searching) {
       reportSearchFailure(context, way, request.words.wayZero, fileName);
+      hintOnTerminal(missingTableSentence(context.profile, request.kind, true, false));
       return {};
     }
   }
   reportSearchFailure(context, last, request.words.lastWay, fileName);
+  hintOnTerminal(missingTableSentence(context.profile, request.kind, false, request.acquire_from_text));
   return {};
 }
 

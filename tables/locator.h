@@ -40,6 +40,11 @@ std::string findByWay(const ProgramProfile& profile, int way, TableKind kind);
 // The error words that `setting` uses for a table of `kind` in the program.
 ErrorWords settingWords(const ProgramProfile& profile, TableKind kind);
 
+// The plain sentence a person at a terminal gets when the table of `kind`
+// was not found: which table, and where it was looked for.
+std::string missingTableSentence(const ProgramProfile& profile, TableKind kind, bool no_searching,
+                                 bool acquire_from_text);
+
 // Runs the search; the found path, or empty after the error line has been
 // reported. Reports the found path when the flag asks for it.
 std::string searchTable(const TableContext& context, const SearchRequest& request);

@@ -1,5 +1,6 @@
 // The Record and Version dialogs' logic with windows in memory.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <string>
@@ -7,7 +8,9 @@
 
 #include "recordform.h"
 #include "support/fake_dialog.h"
+#include "support/table_records.h"
 #include "support/temp_dir.h"
+#include "version.h"
 #include "versionform.h"
 
 using namespace morvel;
@@ -35,13 +38,10 @@ class Recorded final : public Reporter {
   std::vector<std::string> lines;
 };
 
-std::string shipped(const char* name) { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + name); }
+std::string shipped(const char* name) { return testing_support::shippedBytes(name); }
 
 std::string eucTargetOf(const std::string& table, const std::string& code) {
-  for (std::size_t n = 158; n < 7882; ++n) {
-    if (table.compare(n * 4, 2, code) == 0) return table.substr(n * 4 + 2, 2);
-  }
-  return {};
+  return testing_support::targetOf(table, testing_support::doubleByteRecord(table, code));
 }
 
 class RecordDialog : public testing::Test {
@@ -110,6 +110,33 @@ TEST_F(RecordDialog, TextsWithoutACharacterLookNothingUp) {
   EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
 }
 
+// A character the Shift_JIS table has no entry for leaves the right field
+// empty: no zero bytes. Save without a right character records the request
+// once and leaves the table file alone.
+TEST_F(RecordDialog, NoEntryGivesAnEmptyFieldAndNoCharacterNoEdit) {
+  open();
+  for (const auto& [typed, label] : {std::pair<std::string, std::string>{"\x85\x40", "8540"}, {"\t", "9"}}) {
+    dialog_.texts["Edit1"] = typed;
+    dialog_.texts["Edit2"] = "kept";
+    form_->FormKeyUp(Key::home);
+    EXPECT_EQ(dialog_.texts["Label1"], label);
+    EXPECT_EQ(dialog_.texts["Edit2"], std::string());
+  }
+  struct stat before {};
+  ASSERT_EQ(::stat(kEuc, &before), 0);
+  reports_.lines.clear();
+  dialog_.texts["Edit1"] = kCircledTwenty;
+  dialog_.texts["Edit2"] = "";
+  form_->Button1Click();
+  EXPECT_EQ(reports_.lines, std::vector<std::string>{"info 8753 \x81\xCB ----"});
+  struct stat after {};
+  ASSERT_EQ(::stat(kEuc, &after), 0);
+  EXPECT_EQ(after.st_ino, before.st_ino);
+  EXPECT_EQ(after.st_mtim.tv_sec, before.st_mtim.tv_sec);
+  EXPECT_EQ(after.st_mtim.tv_nsec, before.st_mtim.tv_nsec);
+  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+}
+
 TEST_F(RecordDialog, SaveRecordsTheCodesThenEditsTheTable) {
   open();
   dialog_.texts["Edit2"] = kLowLine;
@@ -147,8 +174,8 @@ TEST(VersionDialog, ShowsNameCopyrightAndTheVersionSetBeforeShowing) {
   EXPECT_EQ(dialog.bounds.left, (1920 - 166) / 2);
   EXPECT_EQ(dialog.texts["Label1"], "Morvel VCL");
   EXPECT_EQ(dialog.texts["Label2"], kCopyrightLine);
-  form.SetVersionText("1.08");
-  EXPECT_EQ(dialog.texts["Label3"], "Version 1.08");
+  form.SetVersionText(kMorvelVersion);
+  EXPECT_EQ(dialog.texts["Label3"], std::string("Version ") + kMorvelVersion);
   form.FormKeyUp(Key::home);
   form.FormKeyUp(Key::escape);
   EXPECT_EQ(dialog.hides, 1);

@@ -7,11 +7,12 @@
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPlainTextEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
 #include <memory>
@@ -22,6 +23,8 @@
 #include "form1_window.h"
 #include "reporter.h"
 #include "startup.h"
+#include "support/table_records.h"
+#include "version.h"
 
 using namespace morvel;
 
@@ -57,10 +60,9 @@ QByteArray readBytes(const char* name) {
 // The EUC-JP bytes a table file gives a Shift_JIS code: its records are the
 // code and its target, two bytes each.
 QByteArray eucTargetOf(const QByteArray& table, const QByteArray& code) {
-  for (qsizetype n = 158; n < 7882; ++n) {
-    if (table.mid(n * 4, 2) == code) return table.mid(n * 4 + 2, 2);
-  }
-  return {};
+  const std::string bytes = table.toStdString();
+  return QByteArray::fromStdString(
+      testing_support::targetOf(bytes, testing_support::doubleByteRecord(bytes, code.toStdString())));
 }
 
 // QTest::keyClicks passes each character through toLatin1, which drops
@@ -98,9 +100,10 @@ class DialogsWidgetsTest : public QObject {
   void homeLooksUpWhatWasTyped();
   void aHomeReleasedInAnEditCountsOnce();
   void saveRecordsTheTypedPairAndF8CopiesIt();
+  void recordKeepsTheCodesItShowsAndReturnPressesSave();
   void escHidesAndShowingAgainKeepsTheTexts();
   void versionShowsModallyFromTheHelpMenu();
-  void versionHelpWithoutAManualDoesNothingVisible();
+  void versionHelpWithoutAViewerNamesTheManual();
 
  private:
   void open(const FinalEffect& settings = {});
@@ -239,6 +242,36 @@ void DialogsWidgetsTest::saveRecordsTheTypedPairAndF8CopiesIt() {
   QCOMPARE(clipboard->text(), line);
 }
 
+// Several codes show as one character: what was given keeps its code while
+// it stands; a typed character takes its first code in the table.
+void DialogsWidgetsTest::recordKeepsTheCodesItShowsAndReturnPressesSave() {
+  FinalEffect settings;
+  settings.substituted = "\x87\x90";  // the NEC row-13 approximately-equal sign
+  open(settings);
+  QVERIFY(openRecord());
+  QCOMPARE(label1(), QStringLiteral("8790"));
+  retype(edit("Edit2"), kFullWidthOne);
+  save()->setFocus();
+  QTest::keyClick(save(), Qt::Key_Return);
+  QCOMPARE(readBytes("info.txt"), QByteArray("8790 \x81\xCB 8250\r\n"));
+  QCOMPARE(eucTargetOf(readBytes(kEuc), QByteArray("\x87\x90")), QByteArray("\xA3\xB1"));
+
+  record_->setText("Edit1", "\xED\x40");  // an NEC-selected IBM kanji
+  QTest::keyClick(edit("Edit1"), Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("ed40"));
+  retype(edit("Edit2"), kFullWidthOne);
+  save()->setFocus();
+  QTest::keyClick(save(), Qt::Key_Enter, Qt::KeypadModifier);
+  QCOMPARE(readBytes("info.txt"), QByteArray("ED40 \x81\xCB 8250\r\n"));
+
+  retype(edit("Edit1"), QStringLiteral("\u2252"));  // typed: 81E0 comes first
+  QTest::keyClick(edit("Edit1"), Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("81e0"));
+  retype(edit("Edit1"), QStringLiteral("\u7E8A"));  // ED40 before the IBM FA5C
+  QTest::keyClick(edit("Edit1"), Qt::Key_Home);
+  QCOMPARE(label1(), QStringLiteral("ed40"));
+}
+
 void DialogsWidgetsTest::escHidesAndShowingAgainKeepsTheTexts() {
   open();
   QVERIFY(openRecord());
@@ -258,10 +291,16 @@ void DialogsWidgetsTest::versionShowsModallyFromTheHelpMenu() {
   QRect frame;
   QStringList labels;
   bool closedByEsc = false;
+  bool fits = true;
   QTimer::singleShot(0, version_.get(), [&] {
     modal = QApplication::activeModalWidget() == version_.get() && version_->isVisible();
     frame = version_->frameGeometry();
-    for (const char* name : {"Label1", "Label2", "Label3"}) labels << in<QLabel>(version_.get(), name)->text();
+    for (const char* name : {"Label1", "Label2", "Label3"}) {
+      const QLabel* label = in<QLabel>(version_.get(), name);
+      labels << label->text();
+      const QFontMetrics metrics(label->font());  // the whole text shows
+      fits = fits && metrics.horizontalAdvance(label->text()) <= label->width() && metrics.height() <= label->height();
+    }
     QTest::keyClick(version_.get(), Qt::Key_Escape);
     closedByEsc = !version_->isVisible();
     if (!closedByEsc) version_->reject();
@@ -270,28 +309,41 @@ void DialogsWidgetsTest::versionShowsModallyFromTheHelpMenu() {
   QVERIFY(modal);
   QCOMPARE(frame, centred(166, 166));
   QCOMPARE(labels, (QStringList{QStringLiteral("Morvel VCL"), QString::fromLatin1(kCopyrightLine),
-                                QStringLiteral("Version 1.08")}));
+                                QStringLiteral("Version ") + QString::fromLatin1(kMorvelVersion)}));
   QVERIFY(closedByEsc);
+  QVERIFY(fits);
   QVERIFY(window_->isVisible());
 }
 
-void DialogsWidgetsTest::versionHelpWithoutAManualDoesNothingVisible() {
+// Without a program for PDF files (the offscreen platform has none) or
+// without the manual, a message box names the manual.
+void DialogsWidgetsTest::versionHelpWithoutAViewerNamesTheManual() {
   open();
   const QPixmap picture = in<QLabel>(version_.get(), "Image1")->pixmap();
   QVERIFY(!picture.isNull());
   QCOMPARE(picture.size(), QSize(160, 32));
   version_->show();
   QVERIFY(QTest::qWaitForWindowExposed(version_.get()));
-  const QWidgetList before = QApplication::topLevelWidgets();
-  // All the offscreen platform does with a document is say so.
-  const QUrl manual = QUrl::fromLocalFile(QDir::current().absoluteFilePath(QStringLiteral("MorvelVCL.pdf")));
-  QTest::ignoreMessage(
-      QtWarningMsg,
-      qPrintable(QStringLiteral("This plugin does not support QPlatformServices::openDocument() for '%1'.")
-                     .arg(manual.toString())));
-  QTest::mouseClick(in<QPushButton>(version_.get(), "Button1"), Qt::LeftButton);
-  QCoreApplication::processEvents();
-  QCOMPARE(QApplication::topLevelWidgets(), before);
+  const QString manual = QDir::current().absoluteFilePath(QStringLiteral("MorvelVCL.pdf"));
+  for (const bool present : {false, true}) {
+    if (present) {
+      QFile file(manual);
+      QVERIFY(file.open(QIODevice::WriteOnly));
+      file.write("%PDF");
+      file.close();
+      QTest::ignoreMessage(
+          QtWarningMsg,
+          qPrintable(QStringLiteral("This plugin does not support QPlatformServices::openDocument() for '%1'.")
+                         .arg(QUrl::fromLocalFile(manual).toString())));
+    }
+    QTest::mouseClick(in<QPushButton>(version_.get(), "Button1"), Qt::LeftButton);
+    auto* box = version_->findChild<QMessageBox*>(QStringLiteral("ManualNotShown"));
+    QVERIFY(box != nullptr);
+    QVERIFY(box->isVisible());
+    QVERIFY2(box->text().contains(manual), qPrintable(box->text()));
+    box->close();
+    QTRY_VERIFY(version_->findChild<QMessageBox*>(QStringLiteral("ManualNotShown")) == nullptr);
+  }
   QVERIFY(version_->isVisible());
   QVERIFY(!QFile::exists(QStringLiteral("error.txt")));
 }

@@ -10,10 +10,13 @@
 #include "reporter.h"
 #include "support/as_other_user.h"
 #include "support/file_limits.h"
+#include "support/table_records.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
+using testing_support::doubleByteRecord;
 using testing_support::readBytes;
+using testing_support::targetOf;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 namespace fs = std::filesystem;
@@ -24,16 +27,7 @@ const char* const kTable = "MS932~EUC-JP.bin";
 const std::string kCircledTwenty = "\x87\x53";  // circled digit twenty
 const std::string kKanjiTwenty = "\x93\xF9";    // the kanji for twenty
 
-std::string shipped() { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + kTable); }
-
-std::size_t recordOf(const std::string& table, const std::string& code) {
-  for (std::size_t n = 158; n < 7882; ++n) {
-    if (table.compare(n * 4, 2, code) == 0) return n;
-  }
-  return 7882;
-}
-
-std::string targetOf(const std::string& table, std::size_t record) { return table.substr(record * 4 + 2, 2); }
+std::string shipped() { return testing_support::shippedBytes(kTable); }
 
 // A table in the current folder, found there by Morvel's search.
 class Editors : public testing::Test {
@@ -56,20 +50,20 @@ class Editors : public testing::Test {
 
 TEST_F(Editors, ASingleSubstitutionReachesEveryRecordOfItsCode) {
   std::string table = shipped();
-  const std::size_t first = recordOf(table, kCircledTwenty);
+  const std::size_t first = doubleByteRecord(table, kCircledTwenty);
   const std::size_t twin = first + 1;
   table.replace(twin * 4, 2, kCircledTwenty);  // a user's table that repeats a code
   writeBytes(kTable, table);
   ASSERT_TRUE(edit(kCircledTwenty, kKanjiTwenty));
   const std::string edited = readBytes(kTable);
-  const std::string kanji = targetOf(shipped(), recordOf(shipped(), kKanjiTwenty));
+  const std::string kanji = targetOf(shipped(), doubleByteRecord(shipped(), kKanjiTwenty));
   EXPECT_EQ(targetOf(edited, first), kanji);
   EXPECT_EQ(targetOf(edited, twin), kanji);
 }
 
 TEST_F(Editors, ASubstituteBeyondTheLastCodeGivesZeros) {
   ASSERT_TRUE(edit(kCircledTwenty, "\xFC\xFC"));
-  EXPECT_EQ(targetOf(readBytes(kTable), recordOf(shipped(), kCircledTwenty)), std::string(2, '\0'));
+  EXPECT_EQ(targetOf(readBytes(kTable), doubleByteRecord(shipped(), kCircledTwenty)), std::string(2, '\0'));
 }
 
 TEST_F(Editors, ALongTableNameIsWritten) {

@@ -1,16 +1,26 @@
 // fenra run as a real process in a temporary directory.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <future>
 #include <string>
 #include <vector>
 
 #include "support/process.h"
+#include "support/same_bytes.h"
+#include "support/table_records.h"
 #include "support/temp_dir.h"
+#include "support/usage_texts.h"
 
 using testing_support::readBytes;
+using testing_support::recordIndex;
 using testing_support::runOnTerminals;
 using testing_support::runProcess;
+using testing_support::sameBytes;
+using testing_support::shippedBytes;
+using testing_support::targetOf;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 namespace fs = std::filesystem;
@@ -19,20 +29,9 @@ namespace {
 
 const char* const kTable = "MS932~EUC-JP.bin";
 
-std::string shipped() { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + kTable); }
+std::string shipped() { return shippedBytes(kTable); }
 
-// The ordinal (from 0) of the record that names `code`.
-std::size_t recordIndex(const std::string& table, int code) {
-  for (std::size_t n = 0; n < 7882; ++n) {
-    const auto b0 = static_cast<unsigned char>(table[n * 4]);
-    const auto b1 = static_cast<unsigned char>(table[n * 4 + 1]);
-    const int c = n < 158 ? b0 : b0 * 256 + b1;
-    if (c == code) return n;
-  }
-  return 7882;
-}
-
-std::string target(const std::string& table, int code) { return table.substr(recordIndex(table, code) * 4 + 2, 2); }
+std::string target(const std::string& table, int code) { return targetOf(table, recordIndex(table, code)); }
 
 // `original` with the target bytes of `code` replaced.
 std::string withTarget(std::string original, int code, const std::string& bytes) {
@@ -58,6 +57,16 @@ class Fenra : public testing::Test {
     return runProcess(FENRA_EXECUTABLE, arguments, {"PATH="});
   }
 
+  // The same run with faults injected (support/fault_shim.cpp): `faults`
+  // are its variables.
+  testing_support::ProcessResult fenraWith(const std::vector<std::string>& faults,
+                                           const std::vector<std::string>& arguments) {
+    std::vector<std::string> environment{"PATH=", "LD_PRELOAD=" FAULT_SHIM,
+                                         "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0"};
+    environment.insert(environment.end(), faults.begin(), faults.end());
+    return runProcess(FENRA_EXECUTABLE, arguments, environment);
+  }
+
   // The same run under the locale `lang` names.
   testing_support::ProcessResult fenraUnder(const std::string& lang, const std::vector<std::string>& arguments) {
     return runProcess(FENRA_EXECUTABLE, arguments, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=" + lang});
@@ -66,32 +75,9 @@ class Fenra : public testing::Test {
   TempDir dir_;
 };
 
-const std::string kDefaultUsage =
-    "fenra C++ Version 1.17\n\n"
-    "fenra -f bars.txt     \n"
-    "fenra -k\xC5 -aN         \n"  // half-width NA
-    "fenra -k\xC5 -aN file    \n"
-    "fenra -s\x87\x40 -e\x82\x50       \n"  // circled one, full-width one
-    "fenra -s\x87\x40 -e\x82\x50 file  \n"
-    "fenra -s\x87\x40 -e\x82\x50 -d    \n"
-    "fenra -s\x87\x40 -e\x82\x50 -q    \n"
-    "fenra -s\x87\x40 -e\x82\x50 -w    \n"
-    "fenra -V              \n"
-    "fenra -VC             \n";
+const std::string kDefaultUsage = testing_support::fenraUsage(false);
 
-// "\xC5" half-width NA, "\x87\x40" circled one, "\x82\x50" full-width one.
-const std::string kCommentedUsage =
-    "fenra C++ Version 1.17\n\n"
-    "fenra -f bars.txt     # Edit according to bars.txt \n"
-    "fenra -k\xC5 -aN         # \xC5 is subsituted with N. \n"
-    "fenra -k\xC5 -aN file    # \xC5 is subsituted with N to produce a binary file. \n"
-    "fenra -s\x87\x40 -e\x82\x50       # \x87\x40 is subsituted with \x82\x50 and represented in EUC-JP. \n"
-    "fenra -s\x87\x40 -e\x82\x50 file  # \x87\x40 is subsituted with \x82\x50 to produce a binary file. \n"
-    "fenra -s\x87\x40 -e\x82\x50 -d    # Do not search a table. \n"
-    "fenra -s\x87\x40 -e\x82\x50 -q    # Acquire a table name from setting.txt \n"
-    "fenra -s\x87\x40 -e\x82\x50 -w    # -w shows which table fenra uses. \n"
-    "fenra -V              # version \n"
-    "fenra -VC             # version with comments \n";
+const std::string kCommentedUsage = testing_support::fenraUsage(true);
 
 // Regular files in the current directory.
 std::size_t fileCount() {
@@ -155,7 +141,9 @@ TEST_F(Fenra, VersionPrintsTheUsageAndEditsNothing) {
 TEST_F(Fenra, VersionWithComments) {
   const auto r = fenra({"-VC"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(r.err.rfind("fenra C++ Version 1.17\n\nfenra -f bars.txt     # Edit according to bars.txt \n", 0), 0u);
+  EXPECT_EQ(
+      r.err.rfind(testing_support::fenraVersionLine() + "\n\nfenra -f bars.txt     # Edit according to bars.txt \n", 0),
+      0u);
   EXPECT_NE(r.err.find("fenra -s\x87\x40 -e\x82\x50       # \x87\x40 is subsituted with \x82\x50 and represented "
                        "in EUC-JP. \n"),
             std::string::npos);
@@ -359,7 +347,7 @@ TEST_F(Fenra, LinesOfErrorTxtAlsoReachATerminal) {
   const auto r = runOnTerminals(FENRA_EXECUTABLE, {}, {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(r.err, line + "\n");
-  EXPECT_EQ(readBytes("error.txt"), line + "\r\n");
+  EXPECT_TRUE(sameBytes(readBytes("error.txt"), line + "\r\n"));
   EXPECT_EQ(fenra({}).err, "");  // a pipe gets nothing
 }
 
@@ -376,4 +364,100 @@ TEST_F(Fenra, UnwritableTargetFailsAndLeavesNoTemporaryFile) {
   for (const auto& entry : fs::directory_iterator(".")) files += entry.is_regular_file() ? 1 : 0;
   EXPECT_EQ(files, 1u);  // only the table
   EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+}
+
+// --- the command line as people really run it -------------------------------
+
+TEST_F(Fenra, VersionLineOnStandardOutput) {
+  const auto r = fenra({"--version", "-V"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, testing_support::fenraVersionLine() + "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+  EXPECT_EQ(fileCount(), 1u);  // no table named "--version"
+}
+
+TEST_F(Fenra, AnExistingFileThatIsNotATableIsNeverReplaced) {
+  const std::string notes = "Shopping: rice, miso, tofu.\n" + std::string(600, '-') + "\n";
+  std::string shuffled = shipped();  // a table's size, but its records name other codes
+  shuffled[5000 * 4 + 1] = static_cast<char>(shuffled[5000 * 4 + 1] ^ 0x01);
+  writeBytes("bars.txt", "\xC5N\n");  // half-width NA by N
+  const std::vector<std::vector<std::string>> runs{
+      {"notes.txt"}, {"-k\xC5", "-aN", "notes.txt"}, {"-f", "bars.txt", "notes.txt"}};
+  for (const auto& arguments : runs) {
+    writeBytes("notes.txt", notes);
+    const auto r = fenra(arguments);
+    EXPECT_EQ(r.exitCode, 1) << arguments[0];
+    const std::string editor = arguments[0] == "-f" ? "editManyRecords()" : "editRecord()";
+    EXPECT_EQ(r.err, editor + " error: not a table, left as it was: notes.txt\n") << arguments[0];
+    EXPECT_TRUE(sameBytes(readBytes("notes.txt"), notes)) << arguments[0];
+  }
+  writeBytes("other.bin", shuffled);
+  EXPECT_EQ(fenra({"other.bin"}).exitCode, 1);
+  EXPECT_TRUE(readBytes("other.bin") == shuffled);
+  writeBytes("copy.bin", shipped());  // a table: edited
+  EXPECT_EQ(fenra({"-k\xC5", "-aN", "copy.bin"}).exitCode, 0);
+  EXPECT_EQ(difference(readBytes("copy.bin"), withTarget(shipped(), 0xC5, std::string("N\0", 2))), "");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+}
+
+TEST_F(Fenra, PipesAndFifosAreWrittenInPlace) {
+  const std::string edited = withTarget(shipped(), 0xC5, std::string("N\0", 2));
+  auto r = fenra({"-k\xC5", "-aN", "/dev/stdout"});  // a pipe behind a link
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(r.out, "c5 \x81\xCB 4e\n" + edited);
+
+  ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+  fs::create_symlink("fifo", "link");
+  auto reader = std::async(std::launch::async, [] { return readBytes("fifo"); });
+  r = fenra({"-k\xC5", "-aN", "link"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(difference(reader.get(), edited), "");
+  EXPECT_TRUE(fs::is_fifo("fifo"));
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+}
+
+TEST_F(Fenra, ListThatCannotBeReadToItsEndFailsTheEdit) {
+  // half-width NA by N, circled one by full-width one, then more lines the read error cuts off
+  writeBytes("bars.txt", "\xC5N\n\x87\x40\x82\x50\n" + std::string(4000, 'z') + "\n\xC6O\n");
+  auto r = fenraWith({"MORVEL_FAULT_READ=bars.txt:9"}, {"-f", "bars.txt"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "ifstream sjisFile() error: bars.txt\n");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+
+  fs::create_directory("folder.txt");  // opens, but cannot be read
+  r = fenra({"-f", "folder.txt"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "ifstream sjisFile() error: folder.txt\n");
+  EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+
+  EXPECT_EQ(fenraWith({"MORVEL_FAULT_READ=other.txt:9"}, {"-f", "bars.txt"}).exitCode, 0);  // the shim's control
+}
+
+TEST_F(Fenra, FailedSyncLeavesTheTableAsItWasAndNoTemporaryFile) {
+  for (const char* tmpfile : {"MORVEL_FAULT_NONE=1", "MORVEL_FAULT_NO_TMPFILE=1"}) {
+    const auto r = fenraWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {});
+    EXPECT_EQ(r.exitCode, 1) << tmpfile;
+    EXPECT_EQ(r.err, "editRecord() error: write error: MS932~EUC-JP.bin\n") << tmpfile;
+    EXPECT_EQ(difference(readBytes(kTable), shipped()), "") << tmpfile;
+    EXPECT_EQ(fileCount(), 1u) << tmpfile;
+  }
+  EXPECT_EQ(fenraWith({"MORVEL_FAULT_NO_TMPFILE=1"}, {}).exitCode, 0);  // a named temporary file otherwise
+  EXPECT_EQ(fileCount(), 1u);
+}
+
+TEST_F(Fenra, MissingTableIsExplainedOnATerminal) {
+  fs::remove(kTable);
+  const std::vector<std::string> terminal{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
+  auto r = runOnTerminals(FENRA_EXECUTABLE, {}, terminal);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err,
+            "openClose[3]() error: MS932~EUC-JP.bin\n"
+            "The table MS932~EUC-JP.bin is in none of the folders searched: " FENRA_FIXED_FOLDER
+            ", the current folder and the folders of PATH.\n");
+  r = runOnTerminals(FENRA_EXECUTABLE, {"-d"}, terminal);
+  EXPECT_EQ(r.err,
+            "openClose[0]() error: MS932~EUC-JP.bin\n"
+            "The table MS932~EUC-JP.bin is not in " FENRA_FIXED_FOLDER ", the only folder -d searches.\n");
+  EXPECT_EQ(fenra({}).err, "openClose[3]() error: MS932~EUC-JP.bin\n");  // a pipe gets the line alone
 }

@@ -9,18 +9,12 @@
 #include <vector>
 
 #include "locator.h"
+#include "support/shipped_tables.h"
 
 using namespace morvel;
+using testing_support::shippedTable;
 
 namespace {
-
-template <class Table>
-Table shippedTable() {
-  Table table;
-  const std::string path = std::string(MORVEL_DATA_DIR) + "/" + Table::Traits::fileName;
-  if (!loadTableFile(table, path)) ADD_FAILURE() << "cannot load " << path;
-  return table;
-}
 
 // A table whose 7882 records are random bytes: odd codes, empty and full
 // entries, zero bytes inside entries, codes above 0xFC4B.
@@ -98,8 +92,9 @@ std::string randomText(std::mt19937& random, std::size_t size) {
   std::string text;
   while (text.size() < size) {
     switch (random() % 6) {
-      case 0:
-        for (auto n = random() % 20; n > 0; --n) text += static_cast<char>(0x20 + random() % 0x5F);
+      case 0:  // now and then a run of 64 bytes or more, a whole block of ASCII after whatever came before
+        for (auto n = random() % 8 == 0 ? 64 + random() % 140 : random() % 20; n > 0; --n)
+          text += static_cast<char>(0x20 + random() % 0x5F);
         break;
       case 1:
         text += static_cast<char>(0xA1 + random() % 0x3F);
@@ -535,6 +530,35 @@ TEST(BlockBits, EveryPathMarksLeadAndTrailBytesBreaksAndBytesNotCopied) {
         ASSERT_EQ(bit(breaks), b == '\r' || b == '\n' ? 1u : 0u) << blockPathName(path) << " " << int(b);
         ASSERT_EQ(bit(copySpecial), b >= 0x80 ? 1u : 0u) << blockPathName(path) << " " << int(b);
         ASSERT_EQ(bit(skipSpecial), b >= 0x20 && b <= 0x7E ? 0u : 1u) << blockPathName(path) << " " << int(b);
+      }
+    }
+  }
+}
+
+TEST(LineConversion, PairAcrossABlockEdgeFollowedByAWholeBlockOfAscii) {
+  // A double-byte character whose lead byte ends a 64-byte block, then 64
+  // or more ASCII bytes: the next block holds nothing to look up but its
+  // first byte, the trail byte, which must not be copied as a letter.
+  const SparseEUC euc = shippedTable<SparseEUC>();
+  for (const BlockPath path : availableBlockPaths()) {
+    for (const ControlRule rule : {ControlRule::copy, ControlRule::skip}) {
+      const FlatTable flat = flattenTable(euc, rule);
+      const FlatTextTable text = flattenTextTable(euc, rule, false);
+      for (const std::size_t edge : {std::size_t{63}, std::size_t{127}}) {
+        for (std::size_t run = 63; run <= 140; ++run) {
+          for (const char before : {'a', '\xB6', '\x82'}) {  // a letter, half-width KA, a lead byte
+            std::string line(edge, before);
+            line += "\x88\x9F";  // a kanji, its trail byte opening the next block
+            line += std::string(run, 'x');
+            LineState slow, quick;
+            ASSERT_EQ(fast(path, flat, {line}, quick), reference(euc, rule, {line}, slow))
+                << blockPathName(path) << " " << edge << " " << run << " " << before;
+            LineState textSlow, textQuick;
+            ASSERT_EQ(fastText(path, text, line + "\n", {}, textQuick),
+                      referenceText(euc, rule, false, line + "\n", textSlow))
+                << blockPathName(path) << " text " << edge << " " << run << " " << before;
+          }
+        }
       }
     }
   }

@@ -7,21 +7,15 @@
 #include <vector>
 
 #include "locator.h"
+#include "support/shipped_tables.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
 using testing_support::readBytes;
+using testing_support::shippedTable;
 using testing_support::TempDir;
 
 namespace {
-
-template <class Table>
-Table shippedTable() {
-  Table table;
-  const std::string path = std::string(MORVEL_DATA_DIR) + "/" + Table::Traits::fileName;
-  if (!loadTableFile(table, path)) ADD_FAILURE() << "cannot load " << path;
-  return table;
-}
 
 template <class Table>
 std::string plain(const Table& table, ControlRule rule, bool crlf, const std::vector<std::string>& lines) {

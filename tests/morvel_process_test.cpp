@@ -3,20 +3,31 @@
 #include <gtest/gtest.h>
 #include <iconv.h>
 
+#include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 
+#include <chrono>
+#include <csignal>
 #include <filesystem>
+#include <future>
 #include <random>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
 
+#include "support/as_other_user.h"
 #include "support/process.h"
+#include "support/same_bytes.h"
+#include "support/table_records.h"
 #include "support/temp_dir.h"
+#include "support/usage_texts.h"
 
 using testing_support::readBytes;
 using testing_support::runOnTerminals;
 using testing_support::runProcess;
+using testing_support::sameBytes;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 namespace fs = std::filesystem;
@@ -30,7 +41,7 @@ const std::string kTwoTables =
     "MS932~EUC-JP.bin is needed to convert VEL from Shift_JIS to EUC-JP. MS932~UTF-8.bin is needed to convert VEL "
     "from Shift_JIS to UTF-8.\r\n";
 
-std::string shipped(const char* name) { return readBytes(std::string(MORVEL_DATA_DIR) + "/" + name); }
+std::string shipped(const char* name) { return testing_support::shippedBytes(name); }
 
 void installTables(std::initializer_list<const char*> names) {
   for (const char* name : names) writeBytes(name, shipped(name));
@@ -40,6 +51,16 @@ void installTables(std::initializer_list<const char*> names) {
 // second after it opened.
 testing_support::ProcessResult morvel(const std::vector<std::string>& arguments) {
   return runProcess(MORVEL_EXECUTABLE, arguments, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+}
+
+// The same run with faults injected (support/fault_shim.cpp): `faults` are
+// its variables.
+testing_support::ProcessResult morvelWith(const std::vector<std::string>& faults,
+                                          const std::vector<std::string>& arguments) {
+  std::vector<std::string> environment{"PATH=", "LD_PRELOAD=" FAULT_SHIM,
+                                       "ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0"};
+  environment.insert(environment.end(), faults.begin(), faults.end());
+  return runProcess(MORVEL_EXECUTABLE, arguments, environment);
 }
 
 // The same run under the locale `lang` names.
@@ -78,7 +99,8 @@ std::string nodeDecodeEucJp(const std::string& file) {
 std::string randomText(std::size_t lines) {
   const std::string table = shipped(kEuc);
   std::vector<std::string> doubles;
-  for (std::size_t n = 158; n < 7882; ++n) doubles.push_back(table.substr(n * 4, 2));
+  for (std::size_t n = testing_support::kSingleByteRecords; n < testing_support::kRecordCount; ++n)
+    doubles.push_back(table.substr(n * 4, 2));
   std::mt19937 engine(932);
   const auto random = [&engine] { return static_cast<unsigned>(engine()); };
   std::string text;
@@ -113,26 +135,7 @@ std::string withoutCr(std::string s) {
   return s;
 }
 
-// "\xC5" half-width NA, "\x87\x40" circled one, "\x82\x50" full-width one.
-const std::string kCommentedUsage =
-    "Morvel VCL Version 1.08\n\n"
-    "morvel -c4                 # Move the morvel window to Corner-4. \n"
-    "morvel -e1                 # 1: EUC-JP. 2: Shift_JIS. 3: UTF-8 \n"
-    "morvel -e1 -k\xC5 -aN         # \xC5 is subsituted with N. \n"
-    "morvel -e1 -s\x87\x40 -g\x82\x50       # \x87\x40 is subsituted with \x82\x50. \n"
-    "morvel -e1 -s\x87\x40 -g\x82\x50 -d    # Do not search a table. \n"
-    "morvel -e1 -s\x87\x40 -g\x82\x50 -q    # Do not produce the morvel window. \n"
-    "morvel -e1 -s\x87\x40 -g\x82\x50 -w    # -w shows which table morvel uses. \n"
-    "morvel -e1 -t bars.txt     # Edit MS932~EUC-JP.bin according to bars.txt \n"
-    "morvel -e1 -u              # Do not edit MS932~EUC-JP.bin \n"
-    "morvel -e1 -u -a SJIS EUC  # SJIS has the same time as EUC. \n"
-    "morvel -e1 -u -y           # Do not remove binary.tmp \n"
-    "morvel -e2 -i              # Skip control characters. \n"
-    "morvel -f                  # We can recognize morvel VCL from the title bar.\n"
-    "morvel -n                  # A number appears at the beginning of each line. \n"
-    "morvel -p                  # PDF help \n"
-    "morvel -V                  # version \n"
-    "morvel -VC                 # version with comments \n";
+const std::string kCommentedUsage = testing_support::morvelUsage(true);
 
 class Morvel : public testing::Test {
  protected:
@@ -179,8 +182,10 @@ TEST_F(Morvel, ReportLinesAlsoReachATerminal) {
   const std::vector<std::string> utf8{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"};
   auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, utf8);
   EXPECT_EQ(r.exitCode, 1);
-  // Every line shows, even one that the next line replaces in the file.
-  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables));
+  // Every line shows, even one that the next line replaces in the file, then a plain sentence.
+  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables) +
+                       "The table MS932~EUC-JP.bin is in none of the folders searched: " MORVEL_FIXED_FOLDER
+                       ", the current folder and the folders of PATH.\n");
   EXPECT_EQ(readBytes("error.txt"), kTwoTables);  // the file as ever
 
   // "\xE8\xA1\xA8" is the kanji for table, "\xE4\xB8\x80\xE8\xA6\xA7" the word for list, in UTF-8:
@@ -206,7 +211,7 @@ TEST_F(Morvel, MissingUtf8TableIsNamedInMessages) {
   EXPECT_EQ(r.exitCode, 1);
   EXPECT_EQ(readBytes("messages.txt"), "openClose[ 6 ]() error-2:  \r\n");
   EXPECT_EQ(readBytes("error.txt"), kTwoTables);
-  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));  // nothing was edited
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));  // nothing was edited
 }
 
 TEST_F(Morvel, ShiftJisTableIsOptional) {
@@ -224,7 +229,7 @@ TEST_F(Morvel, NonEmptyVelStopsTheStart) {
   writeBytes("VEL", " ");
   EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 1);
   EXPECT_EQ(readBytes("error.txt"), "VEL should disappear. Please remove VEL from the current directory. \r\n");
-  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
   EXPECT_EQ(readBytes("VEL"), " ");
 }
 
@@ -233,9 +238,9 @@ TEST_F(Morvel, VersionFileEndsTheRun) {
   auto r = morvel({"-e1", "-V", "-q"});
   EXPECT_EQ(r.exitCode, 1);
   const std::string plain = readBytes("version.txt");
-  EXPECT_EQ(plain.rfind("Morvel VCL Version 1.08\r\n\r\nmorvel -c4                 \r\n", 0), 0u);
+  EXPECT_EQ(plain.rfind(testing_support::morvelVersionLine() + "\r\n\r\nmorvel -c4                 \r\n", 0), 0u);
   EXPECT_EQ(std::count(plain.begin(), plain.end(), '\n'), 19);
-  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
 
   r = morvel({"-VC"});
   EXPECT_EQ(r.exitCode, 1);
@@ -264,7 +269,7 @@ TEST_F(Morvel, QuietEditsEndWithoutAWindow) {
 TEST_F(Morvel, NoSubstituteMeansNoEdit) {
   installTables({kEuc, kUtf8});
   EXPECT_EQ(morvel({"-e1", "-g\x81\x51", "-q"}).exitCode, 0);  // full-width low line
-  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
   EXPECT_FALSE(fs::exists("info.txt"));
 }
 
@@ -296,7 +301,7 @@ TEST_F(Morvel, CharacterWithoutACodePage932CodeFailsTheEdit) {
   EXPECT_EQ(morvel({"-e1", "-g" + kGrinningFace, "-q"}).exitCode, 252);
   EXPECT_EQ(readBytes("error.txt"),
             "option -g: " + kGrinningFace + " has a character that code page 932 cannot write\r\n");
-  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
   EXPECT_FALSE(fs::exists("info.txt"));
 }
 
@@ -329,7 +334,7 @@ TEST_F(Morvel, BrokenTablesAreNeverRewritten) {
   writeBytes(kEuc, cut);
   EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 252);
   EXPECT_EQ(readBytes("error.txt"), "editRecord() error: euc->setting(no_searching, whichTable)\r\n");
-  EXPECT_EQ(readBytes(kEuc), cut);
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), cut));
 
   installTables({kEuc});
   EXPECT_EQ(morvel({"-e1", "-q", "no/such/dir/table.bin"}).exitCode, 252);
@@ -342,10 +347,10 @@ TEST_F(Morvel, CommandLineConversionToEucJp) {
   writeBytes("SJIS", text);
   const auto r = morvel({"-e1", "-u", "-a", "SJIS", "EUC", "-q"});
   ASSERT_EQ(r.exitCode, 0) << readBytes("error.txt");
-  EXPECT_EQ(readBytes("SJIS"), text);
+  EXPECT_TRUE(sameBytes(readBytes("SJIS"), text));
   const std::string expected = iconvDecode(withoutCr(text));
-  EXPECT_EQ(nodeDecodeEucJp("EUC"), expected);  // LF line ends: -e1 turns CR LF off
-  EXPECT_EQ(readBytes(kEuc), shipped(kEuc));
+  EXPECT_TRUE(sameBytes(nodeDecodeEucJp("EUC"), expected));  // LF line ends: -e1 turns CR LF off
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
 }
 
 TEST_F(Morvel, ConversionInPlaceWithCrLf) {
@@ -353,7 +358,7 @@ TEST_F(Morvel, ConversionInPlaceWithCrLf) {
   const std::string text = randomText(2000);
   writeBytes("SJIS", text);
   ASSERT_EQ(morvel({"-e1", "-CRLF", "-u", "-a", "SJIS", "-q"}).exitCode, 0);
-  EXPECT_EQ(withoutCr(nodeDecodeEucJp("SJIS")), iconvDecode(withoutCr(text)));
+  EXPECT_TRUE(sameBytes(withoutCr(nodeDecodeEucJp("SJIS")), iconvDecode(withoutCr(text))));
   EXPECT_EQ(readBytes("SJIS").find("\r\r"), std::string::npos);
   EXPECT_FALSE(fs::exists("Morvel.txt"));
 }
@@ -429,8 +434,8 @@ TEST_F(Morvel, ParallelConversionsInOneFolderWaitForEachOther) {
   for (int k = 0; k < kRuns; ++k) {
     const std::string n = std::to_string(k);
     EXPECT_EQ(codes[static_cast<std::size_t>(k)], 0) << n;
-    EXPECT_EQ(readBytes("in" + n), texts[static_cast<std::size_t>(k)]) << n;
-    EXPECT_EQ(nodeDecodeEucJp("out" + n), iconvDecode(withoutCr(texts[static_cast<std::size_t>(k)]))) << n;
+    EXPECT_TRUE(sameBytes(readBytes("in" + n), texts[static_cast<std::size_t>(k)])) << n;
+    EXPECT_TRUE(sameBytes(nodeDecodeEucJp("out" + n), iconvDecode(withoutCr(texts[static_cast<std::size_t>(k)])))) << n;
   }
 }
 
@@ -440,9 +445,12 @@ TEST_F(Morvel, TheInputKeepsItsLinksAndModeAndTakesTheOutputsTime) {
   fs::create_symlink("sjis.txt", "link.txt");
   fs::create_hard_link("sjis.txt", "hard.txt");
   fs::permissions("sjis.txt", fs::perms::owner_read | fs::perms::group_read);
+  const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};  // September 2001
+  ::utimensat(AT_FDCWD, "sjis.txt", old, 0);
   struct stat before {};
   ::stat("sjis.txt", &before);
   ASSERT_EQ(morvel({"-e1", "-u", "-a", "link.txt", "euc.txt", "-q"}).exitCode, 0) << readBytes("error.txt");
+  EXPECT_GT(modified("euc.txt").tv_sec, 1500000000);  // the output is new; the input takes its time
   EXPECT_EQ(readBytes("euc.txt"), "A\xA4\xA2\n");
   EXPECT_TRUE(fs::is_symlink("link.txt"));
   struct stat after {};
@@ -463,7 +471,13 @@ TEST_F(Morvel, TheWorkingFileIsNeverAnInputOrOutput) {
   EXPECT_EQ(readBytes("error.txt"), "-a error: binary.tmp is the working file binary.tmp\r\n");
   EXPECT_EQ(morvel({"-e1", "-u", "-a", "alias", "-q"}).exitCode, 1);
   EXPECT_EQ(morvel({"-e1", "-u", "-a", "alias", "./binary.tmp"}).exitCode, 1);
+  writeBytes("in", "B\r\n");
+  for (const char* output : {"binary.tmp", "alias"}) {  // nor the output
+    EXPECT_EQ(morvel({"-e1", "-u", "-a", "in", output, "-q"}).exitCode, 1) << output;
+    EXPECT_EQ(readBytes("error.txt"), "-a error: " + std::string(output) + " is the working file binary.tmp\r\n");
+  }
   EXPECT_EQ(readBytes("binary.tmp"), "A\r\n");
+  EXPECT_EQ(readBytes("in"), "B\r\n");
   EXPECT_FALSE(fs::exists("out"));
 }
 
@@ -475,7 +489,7 @@ TEST_F(Morvel, InPlaceConversionOnAFullDiskKeepsTheInput) {
       runProcess("/bin/sh", {"-c", std::string("ulimit -f 16 && exec \"") + MORVEL_EXECUTABLE + "\" -e1 -u -a SJIS -q"},
                  {"PATH=/usr/bin:/bin"});
   EXPECT_EQ(r.exitCode, 1);
-  EXPECT_EQ(readBytes("SJIS"), text);
+  EXPECT_TRUE(sameBytes(readBytes("SJIS"), text));
   EXPECT_EQ(readBytes("error.txt"), "readingAnotherFileToProduceEUC() error: write error: binary.tmp\r\n");
 }
 
@@ -485,4 +499,333 @@ TEST_F(Morvel, UnwritableOutputGoesToMorvelTxtAndIsSaid) {
   EXPECT_EQ(morvel({"-e1", "-u", "-a", "SJIS", "no/such/dir/out", "-q"}).exitCode, 0);
   EXPECT_EQ(readBytes("Morvel.txt"), "A\n");
   EXPECT_EQ(readBytes("messages.txt"), "no/such/dir/out cannot be written; the result is in Morvel.txt\r\n");
+
+  // When Morvel.txt cannot be written either, nothing claims it holds the result.
+  fs::remove("Morvel.txt");
+  fs::remove("messages.txt");
+  fs::create_directory("Morvel.txt");
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "SJIS", "no/such/dir/out", "-q"}).exitCode, 1);
+  EXPECT_FALSE(fs::exists("messages.txt"));
+  EXPECT_EQ(readBytes("error.txt"),
+            "CopyBackFromWorkFile() error: no/such/dir/out cannot be written; the result is only in binary.tmp\r\n");
+  EXPECT_EQ(readBytes("binary.tmp"), "A\n");
+}
+
+// --- the command line as people really run it -------------------------------
+
+namespace {
+
+std::set<std::string> folderEntries() {
+  std::set<std::string> names;
+  for (const auto& entry : fs::directory_iterator(".")) names.insert(entry.path().filename().string());
+  return names;
+}
+
+// A large code page 932 text made of one random text repeated.
+std::string largeText(std::size_t bytes) {
+  const std::string piece = randomText(3000);
+  std::string text;
+  text.reserve(bytes + piece.size());
+  while (text.size() < bytes) text += piece;
+  return text;
+}
+
+}  // namespace
+
+TEST_F(Morvel, VersionLineOnStandardOutput) {
+  const auto r = morvel({"--version", "-V", "-e1", "-q"});  // before the checks: no tables here
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out, testing_support::morvelVersionLine() + "\n");
+  EXPECT_EQ(r.err, "");
+  EXPECT_TRUE(fs::is_empty("."));
+}
+
+TEST_F(Morvel, AnEditedTableNeverReplacesAFileThatIsNotATable) {
+  installTables({kEuc, kUtf8});
+  const std::string notes = "Shopping: rice, miso, tofu.\r\n" + std::string(600, '-') + "\r\n";
+  writeBytes("notes.txt", notes);
+  writeBytes("bars.txt", "\xC5N\n");                                  // half-width NA by N
+  EXPECT_EQ(morvel({"-e1", "-a", "notes.txt", "-q"}).exitCode, 252);  // the -u forgotten
+  EXPECT_EQ(readBytes("error.txt"), "editRecord() error: not a table, left as it was: notes.txt\r\n");
+  EXPECT_EQ(morvel({"-e1", "-t", "bars.txt", "notes.txt", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "editManyRecords() error: not a table, left as it was: notes.txt\r\n");
+  EXPECT_TRUE(sameBytes(readBytes("notes.txt"), notes));
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
+  EXPECT_EQ(morvel({"-e1", "new.bin", "-q"}).exitCode, 0);  // a new name is written
+  EXPECT_EQ(readBytes("new.bin").size(), shipped(kEuc).size());
+}
+
+TEST_F(Morvel, PipesAndFifosTakeTheResultInPlace) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", "A\x82\xA0\r\n");  // A and hiragana a
+  const timespec old[2] = {{1000000000, 0}, {1000000000, 0}};
+  ::utimensat(AT_FDCWD, "in.txt", old, 0);
+  auto r = morvel({"-e1", "-u", "-a", "in.txt", "/dev/stdout", "-q"});  // a pipe behind a link
+  EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(r.out, "A\xA4\xA2\n");
+  EXPECT_EQ(readBytes("in.txt"), "A\x82\xA0\r\n");
+  EXPECT_EQ(modified("in.txt").tv_sec, 1000000000);  // a pipe has no time to give
+
+  ASSERT_EQ(::mkfifo("fifo", 0600), 0);
+  auto reader = std::async(std::launch::async, [] { return readBytes("fifo"); });
+  r = morvel({"-e1", "-u", "-a", "in.txt", "fifo", "-q"});
+  EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(reader.get(), "A\xA4\xA2\n");
+  EXPECT_TRUE(fs::is_fifo("fifo"));
+
+  r = morvel({"-e1", "-k\xC5", "-aN", "/dev/stdout", "-q"});  // an edited table, too
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.out.size(), shipped(kEuc).size());
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
+}
+
+TEST_F(Morvel, InterruptedConversionLeavesNothingBehind) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", largeText(std::size_t{48} << 20));
+  writeBytes("out.txt", "old\r\n");
+  const std::set<std::string> before = folderEntries();
+  const int devnull = ::open("/dev/null", O_WRONLY);
+  struct Run {
+    int signal;
+    const char* faults;
+  };
+  // Unnamed temporary files where the file system has them; named ones, removed on the signal, where not.
+  for (const Run run : {Run{SIGINT, ""}, Run{SIGTERM, ""}, Run{SIGINT, "MORVEL_FAULT_NO_TMPFILE=1"},
+                        Run{SIGTERM, "MORVEL_FAULT_NO_TMPFILE=1"}, Run{SIGHUP, "MORVEL_FAULT_NO_TMPFILE=1"}}) {
+    const std::string what = std::string(strsignal(run.signal)) + " " + run.faults;
+    fs::remove("binary.tmp");
+    const pid_t pid = testing_support::startProcess(
+        MORVEL_EXECUTABLE, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"},
+        {"PATH=", "LD_PRELOAD=" FAULT_SHIM, "ASAN_OPTIONS=detect_leaks=0:verify_asan_link_order=0", run.faults},
+        devnull, devnull);
+    // Part-way: the working file has grown, the result is not in place.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    const auto grown = [] {
+      struct stat work {};
+      return ::stat("binary.tmp", &work) == 0 && work.st_size >= (8 << 20);
+    };
+    while (!grown() && std::chrono::steady_clock::now() < deadline)
+      std::this_thread::sleep_for(std::chrono::microseconds(200));
+    ASSERT_TRUE(grown()) << what;
+    ::kill(pid, run.signal);
+    EXPECT_EQ(testing_support::waitForExit(pid), -1) << what;  // the signal ended it
+    std::set<std::string> after = folderEntries();
+    for (const char* left : {"binary.tmp", "error.txt", "messages.txt"}) after.erase(left);
+    EXPECT_EQ(after, before) << what;
+    EXPECT_EQ(readBytes("out.txt"), "old\r\n") << what;
+  }
+  ::close(devnull);
+}
+
+TEST_F(Morvel, FailedSyncLeavesTheOutputAsItWas) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", "A\r\n");
+  writeBytes("out.txt", "old\r\n");
+  for (const char* tmpfile : {"MORVEL_FAULT_NONE=1", "MORVEL_FAULT_NO_TMPFILE=1"}) {
+    EXPECT_EQ(morvelWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}).exitCode, 1)
+        << tmpfile;
+    EXPECT_EQ(readBytes("out.txt"), "old\r\n") << tmpfile;
+    EXPECT_EQ(morvelWith({"MORVEL_FAULT_FSYNC=1", tmpfile}, {"-e1", "-q"}).exitCode, 252) << tmpfile;
+    EXPECT_EQ(readBytes("error.txt"), "editRecord() error: write error: MS932~EUC-JP.bin\r\n") << tmpfile;
+    EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc))) << tmpfile;
+  }
+  for (const auto& entry : fs::directory_iterator(".")) EXPECT_NE(entry.path().filename().string()[0], '.');
+}
+
+TEST_F(Morvel, ListThatCannotBeReadToItsEndFailsTheEdit) {
+  installTables({kEuc, kUtf8});
+  // half-width NA by N, circled one by full-width one, then more lines the read error cuts off
+  writeBytes("bars.txt", "\xC5N\n\x87\x40\x82\x50\n" + std::string(4000, 'z') + "\n\xC6O\n");
+  EXPECT_EQ(morvelWith({"MORVEL_FAULT_READ=bars.txt:9"}, {"-e1", "-t", "bars.txt", "-q"}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"), "ifstream sjisFile() error: bars.txt\r\n");
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
+}
+
+TEST_F(Morvel, ConversionWaitsForTheFolderLockAndSaysSoOnATerminal) {
+  installTables({kEuc, kUtf8});
+  writeBytes("in.txt", "A\r\n");
+  // Another run's lock, taken shared: only an exclusive lock has to wait for it.
+  const int folder = ::open(".", O_RDONLY | O_DIRECTORY);
+  ASSERT_EQ(::flock(folder, LOCK_SH), 0);
+  int master = -1, slave = -1;
+  ASSERT_EQ(::openpty(&master, &slave, nullptr, nullptr, nullptr), 0);
+  const int devnull = ::open("/dev/null", O_WRONLY);
+  const pid_t pid = testing_support::startProcess(MORVEL_EXECUTABLE, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"},
+                                                  {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"}, devnull, slave);
+  ::close(slave);
+  ::close(devnull);
+  std::string said;
+  const std::string waiting = "Waiting for another run in this folder to finish with binary.tmp.\r\n";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+  while (said.size() < waiting.size() && std::chrono::steady_clock::now() < deadline) {
+    pollfd ready{master, POLLIN, 0};
+    if (::poll(&ready, 1, 100) <= 0) continue;
+    char buffer[256];
+    const ssize_t got = ::read(master, buffer, sizeof buffer);
+    if (got > 0) said.append(buffer, static_cast<std::size_t>(got));
+  }
+  EXPECT_EQ(said, waiting);  // said once, as the wait begins (the terminal adds CR)
+  std::this_thread::sleep_for(std::chrono::milliseconds(200));
+  EXPECT_FALSE(fs::exists("out.txt"));
+  EXPECT_FALSE(fs::exists("binary.tmp"));
+  ::flock(folder, LOCK_UN);
+  EXPECT_EQ(testing_support::waitForExit(pid), 0);
+  EXPECT_EQ(readBytes("out.txt"), "A\n");
+  ::close(folder);
+  ::close(master);
+}
+
+TEST_F(Morvel, CommonRefusalsAreExplainedOnATerminal) {
+  const std::vector<std::string> terminal{"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C"};
+  auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, terminal);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "openClose[ 3 ]() error-1:  \n" + withoutCr(kTwoTables) +
+                       "The table MS932~EUC-JP.bin is in none of the folders searched: " MORVEL_FIXED_FOLDER
+                       ", the current folder and the folders of PATH.\n");
+  EXPECT_EQ(readBytes("error.txt"), kTwoTables);  // the files as ever
+
+  installTables({kEuc});
+  r = runOnTerminals(MORVEL_EXECUTABLE, {}, terminal);
+  EXPECT_EQ(r.err, "openClose[ 6 ]() error-2:  \n" + withoutCr(kTwoTables) +
+                       "The table MS932~UTF-8.bin is in none of the folders searched: " MORVEL_FIXED_FOLDER
+                       ", the current folder and the folders of PATH.\n");
+
+  installTables({kUtf8});
+  writeBytes("VEL", " ");
+  r = runOnTerminals(MORVEL_EXECUTABLE, {}, terminal);
+  EXPECT_EQ(r.err,
+            "VEL should disappear. Please remove VEL from the current directory. \n"
+            "A VEL that is not empty means another Morvel may be watching this folder: remove VEL only if none is.\n");
+  EXPECT_EQ(readBytes("error.txt"), "VEL should disappear. Please remove VEL from the current directory. \r\n");
+  fs::remove("VEL");
+
+  writeBytes("in.txt", "A\r\n");
+  fs::create_directory("binary.tmp");  // cannot be written, whoever runs it
+  r = runOnTerminals(MORVEL_EXECUTABLE, {"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}, terminal);
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err,
+            "openClose() error-2: Morvel.txt\n"
+            "The working file binary.tmp must be writable in the current folder.\n");
+  EXPECT_FALSE(fs::exists("out.txt"));
+  EXPECT_EQ(morvel({"-e1", "-u", "-a", "in.txt", "out.txt", "-q"}).err, "openClose() error-2: Morvel.txt\n");
+}
+
+// --- the window's start and end as a desktop runs it ---------------------------
+
+namespace {
+
+const std::string kVelShouldDisappear = "VEL should disappear. Please remove VEL from the current directory. ";
+const std::string kNoDisplay =
+    "Morvel needs a display for its window: neither DISPLAY nor WAYLAND_DISPLAY is set. Runs with -q need none, "
+    "and xvfb-run Morvel gives it a virtual one.";
+
+// Starts Morvel's window (on the display-less platform) in the background
+// and waits until it watches "VEL"; -1 when it did not get there.
+pid_t startWindow() {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    const int devnull = ::open("/dev/null", O_WRONLY);
+    testing_support::detail::execWith(devnull, devnull, MORVEL_EXECUTABLE, {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  }
+  for (int tries = 0; tries < 200; ++tries) {
+    if (readBytes("VEL") == " ") return pid;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+// The exit code, or -1 when it did not end within 10 s or ended otherwise.
+int exitCodeOf(pid_t pid) {
+  for (int tries = 0; tries < 400; ++tries) {
+    int status = 0;
+    if (::waitpid(pid, &status, WNOHANG) == pid) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::this_thread::sleep_for(std::chrono::milliseconds(25));
+  }
+  ::kill(pid, SIGKILL);
+  ::waitpid(pid, nullptr, 0);
+  return -1;
+}
+
+}  // namespace
+
+// Ctrl+C, SIGTERM and SIGHUP close the window as its close box does.
+TEST_F(Morvel, SignalsCloseTheWindowAsItsCloseBox) {
+  installTables({kEuc, kUtf8, kSjis});
+  for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+    const pid_t pid = startWindow();
+    ASSERT_GT(pid, 0) << signal;
+    ::kill(pid, signal);
+    EXPECT_EQ(exitCodeOf(pid), 0) << signal;
+    EXPECT_FALSE(fs::exists("VEL")) << signal;
+  }
+}
+
+// A second window in the watched folder keeps the usual line in the file
+// and tells a terminal why.
+TEST_F(Morvel, ASecondWindowInTheFolderIsToldAnotherWatches) {
+  installTables({kEuc, kUtf8, kSjis});
+  const pid_t first = startWindow();
+  ASSERT_GT(first, 0);
+  const auto r = runOnTerminals(MORVEL_EXECUTABLE, {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), kVelShouldDisappear + "\r\n");
+  EXPECT_EQ(r.err, kVelShouldDisappear +
+                       "\nAnother Morvel is watching this folder: close its window first, or start this one in "
+                       "another folder.\n");
+  EXPECT_EQ(morvel({}).err, "");  // a pipe gets nothing
+  ::kill(first, SIGTERM);
+  EXPECT_EQ(exitCodeOf(first), 0);
+}
+
+// No display: the toolkit is not even loaded, and nothing is left behind.
+TEST_F(Morvel, NoDisplayIsSaidBeforeTheWindowsLoad) {
+  installTables({kEuc, kUtf8, kSjis});
+  for (const char* platform : {"", "xcb"}) {
+    const auto r = runOnTerminals(
+        MORVEL_EXECUTABLE, {}, {"PATH=", std::string("QT_QPA_PLATFORM=") + platform, "DISPLAY=", "WAYLAND_DISPLAY="});
+    EXPECT_EQ(r.exitCode, 1) << platform;
+    EXPECT_EQ(r.err, kNoDisplay + "\n") << platform;
+    EXPECT_EQ(readBytes("error.txt"), kNoDisplay + "\r\n") << platform;
+    EXPECT_FALSE(fs::exists("VEL")) << platform;
+  }
+  EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 0);  // a run without the window needs none
+}
+
+// A read-only folder, where "VEL" cannot be created: refused at start.
+// Permission bits do not bind root: then the run is the user nobody's.
+TEST_F(Morvel, AFolderWhereVelCannotBeCreatedStopsTheStart) {
+  installTables({kEuc, kUtf8, kSjis});
+  writeBytes("error.txt", "");
+  ::chmod("error.txt", 0666);
+  ::chmod(".", 0555);
+  const std::string expected = "VEL cannot be created in " + fs::current_path().string() +
+                               " - Permission denied - Morvel needs a folder where it may write VEL.\r\n";
+  const bool refused = testing_support::whereModesBind([&expected] {
+    const auto r = morvel({"-p"});  // a window would close after a second
+    return r.exitCode == 1 && readBytes("error.txt") == expected && !fs::exists("VEL");
+  });
+  ::chmod(".", 0700);
+  EXPECT_TRUE(refused) << readBytes("error.txt");
+}
+
+// The program runs only the windows module of its own build.
+TEST_F(Morvel, RefusesAMissingOrForeignWindowsModule) {
+  installTables({kEuc, kUtf8, kSjis});
+  const std::string here = fs::canonical(".").string() + "/";
+  fs::copy_file(MORVEL_EXECUTABLE, "Morvel");
+  auto r = runProcess(here + "Morvel", {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), "cannot load the windows: " + here + "libmorvel_windows.so is missing, and so is " +
+                                        MORVEL_MODULE_FOLDER + "libmorvel_windows.so\r\n");
+  EXPECT_FALSE(fs::exists("VEL"));
+
+  fs::copy_file(FOREIGN_MODULE, "libmorvel_windows.so");
+  r = runProcess(here + "Morvel", {}, {"PATH=", "QT_QPA_PLATFORM=offscreen"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), "cannot load the windows: " + here +
+                                        "libmorvel_windows.so (build 0.0-another) was not built with " + here +
+                                        "Morvel (build " MORVEL_BUILD_STAMP ")\r\n");
+  EXPECT_FALSE(fs::exists("VEL"));
 }

@@ -3,6 +3,8 @@
 #include "morvelform.h"
 
 #include <gtest/gtest.h>
+#include <poll.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,13 +12,16 @@
 #include <vector>
 
 #include "display_text.h"
+#include "support/as_other_user.h"
 #include "support/fake_window.h"
 #include "support/temp_dir.h"
+#include "version.h"
 
 using namespace morvel;
 using testing_support::FakeWindow;
 using testing_support::readBytes;
 using testing_support::TempDir;
+using testing_support::whereModesBind;
 using testing_support::writeBytes;
 namespace fs = std::filesystem;
 
@@ -141,6 +146,7 @@ TEST_F(MainWindow, ReloadShowsTheFirstRowsAndCollectsEveryLine) {
   EXPECT_EQ(window_.timers[TimerId::reload].intervalMs, 200);
   form_->Timer2Timer();
   EXPECT_TRUE(window_.timerOn(TimerId::poll));
+  EXPECT_EQ(window_.timers[TimerId::poll].intervalMs, 300);
   EXPECT_FALSE(window_.timerOn(TimerId::reload));
   ASSERT_EQ(form_->collectedLines().size(), 40u);
   EXPECT_EQ(form_->collectedLines()[39], "line 40" + std::string(100, 'x'));
@@ -182,8 +188,20 @@ TEST_F(MainWindow, NumberingGoesOnAcrossReloads) {
   EXPECT_EQ(window_.memo, "         4|a\r\n         5|b\r\n         6|c\r\n");
 }
 
-TEST_F(MainWindow, AnUnreadableVelIsRetried29TimesThenLeftInPlace) {
+TEST_F(MainWindow, AChmodOrAHardLinkIsNoNewText) {
   open();
+  handOver("A\n");
+  fs::permissions("VEL", fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace);
+  form_->Timer1Timer();
+  fs::create_hard_link("VEL", "VEL.link");
+  form_->Timer1Timer();
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));
+  EXPECT_EQ(form_->collectedLines(), std::vector<std::string>{"A"});
+}
+
+TEST_F(MainWindow, AnUnreadableVelIsRetried29TimesThenLeftInPlaceWithTheLinesInMorvelTxt) {
+  open();
+  handOver("A" + kHiraganaA + "\n");
   fs::remove("VEL");
   fs::create_symlink("nowhere", "VEL");  // there, but it cannot be read
   form_->Timer1Timer();
@@ -195,8 +213,10 @@ TEST_F(MainWindow, AnUnreadableVelIsRetried29TimesThenLeftInPlace) {
   EXPECT_EQ(reports_.errors.size(), 30u);
   EXPECT_EQ(reports_.errors.back(), "Timer2Timer() error: count == MANY_TIMES_1");
   EXPECT_FALSE(window_.timerOn(TimerId::reload));
-  form_->FormDestroy();
+  form_->FormClose();
   EXPECT_TRUE(fs::is_symlink("VEL"));
+  EXPECT_EQ(readBytes("Morvel.txt"), "A" + kHiraganaA + "\r\n");
+  EXPECT_EQ(reports_.messages.back(), "Morvel.txt holds the collected lines unconverted: VEL could not be read.");
 }
 
 TEST_F(MainWindow, KeysAndMenusChooseAndShow) {
@@ -219,24 +239,41 @@ TEST_F(MainWindow, KeysAndMenusChooseAndShow) {
   form_->Record1Click();
   EXPECT_EQ(window_.recordDialogs, 1);
   form_->Version1Click();
-  EXPECT_EQ(window_.versions, std::vector<std::string>{"1.08"});
+  EXPECT_EQ(window_.versions, std::vector<std::string>{kMorvelVersion});
   form_->Button1Click();
   EXPECT_EQ(window_.bounds.width, 1920);
   form_->FormKeyUp(Key::f3);
   EXPECT_EQ(window_.closeRequests, 1);
-  form_->FormDestroy();
+  form_->FormClose();
   EXPECT_FALSE(fs::exists("VEL"));  // closing without Leave deletes it
 }
 
-TEST_F(MainWindow, HomeHandsBackUtf8AndReadsItBack) {
-  open();
+// Home writes UTF-8 whatever the target, after reading a rewrite the poll
+// has not seen; its own write is not collected back.
+TEST_F(MainWindow, HomeTakesInAnUnreadRewriteAndHandsBackUtf8) {
+  FinalEffect settings;
+  settings.encoding = 1;
+  open(settings);
   handOver("A" + kHiraganaA + "\r\n");
+  writeBytes("VEL", "B\r\n");
   form_->FormKeyUp(Key::home);
-  EXPECT_EQ(readBytes("VEL"), "A\xE3\x81\x82\r\n");  // CR LF: the default line end
-  EXPECT_EQ(form_->encoding(), 3);
+  EXPECT_EQ(readBytes("VEL"), "A\xE3\x81\x82\r\nB\r\n");  // CR LF: the default line end
+  EXPECT_EQ(form_->encoding(), 1);
   form_->Timer1Timer();
-  form_->Timer2Timer();
-  EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"A" + kHiraganaA, "A\xE3\x81\x82"}));
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));
+  EXPECT_TRUE(window_.timerOn(TimerId::poll));
+  EXPECT_EQ(window_.timers[TimerId::poll].intervalMs, 300);
+  EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"A" + kHiraganaA, "B"}));
+}
+
+TEST_F(MainWindow, LeaveTakesInARewriteSeenButNotYetRead) {
+  open();
+  handOver("first\n");
+  writeBytes("VEL", "second\n");
+  form_->Timer1Timer();  // seen; the reload would come 200 ms later
+  form_->Leave1Click();
+  EXPECT_TRUE(form_->FormClose());
+  EXPECT_EQ(readBytes("VEL"), "first\r\nsecond\r\n");
 }
 
 TEST_F(MainWindow, LeaveHandsBackEveryCollectedLineByEncoding) {
@@ -252,6 +289,7 @@ TEST_F(MainWindow, LeaveHandsBackEveryCollectedLineByEncoding) {
       {2, false, "A\t" + kHiraganaA + "\r\nB\r\n"},
       {2, true, "A" + kHiraganaA + "\r\nB\r\n"},
       {3, true, "A\xE3\x81\x82\nB\n"},
+      {1, true, "A\xA4\xA2\nB\n"},
   };
   for (const Case& c : cases) {
     FinalEffect settings;
@@ -261,7 +299,7 @@ TEST_F(MainWindow, LeaveHandsBackEveryCollectedLineByEncoding) {
     open(settings);
     handOver(text);
     form_->Leave1Click();
-    form_->FormDestroy();
+    form_->FormClose();
     EXPECT_EQ(readBytes("VEL"), c.expected) << c.encoding << c.skip;
     fs::remove("VEL");
   }
@@ -272,10 +310,104 @@ TEST_F(MainWindow, AFailedHandBackKeepsTheLinesInMorvelTxt) {
   handOver("A" + kHiraganaA + "\n");
   fs::remove("MS932~UTF-8.bin");
   form_->Leave1Click();
-  form_->FormDestroy();
+  form_->FormClose();
   EXPECT_EQ(readBytes("VEL"), "A" + kHiraganaA + "\n");
   EXPECT_EQ(readBytes("Morvel.txt"), "A" + kHiraganaA + "\r\n");
   EXPECT_EQ(reports_.messages.back(), "Morvel.txt holds the collected lines unconverted: their conversion failed.");
+}
+
+// "binary.tmp" of an earlier run or another user, which this user cannot
+// write: every hand-off fails on it, none hands its old text on.
+TEST_F(MainWindow, AnOldWorkFileIsNeverHandedOn) {
+  open();
+  handOver("A" + kHiraganaA + "\r\n");
+  writeBytes("binary.tmp", "OLD");
+  fs::permissions("binary.tmp", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+  fs::permissions(".", fs::perms::all);  // where the check runs as another user
+  EXPECT_TRUE(whereModesBind([this] {
+    form_->FormKeyUp(Key::home);
+    form_->FormKeyUp(Key::home);
+    const bool velKept = readBytes("VEL") == "A" + kHiraganaA + "\r\n";
+    const bool nothingElsewhere = !fs::exists("Morvel.txt");
+    form_->Leave1Click();
+    form_->FormClose();
+    return velKept && nothingElsewhere && readBytes("VEL") == "A" + kHiraganaA + "\r\n" &&
+           readBytes("Morvel.txt") == "A" + kHiraganaA + "\r\n" &&
+           reports_.messages ==
+               std::vector<std::string>{"Morvel.txt holds the collected lines unconverted: their conversion failed."};
+  }));
+}
+
+TEST_F(MainWindow, AThrowingHandlerIsReportedAndTheWindowRunsOn) {
+  open();
+  window_.failMemo = true;  // showing the text fails, as an allocation would
+  writeBytes("VEL", "A\n");
+  form_->Timer1Timer();
+  form_->Timer2Timer();
+  EXPECT_EQ(reports_.errors.back(), "ReloadWatchedFile() error: std::bad_alloc");
+  EXPECT_EQ(window_.failures, std::vector<std::string>{"ReloadWatchedFile() error: std::bad_alloc"});
+  EXPECT_TRUE(form_->collectedLines().empty());
+  EXPECT_TRUE(window_.timerOn(TimerId::reload));
+  window_.failMemo = false;
+  form_->Timer2Timer();  // the retry collects the text once
+  EXPECT_EQ(form_->collectedLines(), std::vector<std::string>{"A"});
+
+  window_.failMemo = true;
+  form_->FormKeyUp(Key::f8);
+  EXPECT_EQ(reports_.errors.back(), "FormKeyUp() error: std::bad_alloc");
+  EXPECT_EQ(window_.closeRequests, 0);
+
+  // The final hand-off reads the unread rewrite first, and that fails:
+  // "VEL" stays, the lines collected go to "Morvel.txt".
+  writeBytes("VEL", "B\n");
+  form_->Leave1Click();
+  EXPECT_TRUE(form_->FormClose());
+  EXPECT_EQ(reports_.errors.back(), "FormClose() error: std::bad_alloc");
+  EXPECT_EQ(readBytes("VEL"), "B\n");
+  EXPECT_EQ(readBytes("Morvel.txt"), "A\r\n");
+  EXPECT_EQ(reports_.messages.back(), "Morvel.txt holds the collected lines unconverted: their conversion failed.");
+}
+
+// Another run converts in this folder: Home and Leave wait for it, the
+// window running on, and go on once its lock is free.
+TEST_F(MainWindow, HomeAndLeaveWaitForTheFolderLockWithoutBlocking) {
+  open();
+  handOver("A\n");
+  int held[2];
+  int release[2];
+  ASSERT_EQ(::pipe(held), 0);
+  ASSERT_EQ(::pipe(release), 0);
+  const pid_t other = ::fork();
+  if (other == 0) {  // holds the lock until told, or 10 s: a window that blocks fails, not hangs
+    const WorkFolderLock lock;
+    char byte = 'x';
+    pollfd told{release[0], POLLIN, 0};
+    ::_exit(::write(held[1], &byte, 1) == 1 && ::poll(&told, 1, 10000) == 1 ? 0 : 1);
+  }
+  char byte = 0;
+  ASSERT_EQ(::read(held[0], &byte, 1), 1);
+
+  form_->FormKeyUp(Key::home);
+  EXPECT_EQ(readBytes("VEL"), "A\n");
+  EXPECT_EQ(window_.status, kWaitingForLockText);
+  EXPECT_TRUE(window_.timerOn(TimerId::wait));
+  form_->Leave1Click();
+  EXPECT_FALSE(form_->FormClose());
+  form_->Timer4Timer();
+  EXPECT_EQ(window_.closeRequests, 2);  // Leave's, then the retry's
+  EXPECT_FALSE(form_->FormClose());
+  EXPECT_EQ(window_.status, kWaitingForLockText);
+
+  ASSERT_EQ(::write(release[1], &byte, 1), 1);
+  int status = 0;
+  ::waitpid(other, &status, 0);
+  for (const int fd : {held[0], held[1], release[0], release[1]}) ::close(fd);
+  form_->Timer4Timer();
+  EXPECT_EQ(window_.closeRequests, 3);
+  EXPECT_FALSE(window_.timerOn(TimerId::wait));
+  EXPECT_EQ(window_.status, fs::current_path().string());
+  EXPECT_TRUE(form_->FormClose());
+  EXPECT_EQ(readBytes("VEL"), "A\r\n");
 }
 
 TEST_F(MainWindow, PdfHelpOpensAndTheWindowClosesASecondLater) {
@@ -287,7 +419,7 @@ TEST_F(MainWindow, PdfHelpOpensAndTheWindowClosesASecondLater) {
   EXPECT_EQ(window_.timers[TimerId::close].intervalMs, 1000);
   form_->Timer3Timer();
   EXPECT_EQ(window_.closeRequests, 1);
-  form_->FormDestroy();
+  form_->FormClose();
   EXPECT_FALSE(fs::exists("VEL"));
 }
 

@@ -3,15 +3,18 @@
 # and, when run as root on a machine without Morvel installed, that the
 # installed programs work from an empty folder with the installed tables and
 # that removing the package leaves nothing behind.
-# Usage: package_test.sh PACKAGE.deb
+# Usage: package_test.sh PACKAGE.deb VERSION_H
+# VERSION_H is the build's generated version.h, which holds the version.
 set -euo pipefail
 deb="$(realpath "$1")"
+version="$(sed -n 's/.*kMorvelVersion = "\(.*\)";.*/\1/p' "$2")"
+[ -n "$version" ] || { echo "package test: no version in $2" >&2; exit 1; }
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
 fail() { echo "package test: $*" >&2; exit 1; }
 
 info="$(dpkg-deb --info "$deb")"
-for field in "Package: morvel" "Version: 1.08" "Recommends: fonts-noto-cjk"; do
+for field in "Package: morvel" "Version: $version" "Recommends: fonts-noto-cjk"; do
   grep -q "^ $field\$" <<<"$info" || fail "missing '$field'"
 done
 grep -q '^ Depends: .*libqt6widgets6' <<<"$info" || fail "no dependency on the Qt widgets"
@@ -44,7 +47,7 @@ set +e
 Morvel -V; [ $? -eq 1 ] || fail "Morvel -V did not end with 1"
 fenra -V 2>/dev/null; [ $? -eq 1 ] || fail "fenra -V did not end with 1"
 set -e
-head -c 23 version.txt | grep -q 'Morvel VCL Version 1.08' || fail "no version.txt"
+head -n 1 version.txt | grep -qxF "Morvel VCL Version $version"$'\r' || fail "no version.txt"
 fenra -s$'\x87\x40' -e$'\x82\x50' >/dev/null || fail "the table edit failed"  # circled one by full-width one
 cmp -s 'MS932~EUC-JP.bin' '/opt/fenraCxx/MS932~EUC-JP.bin' && fail "the edited table equals the installed one"
 rm 'MS932~EUC-JP.bin'

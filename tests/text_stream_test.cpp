@@ -12,22 +12,16 @@
 
 #include "locator.h"
 #include "native_file.h"
+#include "support/shipped_tables.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
 using testing_support::readBytes;
+using testing_support::shippedTable;
 using testing_support::TempDir;
 using testing_support::writeBytes;
 
 namespace {
-
-template <class Table>
-Table shippedTable() {
-  Table table;
-  const std::string path = std::string(MORVEL_DATA_DIR) + "/" + Table::Traits::fileName;
-  if (!loadTableFile(table, path)) ADD_FAILURE() << "cannot load " << path;
-  return table;
-}
 
 // "input.txt" streamed into "output.txt" along `path`; the output's bytes.
 std::string streamed(BlockPath path, const FlatTextTable& table, const TextStreamSizes& sizes) {

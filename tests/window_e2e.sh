@@ -10,8 +10,18 @@
 #   2. F3 closes the window: "VEL" is gone.
 #   3. Started for EUC-JP, "VEL" rewritten twice within one second, Page Up
 #      (UTF-8), File > Leave: both texts come back in UTF-8, in order.
+#   4. A write racing Leave: "VEL" rewritten while the File menu is open and
+#      Leave pressed at once, before any poll could read it: the rewrite
+#      comes back too.
+# Then, under a window manager (openbox), which frames the windows:
+#   5. the window, frame included, stands 677 x 491 at its corner at start
+#      and after Large and F5; the Version dialog is 166 x 166, centred.
+#   7. the write racing Leave of run 4 again, before
+#   6. the display goes away under the window: it closes as its close box
+#      does ("VEL" deleted, exit code 0).
 # Every run must end with exit code 0. Exits with 77 (skipped) when Xvfb or
-# xdotool is missing.
+# xdotool is missing; runs 5 to 7 are left out without openbox, xprop or
+# xwininfo.
 set -uo pipefail
 
 morvel="${1:?usage: window_e2e.sh MORVEL DATA_DIR}"
@@ -32,12 +42,14 @@ readonly key_wait=0.3     # seconds after each key press
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-e2e.XXXXXX")"
 xvfb_pid=""
+openbox_pid=""
 morvel_pid=""
 run_dir=""
 failures=0
 
 cleanup() {
   [[ -n "$morvel_pid" ]] && kill "$morvel_pid" 2>/dev/null && wait "$morvel_pid" 2>/dev/null
+  [[ -n "$openbox_pid" ]] && kill "$openbox_pid" 2>/dev/null && wait "$openbox_pid" 2>/dev/null
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -200,6 +212,92 @@ if start_morvel 3 -e1 -u; then
   press Prior  # Page Up
   leave_by_menu
   expect_exit_0 && expect_vel 'first \xe3\x81\x82\nsecond \xe6\x97\xa5\xe6\x9c\xac\n'
+fi
+
+# The writer rewrites "VEL" while the user is already in the File menu, and
+# Leave follows at once: the window reads the rewrite before it converts.
+write_racing_leave() {
+  echo "== $1: a write racing Leave is handed back too"
+  start_morvel "$1" -e3 || return
+  hand_over 'one \x82\xa0\r\n'  # hiragana a
+  sleep "$pickup_wait"
+  press alt+f
+  hand_over 'two\r\n'
+  xdotool key l
+  expect_exit_0 && expect_vel 'one \xe3\x81\x82\ntwo\n'
+}
+write_racing_leave 4
+
+# --- under a window manager ----------------------------------------------------
+
+# The window's outer rectangle, frame included, as "X Y WIDTH HEIGHT": the
+# client's place and size from xwininfo, the frame from _NET_FRAME_EXTENTS.
+framed_geometry() {
+  local info x y w h extents l r t b
+  info="$(xwininfo -id "$1")"
+  x="$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")"
+  y="$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")"
+  w="$(sed -n 's/.*Width: *//p' <<<"$info")"
+  h="$(sed -n 's/.*Height: *//p' <<<"$info")"
+  extents="$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')"
+  IFS=, read -r l r t b <<<"${extents:-0,0,0,0}"
+  echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
+}
+
+# Waits up to 2 s for the window's framed geometry to be $2; fails with $3.
+expect_framed() {
+  local got=""
+  for _ in $(seq 20); do
+    got="$(framed_geometry "$1")"
+    [[ "$got" == "$2" ]] && return 0
+    sleep 0.1
+  done
+  fail "$3: framed geometry $got, expected $2"
+}
+
+if command -v openbox >/dev/null && command -v xprop >/dev/null && command -v xwininfo >/dev/null; then
+  openbox >"$work/openbox.log" 2>&1 &
+  openbox_pid=$!
+  for _ in $(seq 50); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
+    sleep 0.1
+  done
+
+  echo "== 5: under openbox, framed 677x491 at its corner at start and after Large and F5; Version 166x166"
+  if start_morvel 5; then
+    corner="$((screen_width - 677)) $((screen_height - 534)) 677 491"
+    expect_framed "$window" "$corner" "at start"
+    press alt+h
+    press a  # Large
+    expect_framed "$window" "0 0 $screen_width $((screen_height - 43))" "after Large"
+    press F5
+    expect_framed "$window" "$corner" "after F5"
+    press alt+h
+    press v  # Version
+    version="$(xdotool search --all --onlyvisible --pid "$morvel_pid" --name '^Version$' 2>/dev/null | head -n 1)"
+    if [[ -z "$version" ]]; then
+      fail "no Version dialog"
+    else
+      expect_framed "$version" "$(((screen_width - 166) / 2)) $(((screen_height - 166) / 2)) 166 166" "Version"
+      press Escape
+    fi
+    press F3
+    expect_exit_0
+  fi
+
+  write_racing_leave 7
+
+  echo "== 6: the display goes away: the window closes as its close box does"
+  if start_morvel 6; then
+    kill "$openbox_pid" "$xvfb_pid"
+    wait "$openbox_pid" "$xvfb_pid" 2>/dev/null
+    xvfb_pid=""
+    if expect_exit_0 && [[ -e "$run_dir/VEL" ]]; then
+      fail "VEL is still there after the display went away"
+    fi
+  fi
+else
+  echo "openbox, xprop or xwininfo missing: the runs under a window manager are left out"
 fi
 
 if [[ "$failures" -ne 0 ]]; then

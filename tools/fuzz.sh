@@ -5,7 +5,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds="${1:-10}"
 export MORVEL_DATA_DIR="$PWD/data"  # the line conversion fuzzer also uses the shipped tables
-CXX=clang++ cmake -S . -B build-fuzz -DMORVEL_FUZZ=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+CXX=clang++ cmake -S . -B build-fuzz -DMORVEL_FUZZ=ON -DMORVEL_WERROR=ON -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build-fuzz -j"$(nproc)" --target fuzzers
 for target in build-fuzz/bin/*_fuzz; do
   name="$(basename "$target")"

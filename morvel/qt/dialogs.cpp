@@ -4,9 +4,12 @@
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QProcess>
 #include <QPushButton>
 #include <QScreen>
 #include <QUrl>
@@ -50,27 +53,80 @@ QIcon morvelIcon() {
   return icon;
 }
 
+namespace {
+
+// The desktop's default program for PDF files, where the desktop can say;
+// true when it cannot.
+bool pdfViewerKnown() {
+  QProcess query;
+  query.start(QStringLiteral("xdg-mime"),
+              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
+  if (!query.waitForStarted(2000)) return true;
+  if (!query.waitForFinished(2000)) return true;
+  return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
+}
+
+}  // namespace
+
+void openManual(QWidget* owner, const QString& path) {
+  if (QFile::exists(path) && pdfViewerKnown() && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
+  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Morvel VCL"),
+                              QStringLiteral("The manual could not be shown: no program for PDF files was found, or "
+                                             "the file is missing.\n\n%1")
+                                  .arg(QDir::toNativeSeparators(path)),
+                              QMessageBox::Ok, owner);
+  box->setObjectName(QStringLiteral("ManualNotShown"));
+  box->setAttribute(Qt::WA_DeleteOnClose);
+  box->open();
+}
+
+void fitText(QLabel* label) {
+  QVariant designed = label->property("designedPixels");
+  if (!designed.isValid()) {
+    designed = label->font().pixelSize();
+    label->setProperty("designedPixels", designed);
+  }
+  QFont font = label->font();
+  const QString text = label->text();
+  for (int pixels = designed.toInt(); pixels >= 6; --pixels) {
+    font.setPixelSize(pixels);
+    const QFontMetrics metrics(font);
+    if (metrics.horizontalAdvance(text) <= label->width() && metrics.height() <= label->height()) break;
+  }
+  label->setFont(font);
+}
+
 DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialog(parent), display_(display) {
   setFont(formFont(12));
   setWindowIcon(morvelIcon());
   // A fixed border with only the close box.
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
   keyPreview_ = new KeyPreview(this, [this](Key key) { keyReleased(key); });
+  framed_ = new FramedGeometry(this, true);
 }
 
 QString DialogWindow::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
 
-std::string DialogWindow::typedText(std::string_view control) const {
-  const auto* edit = findChild<QLineEdit*>(QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size())));
-  return edit != nullptr ? edit->text().toStdString() : std::string();
+// Several codes show as one character (the NEC and IBM duplicates): while
+// an edit shows what it was given, its bytes are the ones given.
+std::optional<std::string> DialogWindow::typedText(std::string_view control) const {
+  const QString name = QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size()));
+  const auto* edit = findChild<QLineEdit*>(name);
+  if (edit == nullptr) return std::string();
+  const QString text = edit->text();
+  const auto given = given_.find(name);
+  if (given != given_.end() && given->second.shown == text) return given->second.sjis;
+  return display_.shiftJis(text.toStdString());
 }
 
 void DialogWindow::setText(std::string_view control, std::string_view text) {
   const QString name = QString::fromLatin1(control.data(), static_cast<qsizetype>(control.size()));
   if (auto* edit = findChild<QLineEdit*>(name)) {
     edit->setText(shown(text));
+    given_[name] = {edit->text(), std::string(text)};
   } else if (auto* label = findChild<QLabel*>(name)) {
     label->setText(shown(text));
+    fitText(label);
   }
 }
 
@@ -83,29 +139,13 @@ Size DialogWindow::screenSize() const {
   return {area.width(), area.height()};
 }
 
-void DialogWindow::setBounds(const Bounds& bounds) {
-  const QSize frameExtra = frameGeometry().size() - size();
-  move(bounds.left, bounds.top);
-  setFixedSize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
-  // A hidden dialog has no frame yet: the bounds are set again once it shows.
-  if (isVisible()) {
-    boundsBeforeShow_.reset();
-  } else {
-    boundsBeforeShow_ = bounds;
-  }
-}
-
-void DialogWindow::showEvent(QShowEvent* event) {
-  QDialog::showEvent(event);
-  if (!boundsBeforeShow_) return;
-  const Bounds bounds = *boundsBeforeShow_;
-  setBounds(bounds);
-}
+void DialogWindow::setBounds(const Bounds& bounds) { framed_->set(bounds); }
 
 void DialogWindow::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
 
 void DialogWindow::openDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(QString::fromStdString(path))));
+  openManual(
+      this, QDir::current().absoluteFilePath(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))));
 }
 
 Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
@@ -119,6 +159,7 @@ Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter&
   Button1 = placed<QPushButton>(this, "Button1", QRect(57, 43, 68, 34), 16);
   Button1->setText(QStringLiteral("Save"));
   Button1->setAutoDefault(false);
+  pressOnEnter(Button1);
   Label1 = placed<QLabel>(this, "Label1", QRect(0, 77, 127, 24), 16);
   Label1->setText(QStringLiteral("8753"));
   setTabOrder(Edit1, Edit2);
@@ -148,7 +189,10 @@ Form3Dialog::Form3Dialog(QWidget* parent, const ProgramProfile& profile, const D
   auto* help = placed<QPushButton>(this, "Button1", QRect(0, 72, 68, 34), 16);
   help->setText(QStringLiteral("Help"));
   help->setAutoDefault(false);
-  placed<QLabel>(this, "Label3", QRect(0, 106, 160, 20), 16)->setText(QString::fromLatin1(kDesignedVersion));
+  pressOnEnter(help);
+  auto* version = placed<QLabel>(this, "Label3", QRect(0, 106, 160, 20), 16);
+  version->setText(QString::fromLatin1(kDesignedVersion));
+  fitText(version);
   connect(help, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
   form_ = std::make_unique<TForm3>(*this, profile);
   form_->FormCreate();

@@ -3,10 +3,12 @@
 #pragma once
 
 #include <QDialog>
+#include <map>
 #include <memory>
 #include <optional>
 
 #include "display_text.h"
+#include "framed_geometry.h"
 #include "recordform.h"
 #include "versionform.h"
 #include "window_services.h"
@@ -24,7 +26,7 @@ class DialogWindow : public QDialog, public DialogServices {
  public:
   DialogWindow(QWidget* parent, const DisplayText& display);
 
-  std::string typedText(std::string_view control) const override;
+  std::optional<std::string> typedText(std::string_view control) const override;
   void setText(std::string_view control, std::string_view text) override;
   void setKeyPreview(bool on) override;
   void hide() override;
@@ -37,12 +39,17 @@ class DialogWindow : public QDialog, public DialogServices {
   // A key released anywhere in the dialog, once per release.
   virtual void keyReleased(Key key) = 0;
   QString shown(std::string_view sjis) const;
-  void showEvent(QShowEvent* event) override;
 
  private:
   const DisplayText& display_;
   KeyPreview* keyPreview_ = nullptr;
-  std::optional<Bounds> boundsBeforeShow_;
+  FramedGeometry* framed_ = nullptr;
+  // What each edit was given: the text shown and its Shift_JIS bytes.
+  struct Given {
+    QString shown;
+    std::string sjis;
+  };
+  std::map<QString, Given> given_;
 };
 
 class Form2Dialog final : public DialogWindow {
@@ -81,5 +88,12 @@ class Form3Dialog final : public DialogWindow {
 
 // The application icon, at every size drawn.
 QIcon morvelIcon();
+
+// Opens the manual with the desktop's PDF viewer; where that cannot be done
+// (no viewer, no manual) a message box beside `owner` names the manual.
+void openManual(QWidget* owner, const QString& path);
+
+// Makes a label's text fit its box: the font shrinks until it does.
+void fitText(QLabel* label);
 
 }  // namespace morvel

@@ -9,12 +9,16 @@
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
-#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollBar>
 #include <QStatusBar>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
 #include <QTimer>
 #include <QUrl>
+#include <algorithm>
 
 #include "dialogs.h"
 #include "keys.h"
@@ -49,6 +53,7 @@ Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const 
   setObjectName(QStringLiteral("Form1"));
   setWindowIcon(morvelIcon());
   keyPreview_ = new KeyPreview(this, [this](Key key) { form_->FormKeyUp(key); });
+  framed_ = new FramedGeometry(this, false);
   setFont(formFont(12));
   createMemo();
   createStatusBar();
@@ -63,7 +68,7 @@ Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const 
 
 Form1Window::~Form1Window() {
   keyPreview_->setEnabled(false);
-  form_->FormDestroy();
+  form_->FormClose(LockWait::untilFree);  // nothing left to do once the window closed
 }
 
 void Form1Window::setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog) {
@@ -72,11 +77,35 @@ void Form1Window::setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDial
 }
 
 void Form1Window::createMemo() {
-  Memo1 = new QPlainTextEdit(this);
+  Memo1 = new QTextEdit(this);
   Memo1->setObjectName(QStringLiteral("Memo1"));
   Memo1->setFont(memoFont());
-  Memo1->setLineWrapMode(QPlainTextEdit::NoWrap);
+  Memo1->setAcceptRichText(false);
+  Memo1->setUndoRedoEnabled(false);
+  Memo1->setLineWrapMode(QTextEdit::NoWrap);
+  Memo1->viewport()->installEventFilter(this);
   setCentralWidget(Memo1);
+}
+
+// The rows the window shows, and the empty line after the last, share the
+// display area: the lines get that height (the font's own spacing at most)
+// and the font shrinks to it where the area is shorter than the design's.
+void Form1Window::fitRows() {
+  if (!form_) return;
+  const int rows = std::max(1, form_->visibleRows()) + 1;
+  const int margins = 2 * static_cast<int>(Memo1->document()->documentMargin());
+  const int natural = QFontMetrics(memoFont()).lineSpacing();
+  const int height = std::clamp((Memo1->viewport()->height() - margins) / rows, 1, natural);
+  if (height == rowHeight_) return;
+  rowHeight_ = height;
+  QFont font = memoFont();
+  font.setPixelSize(std::min(font.pixelSize(), height));
+  Memo1->setFont(font);
+  QTextCursor all(Memo1->document());
+  all.select(QTextCursor::Document);
+  QTextBlockFormat format;
+  format.setLineHeight(height, QTextBlockFormat::FixedHeight);
+  all.mergeBlockFormat(format);
 }
 
 void Form1Window::createStatusBar() {
@@ -101,6 +130,7 @@ void Form1Window::createButton() {
   Button1 = new QPushButton(QStringLiteral("Large"), this);
   Button1->setObjectName(QStringLiteral("Button1"));
   Button1->setFont(formFont(16));
+  pressOnEnter(Button1);
   connect(Button1, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
 }
 
@@ -130,6 +160,8 @@ void Form1Window::createTimers() {
   Timer1 = new QTimer(this);
   Timer2 = new QTimer(this);
   Timer3 = new QTimer(this);
+  Timer4 = new QTimer(this);
+  connect(Timer4, &QTimer::timeout, this, [this] { form_->Timer4Timer(); });
   connect(Timer1, &QTimer::timeout, this, [this] { form_->Timer1Timer(); });
   connect(Timer2, &QTimer::timeout, this, [this] { form_->Timer2Timer(); });
   connect(Timer3, &QTimer::timeout, this, [this] { form_->Timer3Timer(); });
@@ -143,6 +175,8 @@ QTimer* Form1Window::timer(TimerId id) const {
       return Timer2;
     case TimerId::close:
       return Timer3;
+    case TimerId::wait:
+      return Timer4;
   }
   return Timer1;
 }
@@ -151,7 +185,11 @@ QString Form1Window::shown(std::string_view sjis) const { return QString::fromSt
 
 void Form1Window::setCaption(std::string_view text) { setWindowTitle(shown(text)); }
 
-void Form1Window::setMemoText(std::string_view text) { Memo1->setPlainText(shown(text)); }
+void Form1Window::setMemoText(std::string_view text) {
+  Memo1->setPlainText(shown(text));
+  rowHeight_ = 0;  // the new lines take the row height too
+  fitRows();
+}
 
 void Form1Window::setStatusText(std::string_view text) { statusPanel0_->setText(shown(text)); }
 
@@ -171,24 +209,11 @@ void Form1Window::setTimer(TimerId id, int intervalMs, bool enabled) {
   }
 }
 
-Bounds Form1Window::windowBounds() const {
-  const QRect frame = frameGeometry();
-  return {frame.x(), frame.y(), frame.width(), frame.height()};
-}
+Bounds Form1Window::windowBounds() const { return framed_->get(); }
 
 Size Form1Window::clientSize() const { return {width(), height() - menuBar()->height()}; }
 
-void Form1Window::setWindowBounds(const Bounds& bounds) {
-  const QSize frameExtra = frameGeometry().size() - size();
-  move(bounds.left, bounds.top);
-  resize(bounds.width - frameExtra.width(), bounds.height - frameExtra.height());
-  // A hidden window has no frame yet: the bounds are set again once it shows.
-  if (isVisible()) {
-    boundsBeforeShow_.reset();
-  } else {
-    boundsBeforeShow_ = bounds;
-  }
-}
+void Form1Window::setWindowBounds(const Bounds& bounds) { framed_->set(bounds); }
 
 Size Form1Window::screenSize() const {
   const QRect area = screen()->geometry();
@@ -209,7 +234,7 @@ void Form1Window::setButtonBounds(const Bounds& bounds) {
 void Form1Window::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
 
 void Form1Window::openDocument(const std::string& path) {
-  QDesktopServices::openUrl(QUrl::fromLocalFile(QDir::current().absoluteFilePath(fromPath(path))));
+  openManual(this, QDir::current().absoluteFilePath(fromPath(path)));
 }
 
 void Form1Window::showRecordDialog() {
@@ -220,25 +245,38 @@ void Form1Window::showVersionDialog(std::string_view version) {
   if (Form3 != nullptr) Form3->showModally(version);
 }
 
+void Form1Window::showFailure(std::string_view text) {
+  // Not modal: the window, its timers and the writer's hand-over go on.
+  if (failureBox_ == nullptr) {
+    failureBox_ =
+        new QMessageBox(QMessageBox::Critical, QStringLiteral("Morvel VCL"), QString(), QMessageBox::Ok, this);
+    failureBox_->setAttribute(Qt::WA_DeleteOnClose);
+    failureBox_->setWindowModality(Qt::NonModal);
+  }
+  failureBox_->setText(shown(text));
+  failureBox_->show();
+}
+
 bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
   // Clicks on the panels, which take no mouse events, reach the bar itself.
   if (watched == statusBar() && event->type() == QEvent::MouseButtonRelease) form_->StatusBar1Click();
+  if (watched == Memo1->viewport() && event->type() == QEvent::Resize) fitRows();
   return false;
 }
 
 void Form1Window::resizeEvent(QResizeEvent* event) {
   QMainWindow::resizeEvent(event);
   if (form_) form_->FormResize();
-}
-
-void Form1Window::showEvent(QShowEvent* event) {
-  QMainWindow::showEvent(event);
-  if (!boundsBeforeShow_) return;
-  const Bounds bounds = *boundsBeforeShow_;
-  setWindowBounds(bounds);
+  fitRows();
 }
 
 void Form1Window::closeEvent(QCloseEvent* event) {
+  // The hand-off, while the window still runs: waiting for the folder's
+  // lock keeps it open until the lock comes free.
+  if (!form_->FormClose()) {
+    event->ignore();
+    return;
+  }
   event->accept();
   QCoreApplication::quit();  // closing the main window ends the program, open dialogs or not
 }

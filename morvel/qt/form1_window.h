@@ -3,15 +3,18 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QPointer>
 #include <memory>
 #include <optional>
 
 #include "display_text.h"
+#include "framed_geometry.h"
 #include "morvelform.h"
 #include "window_services.h"
 
 class QLabel;
-class QPlainTextEdit;
+class QTextEdit;
 class QPushButton;
 class QTimer;
 
@@ -24,7 +27,8 @@ class Form3Dialog;
 class Form1Window final : public QMainWindow, public WindowServices {
  public:
   Form1Window(const FinalEffect& settings, Reporter& reporter, const DisplayText& display);
-  // The hand-off of the collected lines happens here.
+  // The hand-off runs as the window closes; only a window that never
+  // closed still has it done here.
   ~Form1Window() override;
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
@@ -33,7 +37,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog);
 
   TForm1& logic() { return *form_; }
-  QPlainTextEdit* memo() const { return Memo1; }
+  QTextEdit* memo() const { return Memo1; }
 
   // WindowServices
   void setCaption(std::string_view text) override;
@@ -54,11 +58,11 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void openDocument(const std::string& path) override;
   void showRecordDialog() override;
   void showVersionDialog(std::string_view version) override;
+  void showFailure(std::string_view text) override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
-  void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 
  private:
@@ -69,19 +73,24 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void createTimers();
   QTimer* timer(TimerId id) const;
   QString shown(std::string_view sjis) const;
+  // Every row the window shows fits the display area without scrolling.
+  void fitRows();
 
   const DisplayText& display_;
-  QPlainTextEdit* Memo1 = nullptr;
+  QTextEdit* Memo1 = nullptr;
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
   QPushButton* Button1 = nullptr;
   QTimer* Timer1 = nullptr;
   QTimer* Timer2 = nullptr;
   QTimer* Timer3 = nullptr;
+  QTimer* Timer4 = nullptr;
+  QPointer<QMessageBox> failureBox_;
   Form2Dialog* Form2 = nullptr;
   Form3Dialog* Form3 = nullptr;
   KeyPreview* keyPreview_ = nullptr;
-  std::optional<Bounds> boundsBeforeShow_;
+  FramedGeometry* framed_ = nullptr;
+  int rowHeight_ = 0;
   std::unique_ptr<TForm1> form_;
 };
 

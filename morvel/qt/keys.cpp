@@ -1,5 +1,6 @@
 #include "keys.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QKeyEvent>
 #include <utility>
@@ -24,6 +25,30 @@ Key keyOf(int qtKey) {
       return Key::other;
   }
 }
+
+namespace {
+
+class EnterPresses final : public QObject {
+ public:
+  explicit EnterPresses(QAbstractButton* button) : QObject(button), button_(button) {}
+
+ protected:
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() != QEvent::KeyPress) return false;
+    const auto* key = static_cast<QKeyEvent*>(event);
+    if ((key->key() != Qt::Key_Return && key->key() != Qt::Key_Enter) || key->isAutoRepeat()) return false;
+    if ((key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier) return false;
+    button_->click();
+    return true;
+  }
+
+ private:
+  QAbstractButton* button_;
+};
+
+}  // namespace
+
+void pressOnEnter(QAbstractButton* button) { button->installEventFilter(new EnterPresses(button)); }
 
 KeyPreview::KeyPreview(QWidget* window, std::function<void(Key)> onRelease)
     : QObject(window), window_(window), onRelease_(std::move(onRelease)) {}

@@ -3,6 +3,7 @@
 // control had the focus, and the control still gets the key.
 #pragma once
 
+#include <QAbstractButton>
 #include <QObject>
 #include <QPointer>
 #include <QWidget>
@@ -13,6 +14,9 @@
 namespace morvel {
 
 Key keyOf(int qtKey);
+
+// Return or Enter on the focused button presses it, as Space does.
+void pressOnEnter(QAbstractButton* button);
 
 class KeyPreview final : public QObject {
  public:

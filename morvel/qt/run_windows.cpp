@@ -8,14 +8,17 @@
 #include "dialogs.h"
 #include "display_text.h"
 #include "form1_window.h"
+#include "session_end.h"
 #include "startup.h"
 
 namespace morvel {
 
 namespace {
 
-// Qt lets no exception pass through its event loop: one that escapes a
-// handler is shown here and ends the loop.
+// Qt lets no exception pass through its event loop. The window's handlers
+// report their own; one that escapes elsewhere is reported here too
+// ("error.txt" and a message box) and the window runs on, its collected
+// lines with it.
 class MorvelApplication final : public QApplication {
  public:
   using QApplication::QApplication;
@@ -24,17 +27,29 @@ class MorvelApplication final : public QApplication {
     try {
       return QApplication::notify(receiver, event);
     } catch (const std::exception& failure) {
-      showFailure(failure.what());
+      reportFailure(failure.what());
     } catch (...) {
-      showFailure("unknown exception");
+      reportFailure("unknown exception");
     }
     return false;
   }
 
+  void reportTo(Reporter* reporter) { reporter_ = reporter; }
+
+  void reportFailure(const char* what) noexcept {
+    try {
+      if (reporter_ != nullptr) reporter_->error(std::string("Morvel error: ") + what);
+      showFailure(what);
+    } catch (...) {  // nothing more can be said
+    }
+  }
+
   static void showFailure(const char* what) {
     QMessageBox::critical(nullptr, QStringLiteral("Morvel VCL"), QString::fromLocal8Bit(what));
-    QCoreApplication::quit();  // ends the event loop; the entry goes on
   }
+
+ private:
+  Reporter* reporter_ = nullptr;
 };
 
 constexpr const char* kTitle = "Morvel VCL";
@@ -42,7 +57,9 @@ constexpr const char* kTitle = "Morvel VCL";
 }  // namespace
 
 int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter) {
+  SessionEnd sessionEnd;
   MorvelApplication application(argc, argv);
+  application.reportTo(&reporter);
   QApplication::setApplicationName(QString::fromLatin1(kTitle));
   QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the loop
   try {
@@ -55,11 +72,14 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
     auto Form3 = std::make_unique<Form3Dialog>(Form1.get(), profile, display);
     Form1->setDialogs(Form2.get(), Form3.get());
     Form1->show();
+    sessionEnd.watch(Form1.get(), [&Form1] { Form1->logic().FormClose(LockWait::untilFree); });
     QApplication::exec();
+    sessionEnd.stop();
     Form3.reset();
     Form2.reset();
-    Form1.reset();  // the hand-off
+    Form1.reset();  // the hand-off ran as it closed
   } catch (const std::exception& failure) {
+    sessionEnd.stop();
     MorvelApplication::showFailure(failure.what());
   }
   return 0;

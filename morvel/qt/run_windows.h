@@ -7,8 +7,8 @@
 
 namespace morvel {
 
-// Runs the windows until the main window closes; the main window's
-// destruction hands the collected lines back. An exception escaping the
+// Runs the windows until the main window closes; its closing hands the
+// collected lines back. An exception escaping the
 // creation of the windows or the loop is shown in a message box. Returns
 // the exit code: 0.
 int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter);

@@ -8,7 +8,10 @@ extern "C" __attribute__((visibility("default"))) int morvelRunWindows(int& argc
   return morvel::runWindows(argc, argv, settings, reporter);
 }
 
+extern "C" __attribute__((visibility("default"))) const char* morvelWindowsStamp() { return morvel::kBuildStamp; }
+
 namespace {
-// The entry has the type the program expects.
+// The entries have the types the program expects.
 [[maybe_unused]] constexpr morvel::WindowsEntry kEntry = morvelRunWindows;
+[[maybe_unused]] constexpr morvel::WindowsStampEntry kStampEntry = morvelWindowsStamp;
 }  // namespace

@@ -11,8 +11,14 @@ namespace morvel {
 
 inline constexpr const char* kWindowsModule = "libmorvel_windows.so";
 inline constexpr const char* kWindowsEntry = "morvelRunWindows";
+inline constexpr const char* kWindowsStampEntry = "morvelWindowsStamp";
+
+// The stamp of the build, compiled into the program and the module alike:
+// the program runs only a module built with it.
+inline constexpr const char* kBuildStamp = MORVEL_BUILD_STAMP;
 
 // The module's entry: runWindows of run_windows.h.
 using WindowsEntry = int (*)(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter);
+using WindowsStampEntry = const char* (*)();
 
 }  // namespace morvel

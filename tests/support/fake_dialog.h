@@ -6,15 +6,17 @@
 #include <string_view>
 #include <vector>
 
+#include "console.h"
 #include "window_services.h"
 
 namespace testing_support {
 
 class FakeDialog final : public morvel::DialogServices {
  public:
-  std::string typedText(std::string_view control) const override {
+  // A keyboard types UTF-8; what the logic put there comes back as it is.
+  std::optional<std::string> typedText(std::string_view control) const override {
     const auto found = texts.find(std::string(control));
-    return found == texts.end() ? std::string() : found->second;
+    return morvel::shiftJisOfTyped(found == texts.end() ? std::string() : found->second);
   }
   void setText(std::string_view control, std::string_view text) override { texts[std::string(control)] = text; }
   void setKeyPreview(bool on) override { keyPreview = on; }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <map>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +23,10 @@ class FakeWindow final : public morvel::WindowServices {
   static constexpr int kStatusHeight = 19;
 
   void setCaption(std::string_view text) override { caption = text; }
-  void setMemoText(std::string_view text) override { memo = text; }
+  void setMemoText(std::string_view text) override {
+    if (failMemo) throw std::bad_alloc();
+    memo = text;
+  }
   void setStatusText(std::string_view text) override { status = text; }
   void setStatusPath(std::string_view path) override { status = path; }
   void setKeyPreview(bool on) override { keyPreview = on; }
@@ -39,6 +43,7 @@ class FakeWindow final : public morvel::WindowServices {
   void openDocument(const std::string& path) override { opened.push_back(path); }
   void showRecordDialog() override { ++recordDialogs; }
   void showVersionDialog(std::string_view version) override { versions.emplace_back(version); }
+  void showFailure(std::string_view text) override { failures.emplace_back(text); }
 
   bool timerOn(morvel::TimerId timer) const {
     const auto found = timers.find(timer);
@@ -50,12 +55,14 @@ class FakeWindow final : public morvel::WindowServices {
   morvel::Bounds button;
   std::string caption, memo, status, clipboard;
   bool keyPreview = false;
+  bool failMemo = false;  // setMemoText throws, as an allocation failure would
   int closeRequests = 0;
   int normalRequests = 0;
   int recordDialogs = 0;
   std::map<morvel::TimerId, FakeTimer> timers;
   std::vector<std::string> opened;
   std::vector<std::string> versions;
+  std::vector<std::string> failures;
 };
 
 }  // namespace testing_support

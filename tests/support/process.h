@@ -84,6 +84,22 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
   return result;
 }
 
+// Starts `program` without waiting for it, its standard output and error
+// going to the given descriptors (which the caller still owns and closes).
+inline pid_t startProcess(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& environment, int out, int err) {
+  const pid_t pid = ::fork();
+  if (pid == 0) detail::execWith(out, err, program, arguments, environment);
+  return pid;
+}
+
+// The exit code of a started process, -1 when a signal ended it.
+inline int waitForExit(pid_t pid) {
+  int status = 0;
+  ::waitpid(pid, &status, 0);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
 // The same, with standard output and standard error each on a terminal of
 // its own, in raw mode so that the bytes arrive exactly as written.
 inline ProcessResult runOnTerminals(const std::string& program, const std::vector<std::string>& arguments,
