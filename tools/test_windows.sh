@@ -22,11 +22,7 @@ trap cleanup EXIT
 start=$SECONDS
 echo "== Wine prefix $WINEPREFIX"
 WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init >/dev/null 2>&1
-wineserver -w
 touch "$WINEPREFIX/.morvel-ready"  # cmake/wine-run.sh finds it made
-# One server for the whole run: a program started just as a server that
-# timed out goes away would fail ("recvmsg: Connection reset by peer").
-wineserver -p
 echo "   made in $((SECONDS - start)) s"
 
 echo "== Windows build"
@@ -34,4 +30,5 @@ cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_
 cmake --build "$dir" -j"$jobs"
 echo "== Windows tests under Wine"
 (cd "$dir" && ctest --output-on-failure -j"$jobs")
+wineserver -w
 echo "== Windows part done in $((SECONDS - start)) s"
