@@ -1,12 +1,9 @@
 #include "output_file.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstring>
 
 #include "binary_file.h"
+#include "native_file.h"
 
 namespace morvel {
 
@@ -18,10 +15,11 @@ namespace {
 // at once, in the closing call, for programs that rewrite files in place
 // without syncing them; the working file needs no such care.
 int openEmptied(const std::string& name) {
-  const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666);
-  struct stat info {};
-  if (fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 && ::ftruncate(fd, 0) != 0) {
-    ::close(fd);
+  const int fd = openForWriting(name);
+  if (fd < 0) return fd;
+  const std::optional<FileStatus> info = statusOf(fd);
+  if (info && info->type == FileType::regular && info->size > 0 && !truncateToEmpty(fd)) {
+    closeFile(fd);
     return -1;
   }
   return fd;
@@ -33,7 +31,7 @@ OutputFile::OutputFile(const std::string& name, std::size_t bufferSize)
     : fd_(openEmptied(name)), size_(bufferSize), buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
 
 OutputFile::~OutputFile() {
-  if (fd_ >= 0) ::close(fd_);
+  if (fd_ >= 0) closeFile(fd_);
 }
 
 void OutputFile::writeOut(const char* data, std::size_t size) {
@@ -65,7 +63,7 @@ bool OutputFile::close() {
   flush();
   const int fd = fd_;
   fd_ = -1;
-  if (fd >= 0 && ::close(fd) != 0) failed_ = true;
+  if (fd >= 0 && !closeFile(fd)) failed_ = true;
   return !failed_;
 }
 

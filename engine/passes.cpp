@@ -1,8 +1,5 @@
 #include "passes.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
@@ -15,6 +12,7 @@
 #include "line_conversion.h"
 #include "line_list.h"
 #include "locator.h"
+#include "native_file.h"
 #include "report_files.h"
 #include "text_stream.h"
 
@@ -41,7 +39,7 @@ constexpr Pass kSkippingToProduceUTF8{"skippingControlCharactersToProduceUTF8", 
 struct InputFile {
   InputFile() = default;
   ~InputFile() {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0) closeFile(fd);
   }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
@@ -70,7 +68,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   }
   InputFile input;
   if (pass.source == LineSource::file) {
-    input.fd = ::open(job.inputName.c_str(), O_RDONLY | O_CLOEXEC);
+    input.fd = openForReading(job.inputName);
     if (input.fd < 0) {
       reportInputMissing(reporter, job.inputName);
       return PassResult::inputUnreadable;
@@ -116,7 +114,7 @@ bool openClose(Reporter& reporter, std::string& name, OpenFor mode) {
     reportInputMissing(reporter, name);
     return false;
   }
-  std::FILE* file = std::fopen(name.c_str(), "w");
+  std::FILE* file = openStream(name, "wb");
   if (file == nullptr) {
     name = kFallbackOutput;
     return false;

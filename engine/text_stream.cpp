@@ -1,16 +1,13 @@
 #include "text_stream.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <atomic>
-#include <cerrno>
 #include <cstring>
 #include <string_view>
 #include <thread>
 #include <vector>
 
+#include "native_file.h"
 #include "parallel_parts.h"
 #include "text_file.h"
 
@@ -29,13 +26,24 @@ constexpr std::size_t kStep = std::size_t{1} << 16;
 std::size_t readBlock(int fd, char* buffer, std::size_t size, bool& failed) {
   std::size_t got = 0;
   while (got < size) {
-    const ssize_t n = ::read(fd, buffer + got, size - got);
-    if (n < 0 && errno == EINTR) continue;
+    const std::int64_t n = readSome(fd, buffer + got, size - got);
     if (n < 0) failed = true;
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
   }
   return got;
+}
+
+// The last LF of the `size` bytes at `data`, which hold one.
+const char* lastLineFeed(const char* data, std::size_t size) {
+#if defined(__GLIBC__)
+  return static_cast<const char*>(::memrchr(data, '\n', size));
+#else
+  const char* at = data + size;
+  while (*--at != '\n') {
+  }
+  return at;
+#endif
 }
 
 // Converts text handed over in blocks into `Sink`, which gives room(n) and
@@ -57,7 +65,7 @@ class TextStream {
     if (!noCut) return blockWithCuts(data, size);
     convert(std::string_view(data, size));
     const char* afterLast = data;
-    if (lf != nullptr) afterLast = static_cast<const char*>(::memrchr(data, '\n', size)) + 1;
+    if (lf != nullptr) afterLast = lastLineFeed(data, size) + 1;
     const auto left = static_cast<std::size_t>(data + size - afterLast);
     if (lf != nullptr) open_ = 0;
     open_ += left - static_cast<std::size_t>(std::count(afterLast, static_cast<const char*>(data + size), '\r'));
@@ -159,11 +167,10 @@ class PartStart {
 constexpr std::size_t kFirstLook = std::size_t{1} << 12;
 
 // Reads from an offset on, as far as the file goes.
-std::size_t readAt(int fd, off_t offset, char* buffer, std::size_t size, bool& failed) {
+std::size_t readFrom(int fd, std::int64_t offset, char* buffer, std::size_t size, bool& failed) {
   std::size_t got = 0;
   while (got < size) {
-    const ssize_t n = ::pread(fd, buffer + got, size - got, offset + static_cast<off_t>(got));
-    if (n < 0 && errno == EINTR) continue;
+    const std::int64_t n = readAt(fd, buffer + got, size - got, offset + static_cast<std::int64_t>(got));
     if (n < 0) failed = true;
     if (n <= 0) break;
     got += static_cast<std::size_t>(n);
@@ -174,7 +181,7 @@ std::size_t readAt(int fd, off_t offset, char* buffer, std::size_t size, bool& f
 // The parts of a regular file, each converted by ParallelParts.
 class FileParts {
  public:
-  FileParts(int fd, off_t start, const FlatTextTable& table, const TextStreamSizes& sizes)
+  FileParts(int fd, std::int64_t start, const FlatTextTable& table, const TextStreamSizes& sizes)
       : fd_(fd),
         start_(start),
         table_(table),
@@ -189,14 +196,14 @@ class FileParts {
   bool convert(std::size_t part, ParallelParts::Held& held, std::vector<char>& scratch) {
     scratch.resize(readSize_);
     char* const buffer = scratch.data();
-    off_t offset = start_ + static_cast<off_t>(part * partSize_);
+    std::int64_t offset = start_ + static_cast<std::int64_t>(part * partSize_);
     std::size_t leftInPart = partSize_;
     std::size_t want = readSize_;
     bool failed = false;
     std::string_view bytes;
     const auto readNext = [&] {
-      const std::size_t got = readAt(fd_, offset, buffer, std::min(want, leftInPart), failed);
-      offset += static_cast<off_t>(got);
+      const std::size_t got = readFrom(fd_, offset, buffer, std::min(want, leftInPart), failed);
+      offset += static_cast<std::int64_t>(got);
       leftInPart -= got;
       bytes = std::string_view(buffer, got);
       return got > 0;
@@ -263,7 +270,7 @@ class FileParts {
   }
 
   const int fd_;
-  const off_t start_;
+  const std::int64_t start_;
   const FlatTextTable& table_;
   const std::size_t limit_;
   const std::size_t partSize_;
@@ -275,10 +282,10 @@ class FileParts {
 
 bool convertTextStream(int input, const FlatTextTable& table, OutputFile& output, const TextStreamSizes& sizes) {
   const unsigned threads = sizes.threads != 0 ? sizes.threads : std::clamp(std::thread::hardware_concurrency(), 1u, 4u);
-  struct stat info {};
-  const off_t start = ::lseek(input, 0, SEEK_CUR);
-  if (threads > 1 && start >= 0 && ::fstat(input, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > start &&
-      static_cast<std::size_t>(info.st_size - start) >= 2 * sizes.partSize) {
+  const std::int64_t start = threads > 1 ? currentOffset(input) : -1;
+  const std::optional<FileStatus> info = start >= 0 ? statusOf(input) : std::nullopt;
+  if (info && info->type == FileType::regular && info->size > static_cast<std::uint64_t>(start) &&
+      info->size - static_cast<std::uint64_t>(start) >= 2 * sizes.partSize) {
     FileParts parts(input, start, table, sizes);
     // Room for a part that grows by half, as double-byte text to UTF-8
     // does, in one piece.

@@ -1,11 +1,15 @@
 #include "binary_file.h"
 
+#if defined(__linux__)
 #include <fcntl.h>
 #include <unistd.h>
+#endif
 
 #include <algorithm>
 #include <cerrno>
 #include <memory>
+
+#include "native_file.h"
 
 namespace morvel {
 
@@ -72,8 +76,7 @@ KernelCopy copyInKernel(int from, int to, bool writeBack) {
 bool writeFully(int fd, const void* data, std::size_t size) {
   const char* next = static_cast<const char*>(data);
   while (size > 0) {
-    const ssize_t wrote = ::write(fd, next, size);
-    if (wrote < 0 && errno == EINTR) continue;
+    const std::int64_t wrote = writeSome(fd, next, size);
     if (wrote <= 0) return false;
     next += wrote;
     size -= static_cast<std::size_t>(wrote);
@@ -85,8 +88,7 @@ bool copyAllByReading(int from, int to, bool writeBack) {
   const auto buffer = std::make_unique_for_overwrite<char[]>(kCopyBuffer);
   std::size_t unsynced = 0;
   for (;;) {
-    const ssize_t got = ::read(from, buffer.get(), kCopyBuffer);
-    if (got < 0 && errno == EINTR) continue;
+    const std::int64_t got = readSome(from, buffer.get(), kCopyBuffer);
     if (got < 0) return false;
     if (got == 0) return true;
     if (!writeFully(to, buffer.get(), static_cast<std::size_t>(got))) return false;
@@ -101,10 +103,11 @@ bool copyAllByReading(int from, int to, bool writeBack) {
 void startWriteBack(int fd, std::size_t size) { writeBackBefore(fd, size); }
 
 bool copyRange(int from, long long offset, std::size_t size, int to) {
-  auto at = static_cast<off_t>(offset);
+  std::int64_t at = offset;
 #if defined(__linux__)
+  off_t kernelAt = static_cast<off_t>(offset);
   while (size > 0) {
-    const ssize_t copied = ::copy_file_range(from, &at, to, nullptr, size, 0);
+    const ssize_t copied = ::copy_file_range(from, &kernelAt, to, nullptr, size, 0);
     if (copied > 0) {
       size -= static_cast<std::size_t>(copied);
       continue;
@@ -115,17 +118,21 @@ bool copyRange(int from, long long offset, std::size_t size, int to) {
     break;
   }
   if (size == 0) return true;
+  at = kernelAt;
 #endif
+  // Windows reads at an offset by moving the descriptor's: it is put back.
+  const std::int64_t kept = currentOffset(from);
   const auto buffer = std::make_unique_for_overwrite<char[]>(std::min(size, kCopyBuffer));
-  while (size > 0) {
-    const ssize_t got = ::pread(from, buffer.get(), std::min(size, kCopyBuffer), at);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) return false;
-    if (!writeFully(to, buffer.get(), static_cast<std::size_t>(got))) return false;
+  bool ok = true;
+  while (ok && size > 0) {
+    const std::int64_t got = readAt(from, buffer.get(), std::min(size, kCopyBuffer), at);
+    ok = got > 0 && writeFully(to, buffer.get(), static_cast<std::size_t>(got));
+    if (!ok) break;
     at += got;
     size -= static_cast<std::size_t>(got);
   }
-  return true;
+  if (kept >= 0) seekTo(from, kept);
+  return ok;
 }
 
 bool copyAll(int from, int to, bool writeBack) {

@@ -1,11 +1,9 @@
 #include "dividing.h"
 
-#include <sys/stat.h>
-
-#include <cstdio>
 #include <cstring>
 #include <new>
 
+#include "native_file.h"
 #include "out_of_memory.h"
 
 extern char** environ;
@@ -82,12 +80,11 @@ std::int32_t Dividing::copyFields(std::string_view text) {
 
 bool canOpenForReading(const std::string& name) {
   if (name.empty() || name.find('\0') != std::string::npos) return false;
-  std::FILE* file = std::fopen(name.c_str(), "rb");
-  if (file == nullptr) return false;
-  struct stat info {};
-  const bool regular = ::fstat(::fileno(file), &info) == 0 && !S_ISDIR(info.st_mode);
-  std::fclose(file);
-  return regular;
+  const int fd = openForReading(name);
+  if (fd < 0) return false;
+  const std::optional<FileStatus> info = statusOf(fd);
+  closeFile(fd);
+  return info && info->type != FileType::directory;
 }
 
 std::string findInPath(std::string_view list, std::string_view fileName) {

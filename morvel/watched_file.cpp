@@ -1,20 +1,19 @@
 #include "watched_file.h"
 
-#include <sys/stat.h>
-
+#include "native_file.h"
 #include "text_file.h"
 
 namespace morvel {
 
 FileAge fileAge(const std::string& path) {
-  struct stat info {};
-  if (::stat(path.c_str(), &info) != 0) return {};
+  const std::optional<FileStatus> info = statusOf(path);
+  if (!info) return {};
   FileAge age;
   age.exists = true;
-  age.modifiedSeconds = info.st_mtim.tv_sec;
-  age.modifiedNanoseconds = info.st_mtim.tv_nsec;
-  age.size = static_cast<std::uint64_t>(info.st_size);
-  age.inode = static_cast<std::uint64_t>(info.st_ino);
+  age.modifiedSeconds = info->modifiedSeconds;
+  age.modifiedNanoseconds = info->modifiedNanoseconds;
+  age.size = info->size;
+  age.inode = info->identity;
   return age;
 }
 

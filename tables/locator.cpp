@@ -5,6 +5,7 @@
 
 #include "console.h"
 #include "dividing.h"
+#include "native_file.h"
 #include "report_files.h"
 
 namespace morvel {
@@ -111,7 +112,7 @@ std::string searchTable(const TableContext& context, const SearchRequest& reques
 
 template <TableKind K>
 bool loadTableFile(SparseTable<K>& table, const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openStream(path, "rb");
   if (file == nullptr) return false;
   std::vector<unsigned char> image(SparseTable<K>::imageSize);
   const std::size_t got = std::fread(image.data(), 1, image.size(), file);

@@ -2,11 +2,16 @@
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#ifdef _WIN32
+#include <io.h>
+#else
 #include <unistd.h>
+#endif
 
 #include <string>
 #include <thread>
 
+#include "native_file.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
@@ -27,13 +32,13 @@ class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
   ~Descriptor() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0) closeFile(fd_);
   }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
   void close() {
-    ::close(fd_);
+    closeFile(fd_);
     fd_ = -1;
   }
 
@@ -41,8 +46,22 @@ class Descriptor {
   int fd_;
 };
 
-int openForReading(const char* name) { return ::open(name, O_RDONLY | O_CLOEXEC); }
-int openForWriting(const char* name) { return ::open(name, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666); }
+// Created or emptied.
+int openEmptied(const char* name) {
+  const int fd = openForWriting(name);
+  if (fd >= 0 && !truncateToEmpty(fd)) ADD_FAILURE() << "truncate " << name;
+  return fd;
+}
+
+#ifdef _WIN32
+constexpr const char* kNullDevice = "NUL";
+int makePipe(int fds[2]) { return ::_pipe(fds, 1 << 16, _O_BINARY | _O_NOINHERIT); }
+int openAppending(const char* name) { return ::_open(name, _O_WRONLY | _O_APPEND | _O_BINARY); }
+#else
+constexpr const char* kNullDevice = "/dev/null";
+int makePipe(int fds[2]) { return ::pipe(fds); }
+int openAppending(const char* name) { return ::open(name, O_WRONLY | O_APPEND | O_CLOEXEC); }
+#endif
 
 // Everything written into a pipe, read on another thread so that the
 // writer never blocks for good.
@@ -50,22 +69,22 @@ class PipeReader {
  public:
   PipeReader() {
     int fds[2];
-    if (::pipe(fds) != 0) ADD_FAILURE() << "pipe";
+    if (makePipe(fds) != 0) ADD_FAILURE() << "pipe";
     read_ = fds[0];
     write_ = fds[1];
     thread_ = std::thread([this] {
       char chunk[4096];
-      ssize_t got;
-      while ((got = ::read(read_, chunk, sizeof chunk)) > 0) received_.append(chunk, static_cast<std::size_t>(got));
+      std::int64_t got;
+      while ((got = readSome(read_, chunk, sizeof chunk)) > 0) received_.append(chunk, static_cast<std::size_t>(got));
     });
   }
   ~PipeReader() {
     if (thread_.joinable()) finish();
-    ::close(read_);
+    closeFile(read_);
   }
   int writeEnd() const { return write_; }
   const std::string& finish() {
-    ::close(write_);
+    closeFile(write_);
     thread_.join();
     return received_;
   }
@@ -85,7 +104,7 @@ TEST(CopyAll, CopiesFileToFileExactly) {
     writeBytes("from", sample(size));
     {
       const Descriptor from(openForReading("from"));
-      const Descriptor to(openForWriting("to"));
+      const Descriptor to(openEmptied("to"));
       ASSERT_TRUE(copyAll(from.get(), to.get())) << size;
     }
     EXPECT_EQ(readBytes("to"), sample(size)) << size;
@@ -96,12 +115,12 @@ TEST(CopyAll, StartsAtBothOffsetsAndMovesThem) {
   TempDir dir;
   writeBytes("from", sample());
   const Descriptor from(openForReading("from"));
-  const Descriptor to(openForWriting("to"));
-  ASSERT_EQ(::lseek(from.get(), 1000, SEEK_SET), 1000);
+  const Descriptor to(openEmptied("to"));
+  ASSERT_TRUE(seekTo(from.get(), 1000));
   ASSERT_TRUE(writeFully(to.get(), "head", 4));
   ASSERT_TRUE(copyAll(from.get(), to.get()));
-  EXPECT_EQ(::lseek(from.get(), 0, SEEK_CUR), static_cast<off_t>(sample().size()));
-  EXPECT_EQ(::lseek(to.get(), 0, SEEK_CUR), static_cast<off_t>(sample().size() - 1000 + 4));
+  EXPECT_EQ(currentOffset(from.get()), static_cast<std::int64_t>(sample().size()));
+  EXPECT_EQ(currentOffset(to.get()), static_cast<std::int64_t>(sample().size() - 1000 + 4));
   EXPECT_EQ(readBytes("to"), "head" + sample().substr(1000));
 }
 
@@ -117,7 +136,7 @@ TEST(CopyAll, FallsBackToReadingForAPipe) {
     EXPECT_EQ(pipe.finish(), sample());
   }
   int fds[2];
-  ASSERT_EQ(::pipe(fds), 0);
+  ASSERT_EQ(makePipe(fds), 0);
   Descriptor readEnd(fds[0]);
   Descriptor writeEnd(fds[1]);
   std::thread writer([&writeEnd] {
@@ -126,7 +145,7 @@ TEST(CopyAll, FallsBackToReadingForAPipe) {
     writeEnd.close();
   });
   {
-    const Descriptor to(openForWriting("to"));
+    const Descriptor to(openEmptied("to"));
     EXPECT_TRUE(copyAll(readEnd.get(), to.get()));
   }
   writer.join();
@@ -137,9 +156,9 @@ TEST(CopyAll, FallsBackToReadingForADevice) {
   TempDir dir;
   writeBytes("from", sample());
   const Descriptor from(openForReading("from"));
-  const Descriptor null(::open("/dev/null", O_WRONLY | O_CLOEXEC));
+  const Descriptor null(openForWriting(kNullDevice));
   EXPECT_TRUE(copyAll(from.get(), null.get()));
-  EXPECT_EQ(::lseek(from.get(), 0, SEEK_CUR), static_cast<off_t>(sample().size()));
+  EXPECT_EQ(currentOffset(from.get()), static_cast<std::int64_t>(sample().size()));
 }
 
 TEST(CopyAll, FallsBackToReadingForAnAppendingTarget) {
@@ -148,7 +167,7 @@ TEST(CopyAll, FallsBackToReadingForAnAppendingTarget) {
   writeBytes("to", "old");
   {
     const Descriptor from(openForReading("from"));
-    const Descriptor to(::open("to", O_WRONLY | O_APPEND | O_CLOEXEC));
+    const Descriptor to(openAppending("to"));
     EXPECT_TRUE(copyAll(from.get(), to.get()));
   }
   EXPECT_EQ(readBytes("to"), "old" + sample());
@@ -160,7 +179,7 @@ TEST(CopyAll, ReadingLoopAloneCopiesExactly) {
     writeBytes("from", sample(size));
     {
       const Descriptor from(openForReading("from"));
-      const Descriptor to(openForWriting("to"));
+      const Descriptor to(openEmptied("to"));
       ASSERT_TRUE(copyAllByReading(from.get(), to.get())) << size;
     }
     EXPECT_EQ(readBytes("to"), sample(size)) << size;
@@ -171,10 +190,12 @@ TEST(CopyAll, FailsOnAFailedWriteOrRead) {
   TempDir dir;
   writeBytes("from", sample());
   const Descriptor from(openForReading("from"));
+#ifndef _WIN32  // no device that is always full there
   const Descriptor full(::open("/dev/full", O_WRONLY | O_CLOEXEC));
   EXPECT_FALSE(copyAll(from.get(), full.get()));
-  const Descriptor writeOnly(openForWriting("other"));
-  const Descriptor to(openForWriting("to"));
+#endif
+  const Descriptor writeOnly(openEmptied("other"));
+  const Descriptor to(openEmptied("to"));
   EXPECT_FALSE(copyAll(writeOnly.get(), to.get()));
   EXPECT_FALSE(copyAllByReading(writeOnly.get(), to.get()));
 }
@@ -187,9 +208,11 @@ TEST(CopyAll, WritingBackAsItGoesChangesNothingInTheCopy) {
   for (const bool kernel : {true, false}) {
     {
       const Descriptor from(openForReading("from"));
-      const Descriptor to(openForWriting("to"));
+      const Descriptor to(openEmptied("to"));
       ASSERT_TRUE(kernel ? copyAll(from.get(), to.get(), true) : copyAllByReading(from.get(), to.get(), true));
+#ifndef _WIN32
       EXPECT_EQ(::fsync(to.get()), 0);
+#endif
     }
     EXPECT_EQ(readBytes("to"), bytes) << kernel;
   }
@@ -205,10 +228,10 @@ TEST(CopyRange, CopiesThePartAskedForAndKeepsTheSourceOffset) {
   writeBytes("from", bytes);
   const Descriptor from(openForReading("from"));
   {
-    const Descriptor to(openForWriting("to"));
+    const Descriptor to(openEmptied("to"));
     ASSERT_TRUE(copyRange(from.get(), 0, 1000, to.get()));
     ASSERT_TRUE(copyRange(from.get(), 5000, bytes.size() - 5000, to.get()));
-    EXPECT_EQ(::lseek(from.get(), 0, SEEK_CUR), 0);
+    EXPECT_EQ(currentOffset(from.get()), 0);
     EXPECT_FALSE(copyRange(from.get(), static_cast<long long>(bytes.size()) - 10, 11, to.get()));  // past the end
   }
   EXPECT_EQ(readBytes("to").substr(0, bytes.size() - 4000), bytes.substr(0, 1000) + bytes.substr(5000));

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
@@ -76,15 +77,19 @@ TEST(FindInPath, FirstDirectoryHoldingTheFileWins) {
   TempDir dir;
   fs::create_directories("one");
   fs::create_directories("two");
-  fs::create_directories("\"q\"");
   writeBytes("two/t.bin", "x");
   writeBytes("one/t.bin", "x");
-  writeBytes("\"q\"/u.bin", "x");
-  EXPECT_EQ(findInPath("none:two:one", "t.bin"), "two/t.bin");
-  EXPECT_EQ(findInPath("one:two", "t.bin"), "one/t.bin");
-  EXPECT_EQ(findInPath("\"q\"", "u.bin"), "\"q\"/u.bin");
+  const std::string sep(1, kListSeparator);
+  const auto in = [](const char* folder) { return folder + std::string(1, kPathJoiner) + "t.bin"; };
+  EXPECT_EQ(findInPath("none" + sep + "two" + sep + "one", "t.bin"), in("two"));
+  EXPECT_EQ(findInPath("one" + sep + "two", "t.bin"), in("one"));
   EXPECT_EQ(findInPath("", "t.bin"), "");
-  EXPECT_EQ(findInPath("none:other", "t.bin"), "");
+  EXPECT_EQ(findInPath("none" + sep + "other", "t.bin"), "");
+#ifndef _WIN32  // Windows names hold no quotes
+  fs::create_directories("\"q\"");
+  writeBytes("\"q\"/u.bin", "x");
+  EXPECT_EQ(findInPath("\"q\"", "u.bin"), "\"q\"/u.bin");
+#endif
 }
 
 TEST(FindInPath, DirectoriesAndOverlongPathsAreNotFiles) {
@@ -107,10 +112,10 @@ TEST(CommandPath, CutToItsBuffer) {
 
 TEST(CommandPath, NameMatchIgnoresLetterCase) {
   const std::string saved = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-  ::unsetenv("PATH");
-  ::setenv("Path", "/mixed/case", 1);
+  testing_support::unsetEnvironment("PATH");
+  testing_support::setEnvironment("Path", "/mixed/case");
   EXPECT_EQ(CommandPath(100).text(), "/mixed/case");
-  ::unsetenv("Path");
+  testing_support::unsetEnvironment("Path");
   EXPECT_EQ(CommandPath(100).text(), "");
-  ::setenv("PATH", saved.c_str(), 1);
+  testing_support::setEnvironment("PATH", saved);
 }

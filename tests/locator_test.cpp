@@ -6,8 +6,10 @@
 #include <filesystem>
 #include <string>
 
+#include "dividing.h"
 #include "profile.h"
 #include "reporter.h"
+#include "support/environment.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
@@ -27,14 +29,14 @@ class Locator : public testing::Test {
  protected:
   void SetUp() override {
     savedPath_ = std::getenv("PATH") != nullptr ? std::getenv("PATH") : "";
-    ::setenv("PATH", "", 1);
+    testing_support::setEnvironment("PATH", "");
     fs::create_directory("fixed");
     useProfile(morvelProfile());
   }
-  void TearDown() override { ::setenv("PATH", savedPath_.c_str(), 1); }
+  void TearDown() override { testing_support::setEnvironment("PATH", savedPath_); }
 
   void useProfile(ProgramProfile profile) {
-    profile.fixedFolder = (dir_.path() / "fixed").string() + "/";
+    profile.fixedFolder = (dir_.path() / "fixed").string() + kPathJoiner;
     profile_ = std::move(profile);
   }
 
@@ -78,7 +80,7 @@ TEST_F(Locator, FixedFolderComesFirst) {
 TEST_F(Locator, CurrentDirectoryThenPathThenGivenName) {
   fs::create_directory("p");
   writeBytes("p/" + std::string(kUtf8), shipped(kUtf8));
-  ::setenv("PATH", "/nonexistent:p", 1);
+  testing_support::setEnvironment("PATH", std::string("/nonexistent") + kListSeparator + "p");
   SparseUTF8 utf8;
   ASSERT_TRUE(load(utf8, false, nullptr));
   EXPECT_FALSE(fs::exists("error.txt"));

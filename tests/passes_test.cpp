@@ -1,7 +1,6 @@
 #include "passes.h"
 
 #include <gtest/gtest.h>
-#include <iconv.h>
 
 #include <filesystem>
 #include <random>
@@ -12,6 +11,7 @@
 #include "locator.h"
 #include "profile.h"
 #include "reporter.h"
+#include "support/code_page_oracle.h"
 #include "support/same_bytes.h"
 #include "support/shipped_tables.h"
 #include "support/temp_dir.h"
@@ -91,26 +91,6 @@ std::string expected(ControlRule rule, const std::vector<std::string>& lines, st
     convertLineByteByByte(table, rule, line, state, out);
     out.append(lineEnd);
   }
-  return out;
-}
-
-std::string iconvUtf8(const std::string& cp932) {
-  iconv_t cd = ::iconv_open("UTF-8", "CP932");
-  if (cd == reinterpret_cast<iconv_t>(-1)) {
-    ADD_FAILURE() << "iconv cannot convert CP932";
-    return {};
-  }
-  std::string in = cp932;
-  std::string out(in.size() * 3 + 16, '\0');
-  char* inPtr = in.data();
-  std::size_t inLeft = in.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  if (::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft) == static_cast<std::size_t>(-1)) {
-    ADD_FAILURE() << "iconv stopped " << in.size() - inLeft << " bytes in";
-  }
-  ::iconv_close(cd);
-  out.resize(out.size() - outLeft);
   return out;
 }
 
@@ -248,7 +228,7 @@ TEST_F(Passes, Utf8AgreesWithIconv) {
     }
     joined += line + "\n";
   }
-  EXPECT_TRUE(sameBytes(run(readingToProduceUTF8, lines, false), iconvUtf8(joined)));
+  EXPECT_TRUE(sameBytes(run(readingToProduceUTF8, lines, false), testing_support::systemUtf8OfCp932(joined)));
 }
 
 TEST_F(Passes, EveryMappedPairAgreesWithIconv) {
@@ -258,7 +238,7 @@ TEST_F(Passes, EveryMappedPairAgreesWithIconv) {
     text += static_cast<char>(code & 0xFF);
   }
   for (int b = 0xA1; b <= 0xDF; ++b) text += static_cast<char>(b);
-  EXPECT_TRUE(sameBytes(run(readingToProduceUTF8, {text}, false), iconvUtf8(text + "\n")));
+  EXPECT_TRUE(sameBytes(run(readingToProduceUTF8, {text}, false), testing_support::systemUtf8OfCp932(text + "\n")));
 }
 
 TEST_F(Passes, UnwritableOutputFallsBackToMorvelTxt) {

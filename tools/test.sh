@@ -40,3 +40,5 @@ echo "== sanitizer build"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 run_build build-asan RelWithDebInfo -DMORVEL_SANITIZE=ON
 echo "== short fuzz runs"
 bash tools/fuzz.sh 10
+echo "== Windows build under Wine"
+bash tools/test_windows.sh

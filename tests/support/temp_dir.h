@@ -2,6 +2,7 @@
 // directory comes back and the directory is removed at the end.
 #pragma once
 
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,8 +15,16 @@ namespace testing_support {
 class TempDir {
  public:
   TempDir() : previous_(std::filesystem::current_path()) {
+#ifdef _WIN32
+    // No mkdtemp: a name that no other directory has yet.
+    auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count());
+    do {
+      path_ = std::filesystem::temp_directory_path() / ("morvel-test-" + std::to_string(seed++ % 1000000007));
+    } while (!std::filesystem::create_directory(path_));
+#else
     std::string pattern = (std::filesystem::temp_directory_path() / "morvel-test-XXXXXX").string();
     path_ = ::mkdtemp(pattern.data());
+#endif
     std::filesystem::current_path(path_);
   }
   ~TempDir() {

@@ -1,0 +1,78 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+
+#include "native_file.h"
+
+namespace morvel {
+
+namespace {
+
+FileStatus statusFrom(const struct stat& info) {
+  FileStatus status;
+  status.type = S_ISREG(info.st_mode)   ? FileType::regular
+                : S_ISDIR(info.st_mode) ? FileType::directory
+                                        : FileType::other;
+  status.size = static_cast<std::uint64_t>(info.st_size);
+  status.modifiedSeconds = info.st_mtim.tv_sec;
+  status.modifiedNanoseconds = info.st_mtim.tv_nsec;
+  status.changedSeconds = info.st_ctim.tv_sec;
+  status.changedNanoseconds = info.st_ctim.tv_nsec;
+  status.volume = static_cast<std::uint64_t>(info.st_dev);
+  status.identity = static_cast<std::uint64_t>(info.st_ino);
+  return status;
+}
+
+}  // namespace
+
+int openForReading(const std::string& name) { return ::open(name.c_str(), O_RDONLY | O_CLOEXEC); }
+
+int openForWriting(const std::string& name) { return ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666); }
+
+bool closeFile(int fd) { return ::close(fd) == 0; }
+
+std::FILE* openStream(const std::string& name, const char* mode) { return std::fopen(name.c_str(), mode); }
+
+std::int64_t readSome(int fd, void* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, size);
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+std::int64_t writeSome(int fd, const void* data, std::size_t size) {
+  for (;;) {
+    const ssize_t wrote = ::write(fd, data, size);
+    if (wrote >= 0 || errno != EINTR) return wrote;
+  }
+}
+
+std::int64_t readAt(int fd, void* buffer, std::size_t size, std::int64_t offset) {
+  for (;;) {
+    const ssize_t got = ::pread(fd, buffer, size, static_cast<off_t>(offset));
+    if (got >= 0 || errno != EINTR) return got;
+  }
+}
+
+std::int64_t currentOffset(int fd) { return ::lseek(fd, 0, SEEK_CUR); }
+
+bool seekTo(int fd, std::int64_t offset) { return ::lseek(fd, static_cast<off_t>(offset), SEEK_SET) == offset; }
+
+bool truncateToEmpty(int fd) { return ::ftruncate(fd, 0) == 0; }
+
+std::optional<FileStatus> statusOf(int fd) {
+  struct stat info {};
+  if (::fstat(fd, &info) != 0) return std::nullopt;
+  return statusFrom(info);
+}
+
+std::optional<FileStatus> statusOf(const std::string& name) {
+  struct stat info {};
+  if (::stat(name.c_str(), &info) != 0) return std::nullopt;
+  return statusFrom(info);
+}
+
+}  // namespace morvel
