@@ -88,7 +88,10 @@ void dispatchMessage(MSG& message) {
     }
     if (message.message == WM_KEYDOWN && message.wParam == VK_RETURN && isPushButton(GetFocus()) &&
         GetAncestor(GetFocus(), GA_ROOT) == top && (GetKeyState(VK_SHIFT) | GetKeyState(VK_CONTROL)) >= 0) {
-      SendMessageW(GetFocus(), BM_CLICK, 0, 0);
+      // As a click does; BM_CLICK would need the mouse's capture.
+      HWND button = GetFocus();
+      SendMessageW(GetParent(button), WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(button), BN_CLICKED),
+                   reinterpret_cast<LPARAM>(button));
       return;
     }
     if (target.shortcuts != nullptr && TranslateAcceleratorW(top, target.shortcuts, &message) != 0) return;
