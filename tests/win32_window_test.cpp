@@ -2,11 +2,13 @@
 // display (xvfb-run): the geometry the logic sets, the rows shown, the
 // hand-off through "VEL", the dialogs. Keys are posted to the controls and
 // go through the program's own message loop, as typed keys do.
+#include <windows.h>
+// after windows.h, which it needs
 #include <commctrl.h>
 #include <gtest/gtest.h>
-#include <windows.h>
 
 #include <chrono>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <string>
