@@ -8,7 +8,10 @@
 # 2. Typed through X11 by xdotool into the windows of win32_window_run.exe
 #    (Wine's windows are X11 windows), each run in a fresh folder with the
 #    tables: Shift_JIS through "VEL", End, File > Leave by the keyboard:
-#    "VEL" holds EUC-JP; F3: "VEL" is gone. Exact bytes.
+#    "VEL" holds EUC-JP, and the window stood at its corner in its standard
+#    size; Home: "VEL" holds UTF-8 and the window stays; F3: "VEL" is gone;
+#    the Record dialog's Save writes "info.txt"; the Version dialog opens
+#    and Esc closes both dialogs. Exact bytes.
 # Wine's windows are left unmanaged (its own frames, no window manager), so
 # the outer geometry is exactly what the program sets. Exits with 77
 # (skipped) when Xvfb or xdotool is missing.
@@ -126,8 +129,10 @@ expect_vel() {
 echo "== 2: Shift_JIS in, End, File > Leave typed: EUC-JP out"
 if start_run leave -LF; then
   geometry="$(xdotool getwindowgeometry "$window")"
-  echo "   $geometry" | tr '\n' ' '
-  echo
+  if [[ "$geometry" != *"Position: $((screen_width - 677)),$((screen_height - 534)) "* ||
+        "$geometry" != *"Geometry: 677x491"* ]]; then
+    fail "the window is not 677x491 at its corner: $geometry"
+  fi
   printf 'A\x82\xa0\r\n\x93\xfa\x96\x7b\r\n' >"$run_dir/VEL"  # "A", hiragana a; the kanji of Japan
   sleep 1
   press End
@@ -136,14 +141,48 @@ if start_run leave -LF; then
   expect_end && expect_vel 'A\xa4\xa2\n\xc6\xfc\xcb\xdc\n'
 fi
 
-echo "== 3: F3 closes and deletes VEL"
-if start_run f3; then
-  printf 'kept?\r\n' >"$run_dir/VEL"
+echo "== 3: Home writes UTF-8 and the window stays; F3 closes and deletes VEL"
+if start_run home; then
+  printf '\x82\xa0\r\n' >"$run_dir/VEL"  # hiragana a
   sleep 1
+  press Home
+  sleep 0.3
+  expect_vel '\xe3\x81\x82\r\n'
+  kill -0 "$run_pid" 2>/dev/null || fail "the window closed after Home"
   press F3
   if expect_end && [[ -e "$run_dir/VEL" ]]; then
     fail "VEL is still there after F3"
   fi
+fi
+
+echo "== 4: the dialogs by the keyboard: Record's Save, Version and Esc"
+if start_run dialogs; then
+  press alt+e
+  press c
+  press r
+  record="$(xdotool search --onlyvisible --name '^Record$' 2>/dev/null | head -n1)"
+  if [[ -z "$record" ]]; then
+    fail "Encoding > EUC-JP > Record showed no dialog"
+  else
+    press Return  # the focus is on Save
+    printf '8753 \x81\xcb ' >"$work/expected"  # circled twenty, the arrow, then what the table makes of it
+    if ! cmp -s -n 7 "$work/expected" "$run_dir/info.txt" 2>/dev/null || [[ "$(tail -c 2 "$run_dir/info.txt" | od -An -tx1)" != " 0d 0a" ]]; then
+      fail "Save wrote info.txt: $(hex "$run_dir/info.txt" 2>&1)"
+    fi
+    press Escape
+    xdotool search --onlyvisible --name '^Record$' >/dev/null 2>&1 && fail "Esc left the Record dialog open"
+  fi
+  xdotool windowfocus --sync "$window" 2>/dev/null || true
+  press alt+h
+  press v
+  if ! xdotool search --onlyvisible --name '^Version$' >/dev/null 2>&1; then
+    fail "Help > Version showed no dialog"
+  else
+    press Escape
+    xdotool search --onlyvisible --name '^Version$' >/dev/null 2>&1 && fail "Esc left the Version dialog open"
+  fi
+  press F3
+  expect_end
 fi
 
 if [[ "$failures" -ne 0 ]]; then
