@@ -33,14 +33,15 @@ void registerDialogClass(HINSTANCE instance, HICON icon, HICON smallIcon) {
 
 DialogWindow::DialogWindow(HWND owner, const wchar_t* caption, const DisplayText& display) : display_(display) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
-  // A fixed border with only the close box.
-  window_ = CreateWindowExW(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, kDialogClass, caption,
-                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 100,
-                            100, owner, nullptr, instance, nullptr);
+  // A fixed border with only the close box, and the program's icon.
+  window_ =
+      CreateWindowExW(WS_EX_CONTROLPARENT, kDialogClass, caption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
+                      CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, instance, nullptr);
   if (window_ == nullptr) throw std::runtime_error("CreateWindowExW() error: dialog");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogWindow::procedure));
-  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(japaneseFont(12, false)), FALSE);
+  fonts_[window_] = japaneseFont(12, false);
+  SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[window_]), FALSE);
   watchKeys(
       window_, [this](Key key) { keyReleased(key); }, true);
 }

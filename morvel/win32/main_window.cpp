@@ -237,13 +237,14 @@ void MainWindow::fitRows() {
     DeleteObject(font);
     font = japaneseFont(--pixels, true);
   }
-  if (memoFont_ != nullptr && fontHeight(font) == rowHeight_ && pixels == kMemoPixels) {
+  if (memoFont_ != nullptr && pixels == memoPixels_) {
     DeleteObject(font);
     return;
   }
   setFont(Memo1, font);
   if (memoFont_ != nullptr) DeleteObject(memoFont_);
   memoFont_ = font;
+  memoPixels_ = pixels;
   rowHeight_ = fontHeight(font);
 }
 
@@ -352,10 +353,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
 
 void MainWindow::setCaption(std::string_view text) { SetWindowTextW(Form1, shownText(display_, text).c_str()); }
 
-void MainWindow::setMemoText(std::string_view text) {
-  SetWindowTextW(Memo1, shownText(display_, text, true).c_str());
-  fitRows();
-}
+void MainWindow::setMemoText(std::string_view text) { SetWindowTextW(Memo1, shownText(display_, text, true).c_str()); }
 
 void MainWindow::setStatusText(std::string_view text) {
   SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shownText(display_, text).c_str()));

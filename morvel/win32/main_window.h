@@ -90,6 +90,7 @@ class MainWindow final : public WindowServices {
   HFONT buttonFont_ = nullptr;
   HFONT memoFont_ = nullptr;
   HBRUSH memoBrush_ = nullptr;
+  int memoPixels_ = 0;
   int rowHeight_ = 0;
   std::array<bool, 5> timerOn_{};
   std::array<int, 5> timerInterval_{};
