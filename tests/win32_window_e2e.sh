@@ -42,6 +42,7 @@ failures=0
 
 cleanup() {
   [[ -n "$run_pid" ]] && kill "$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
+  wineserver -k 2>/dev/null  # its desktop process holds our display
   [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
   rm -rf "$work"
 }
@@ -67,6 +68,10 @@ for _ in $(seq 50); do
   sleep 0.1
 done
 export DISPLAY=":$(head -n1 "$work/display")"
+# Wine's screen is the display of the server's first program: a server
+# that other tests started without this display must be gone first (CTest
+# runs this test alone).
+wineserver -w 2>/dev/null
 # Unmanaged windows: Wine frames them itself and never waits for a window
 # manager that is not there.
 "$wine_run" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
