@@ -11,10 +11,10 @@
 
 #include "binary_file.h"
 #include "console.h"
-#include "dividing.h"
 #include "line_conversion.h"
 #include "line_list.h"
 #include "locator.h"
+#include "path_search.h"
 #include "report_files.h"
 #include "text_stream.h"
 

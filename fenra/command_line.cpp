@@ -8,6 +8,7 @@
 #include "editors.h"
 #include "out_of_memory.h"
 #include "profile.h"
+#include "typed_text.h"
 #include "usage_text.h"
 #include "version.h"
 

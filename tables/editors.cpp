@@ -7,11 +7,11 @@
 
 #include "binary_file.h"
 #include "codes.h"
-#include "console.h"
 #include "file_replace.h"
 #include "locator.h"
 #include "report_files.h"
 #include "text_file.h"
+#include "typed_text.h"
 
 namespace morvel {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "console.h"
-#include "dividing.h"
+#include "path_search.h"
 #include "report_files.h"
 
 namespace morvel {

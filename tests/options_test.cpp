@@ -1,6 +1,6 @@
 #include "options.h"
 
-#include "console.h"
+#include "typed_text.h"
 
 #include <gtest/gtest.h>
 
