@@ -12,7 +12,6 @@
 #include "dividing.h"
 #include "regulate.h"
 #include "report_files.h"
-#include "startup.h"
 #include "text_file.h"
 #include "version.h"
 #include "working_files.h"
@@ -43,12 +42,6 @@ std::string numbered(std::uint32_t number, std::string_view line) {
 }
 
 }  // namespace
-
-std::string helpDocumentPath(const ProgramProfile& profile) {
-  if (canOpenForReading(kHelpFile)) return kHelpFile;
-  const std::string installed = profile.fixedFolder + kHelpFile;
-  return canOpenForReading(installed) ? installed : kHelpFile;
-}
 
 int ColumnsForWidth(int width) { return static_cast<int>(std::floor((width - 38) * 80.0 / 639.0)); }
 
@@ -152,7 +145,7 @@ void TForm1::PlaceWindow() {
 }
 
 void TForm1::EnlargeWindow() {
-  services_.showNormal();
+  services_.restoreWindow();
   const Size screen = services_.screenSize();
   services_.setWindowBounds({0, 0, screen.width, screen.height - kLargeHeightReduction});
 }
@@ -209,7 +202,7 @@ void TForm1::FormKeyUp(Key key) {
         HomeKey();
         break;
       case Key::f3:
-        services_.close();
+        services_.closeWindow();
         break;
       case Key::f8:
         services_.setMemoText(StatusText);
@@ -278,11 +271,11 @@ void TForm1::GiveUp() {
   reporter_.error(joinedParts({"Timer2Timer() error:", "count == MANY_TIMES_1"}));
   // Its writer's text could not be read: deleting "VEL" would destroy it.
   KeepWatchedFile = true;
-  services_.close();
+  services_.closeWindow();
 }
 
 void TForm1::Timer3Timer() {
-  Guarded("Timer3Timer()", [this] { services_.close(); });
+  Guarded("Timer3Timer()", [this] { services_.closeWindow(); });
 }
 
 // The folder's lock may have come free: the waiting work tries again.
@@ -292,7 +285,7 @@ void TForm1::Timer4Timer() {
     services_.setTimer(TimerId::wait, kLockRetryInterval, false);
     RestoreStatus();
     if (waited == Waiting::home) HomeKey();
-    if (waited == Waiting::close) services_.close();
+    if (waited == Waiting::close) services_.closeWindow();
   });
 }
 
@@ -363,12 +356,12 @@ bool TForm1::ReloadWatchedFile() {
 void TForm1::Leave1Click() {
   Guarded("Leave1Click()", [this] {
     LeaveRequested = true;
-    services_.close();
+    services_.closeWindow();
   });
 }
 
 void TForm1::Exit1Click() {
-  Guarded("Exit1Click()", [this] { services_.close(); });
+  Guarded("Exit1Click()", [this] { services_.closeWindow(); });
 }
 
 void TForm1::ShiftJIS1Click() {
@@ -393,7 +386,7 @@ void TForm1::Large1Click() {
 
 void TForm1::Standard1Click() {
   Guarded("Standard1Click()", [this] {
-    services_.showNormal();
+    services_.restoreWindow();
     Bounds bounds = services_.windowBounds();
     bounds.width = kStandardSize.width;
     bounds.height = kStandardSize.height;

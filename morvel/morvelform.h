@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "help_document.h"
 #include "options.h"
 #include "passes.h"
 #include "profile.h"
@@ -34,17 +35,8 @@ inline constexpr int kCloseInterval = 1000;          // ms
 inline constexpr int kLockRetryInterval = 200;       // ms, while another run holds the folder's lock
 inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
 
-inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
-
 // Shown in status panel 0 while Home or Leave waits for the folder's lock.
 inline constexpr const char* kWaitingForLockText = "Waiting: another Morvel in this folder is using binary.tmp";
-
-// The keys the window acts on when they are released.
-enum class Key { end, pageUp, home, f3, f8, escape, other };
-
-// The manual: "MorvelVCL.pdf" in the current folder, or else the copy in
-// the fixed folder, where an installed Morvel keeps it.
-std::string helpDocumentPath(const ProgramProfile& profile);
 
 // Columns and rows of "VEL" shown for an outer window size.
 int ColumnsForWidth(int width);

@@ -7,8 +7,8 @@
 #include <system_error>
 
 #include "buffer_sizes.h"
-#include "console.h"
 #include "numbered_lines.h"
+#include "typed_text.h"
 
 namespace morvel {
 
@@ -286,5 +286,12 @@ ConsoleRequest consoleRequest(const std::vector<std::string>& words) {
 }
 
 bool asksForUsage(const std::vector<std::string>& words) { return consoleRequest(words) == ConsoleRequest::usage; }
+
+ProgramProfile profileFor(const FinalEffect& settings) {
+  ProgramProfile profile = morvelProfile();
+  profile.givenTableName = settings.tableName;
+  profile.reportEncoding = settings.encoding;
+  return profile;
+}
 
 }  // namespace morvel

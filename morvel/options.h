@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "profile.h"
+
 namespace morvel {
 
 inline constexpr const char* kParameterFile = "parameters.txt";
@@ -31,9 +33,11 @@ class FinalEffect {
   std::string substituted = "\x87\x53";  // circled digit twenty
   std::string substitute = "\x93\xF9";   // the kanji for twenty
   std::string listName;
-
-  bool* whichFile() { return &whichTable; }
 };
+
+// Morvel's profile once its options are read: the table name is the last
+// search way, and only the table of the target encoding is reported.
+ProgramProfile profileFor(const FinalEffect& settings);
 
 // "-V" and "-VC": the usage goes to "version.txt" and the run ends.
 enum class VersionRequest { none, plain, commented };

@@ -7,7 +7,6 @@
 #include "editors.h"
 #include "locator.h"
 #include "report_files.h"
-#include "startup.h"
 
 namespace morvel {
 
@@ -94,7 +93,7 @@ void TForm2::CopyLabelText() { services_.setClipboardText(LabelText); }
 void TForm2::FormKeyUp(Key key) {
   switch (key) {
     case Key::escape:
-      services_.hide();
+      services_.hideDialog();
       break;
     case Key::home:
       testKanji();

@@ -7,7 +7,6 @@
 #include <string>
 #include <string_view>
 
-#include "morvelform.h"
 #include "options.h"
 #include "profile.h"
 #include "reporter.h"

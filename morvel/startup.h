@@ -48,10 +48,6 @@ inline constexpr const char* kNoDisplayLine =
     "Morvel needs a display for its window: neither DISPLAY nor WAYLAND_DISPLAY is set. Runs with -q need none, "
     "and xvfb-run Morvel gives it a virtual one.";
 
-// Morvel's profile once its options are read: the table name is the last
-// search way, and only the table of the target encoding is reported.
-ProgramProfile profileFor(const FinalEffect& settings);
-
 // What runs before a window, from the options: a table edit or a file
 // conversion for the EUC-JP target.
 Verdict startupDispatch(const TableContext& context, const CommandLineOptions& options);

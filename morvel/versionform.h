@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-#include "morvelform.h"
+#include "help_document.h"
 #include "profile.h"
 #include "window_services.h"
 

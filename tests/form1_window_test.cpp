@@ -20,7 +20,7 @@
 
 #include "display_text.h"
 #include "form1_window.h"
-#include "startup.h"
+#include "options.h"
 #include "working_files.h"
 
 using namespace morvel;
