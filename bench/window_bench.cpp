@@ -198,7 +198,7 @@ struct Session {
   }
   static morvel::FinalEffect withEncoding(int encoding) {
     morvel::FinalEffect effect;
-    effect.encoding = encoding;
+    effect.encoding = morvel::encodingFromNumber(encoding);
     return effect;
   }
 

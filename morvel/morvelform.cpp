@@ -120,23 +120,24 @@ void TForm1::PlaceWindow() {
   const Size screen = services_.screenSize();
   Bounds bounds = services_.windowBounds();
   switch (Corner) {
-    case 0:
+    case Corner::centre:
       bounds.left = (screen.width - bounds.width) / 2;
       bounds.top = (screen.height - bounds.height) / 2;
       break;
-    case 1:
+    case Corner::topLeft:
       bounds.left = 0;
       bounds.top = 0;
       break;
-    case 2:
+    case Corner::topRight:
       bounds.left = screen.width - kCornerRight;
       bounds.top = 0;
       break;
-    case 4:
+    case Corner::bottomLeft:
       bounds.left = 0;
       bounds.top = screen.height - kCornerBottom;
       break;
-    default:  // 3 and any other value
+    case Corner::bottomRight:
+    default:  // and any other number
       bounds.left = screen.width - kCornerRight;
       bounds.top = screen.height - kCornerBottom;
       break;
@@ -183,8 +184,8 @@ void TForm1::ReportFailure(const char* handler, const char* what) noexcept {
   }
 }
 
-void TForm1::SelectEncoding(int code, std::string_view name) {
-  Encoding = code;
+void TForm1::SelectEncoding(TargetEncoding encoding, std::string_view name) {
+  Encoding = encoding;
   StatusText = name;
   services_.setStatusText(name);
 }
@@ -193,10 +194,10 @@ void TForm1::FormKeyUp(Key key) {
   Guarded("FormKeyUp()", [this, key] {
     switch (key) {
       case Key::end:
-        SelectEncoding(1, "EUC-JP");
+        SelectEncoding(TargetEncoding::eucJp, "EUC-JP");
         break;
       case Key::pageUp:
-        SelectEncoding(3, "UTF-8");
+        SelectEncoding(TargetEncoding::utf8, "UTF-8");
         break;
       case Key::home:
         HomeKey();
@@ -365,15 +366,15 @@ void TForm1::Exit1Click() {
 }
 
 void TForm1::ShiftJIS1Click() {
-  Guarded("ShiftJIS1Click()", [this] { SelectEncoding(2, "Shift_JIS"); });
+  Guarded("ShiftJIS1Click()", [this] { SelectEncoding(TargetEncoding::shiftJis, "Shift_JIS"); });
 }
 
 void TForm1::UTF81Click() {
-  Guarded("UTF81Click()", [this] { SelectEncoding(3, "UTF-8"); });
+  Guarded("UTF81Click()", [this] { SelectEncoding(TargetEncoding::utf8, "UTF-8"); });
 }
 
 void TForm1::EUCJP1Click() {
-  Guarded("EUCJP1Click()", [this] { SelectEncoding(1, "EUC-JP"); });
+  Guarded("EUCJP1Click()", [this] { SelectEncoding(TargetEncoding::eucJp, "EUC-JP"); });
 }
 
 void TForm1::Record1Click() {
@@ -435,11 +436,12 @@ bool TForm1::ConvertToShiftJis() {
 
 bool TForm1::Convert() {
   switch (Encoding) {
-    case 1:
+    case TargetEncoding::eucJp:
       return ConvertToEucJp();
-    case 2:
+    case TargetEncoding::shiftJis:
       return ConvertToShiftJis();
-    default:
+    case TargetEncoding::utf8:
+    default:  // and any other number
       return ConvertToUtf8();
   }
 }
@@ -479,7 +481,7 @@ bool TForm1::CloseNow(LockWait wait) {
   }
   std::optional<WorkFolderLock> lock;
   // Only the Shift_JIS text as it came needs no "binary.tmp".
-  const bool needsWorkFile = Encoding != 2 || settings_.skipControls;
+  const bool needsWorkFile = Encoding != TargetEncoding::shiftJis || settings_.skipControls;
   if (needsWorkFile && !LockFree(lock, wait, Waiting::close)) return false;
   TakeInUnreadChange();
   if (!Convert()) KeepLines("their conversion failed.");

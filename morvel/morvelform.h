@@ -80,7 +80,7 @@ class TForm1 {
 
   // What the window has collected and chosen.
   const std::vector<std::string>& collectedLines() const { return Lines; }
-  int encoding() const { return Encoding; }
+  TargetEncoding encoding() const { return Encoding; }
   int visibleColumns() const { return VisibleColumns; }
   int visibleRows() const { return VisibleRows; }
   const std::string& statusText() const { return StatusText; }
@@ -101,7 +101,7 @@ class TForm1 {
   bool LockFree(std::optional<WorkFolderLock>& lock, LockWait wait, Waiting waiting);
   void RestoreStatus();
   bool ReloadWatchedFile();
-  void SelectEncoding(int code, std::string_view name);
+  void SelectEncoding(TargetEncoding encoding, std::string_view name);
   void PlaceWindow();
   void EnlargeWindow();
   void AnchorButton();
@@ -126,10 +126,10 @@ class TForm1 {
   bool LongTitle = false;
   bool LeaveRequested = false;
   bool KeepWatchedFile = false;  // "VEL" could not be read: it stays for its writer
-  std::int32_t Corner = 3;
+  morvel::Corner Corner = morvel::Corner::bottomRight;
   std::int32_t count = 0;
   std::int32_t VisibleRows = 0;
-  std::int32_t Encoding = 3;
+  TargetEncoding Encoding = TargetEncoding::utf8;
   FileAge WatchedAge;
   std::int32_t VisibleColumns = 0;
   FileAge ReadAge;  // of the text last read, or last written by the window itself

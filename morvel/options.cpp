@@ -21,10 +21,8 @@ constexpr std::size_t kWordCountLimit = kMaxFields;
 constexpr std::size_t kNameLimit = kNameBufferSize - 1;
 
 constexpr std::size_t kSubstitutionLimit = 2;  // one Shift_JIS character
-constexpr std::int32_t kDefaultCorner = 3;
-constexpr std::int32_t kDefaultEncoding = 3;
-constexpr std::int32_t kEucJp = 1;
-constexpr std::int32_t kUtf8 = 3;
+constexpr Corner kDefaultCorner = Corner::bottomRight;
+constexpr TargetEncoding kDefaultEncoding = TargetEncoding::utf8;
 
 // The option reading in progress: the values it builds and the two switches
 // that only shape how later plain words are taken.
@@ -74,8 +72,10 @@ constexpr LineMeaning kLineMeanings[] = {
     [](const std::string& line, CommandLineOptions& o) { o.effect.substituted = line.substr(0, kSubstitutionLimit); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.substitute = line.substr(0, kSubstitutionLimit); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.listName = line; },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.corner = lineNumberValue(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.encoding = lineNumberValue(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.corner = cornerFromNumber(lineNumberValue(line)); },
+    [](const std::string& line, CommandLineOptions& o) {
+      o.effect.encoding = encodingFromNumber(lineNumberValue(line));
+    },
     [](const std::string& line, CommandLineOptions& o) { o.effect.anotherFile = lineFlag(line); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.switchB = lineFlag(line); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.crlf = lineCrlf(line); },
@@ -107,12 +107,12 @@ constexpr ExactOption kExactOptions[] = {
     {"-L", [](OptionReading& r) { r.options.effect.crlf = false; }},
     {"--unix",
      [](OptionReading& r) {
-       r.options.effect.encoding = kEucJp;
+       r.options.effect.encoding = TargetEncoding::eucJp;
        r.options.effect.crlf = false;
      }},
     {"-8",
      [](OptionReading& r) {
-       r.options.effect.encoding = kUtf8;
+       r.options.effect.encoding = TargetEncoding::utf8;
        r.options.effect.crlf = false;
      }},
     {"-e", [](OptionReading& r) { r.options.editMode = true; }},
@@ -186,7 +186,7 @@ bool appliedCornerOption(std::string_view word, OptionReading& reading) {
     effect.corner = kDefaultCorner;
     return false;
   }
-  effect.corner = numbered.number() == -1 ? kDefaultCorner : numbered.number();
+  effect.corner = numbered.number() == -1 ? kDefaultCorner : cornerFromNumber(numbered.number());
   return true;
 }
 
@@ -198,9 +198,9 @@ bool appliedEncodingOption(std::string_view word, OptionReading& reading) {
     effect.encoding = kDefaultEncoding;
     return false;
   }
-  effect.encoding = numbered.number() == -1 ? kDefaultEncoding : numbered.number();
+  effect.encoding = numbered.number() == -1 ? kDefaultEncoding : encodingFromNumber(numbered.number());
   // EUC-JP and UTF-8 go out with LF, every other target with CR LF.
-  effect.crlf = !(effect.encoding == kEucJp || effect.encoding == kUtf8);
+  effect.crlf = !(effect.encoding == TargetEncoding::eucJp || effect.encoding == TargetEncoding::utf8);
   return true;
 }
 

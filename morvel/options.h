@@ -13,6 +13,14 @@ namespace morvel {
 
 inline constexpr const char* kParameterFile = "parameters.txt";
 
+// Where the window starts on the screen, numbered as "-cN" and line 5 of
+// "parameters.txt" number it. Other numbers are kept as they were given and
+// place the window as bottomRight does.
+enum class Corner : std::int32_t { centre = 0, topLeft = 1, topRight = 2, bottomRight = 3, bottomLeft = 4 };
+
+constexpr Corner cornerFromNumber(std::int32_t number) { return static_cast<Corner>(number); }
+constexpr std::int32_t cornerNumber(Corner corner) { return static_cast<std::int32_t>(corner); }
+
 // The settings of one run. Built once after all words are read; nothing
 // changes it afterwards except the table search clearing whichTable.
 class FinalEffect {
@@ -27,8 +35,8 @@ class FinalEffect {
   bool switchB = true;
   bool skipControls = false;
   bool whichTable = false;
-  std::int32_t corner = 3;
-  std::int32_t encoding = 3;  // 1 EUC-JP, 2 Shift_JIS, 3 UTF-8
+  Corner corner = Corner::bottomRight;
+  TargetEncoding encoding = TargetEncoding::utf8;
   std::string tableName = "MS932~EUC-JP.bin";
   std::string substituted = "\x87\x53";  // circled digit twenty
   std::string substitute = "\x93\xF9";   // the kanji for twenty

@@ -28,7 +28,6 @@ namespace {
 
 constexpr const char* kWatchedFile = "VEL";
 constexpr const char* kNoSubstitution = "\x81\x51";  // full-width low line
-constexpr int kEucJp = 1;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitEditFailed = -4;
@@ -191,7 +190,7 @@ DisplayChoice chooseDisplay(const char* chosenPlatform, const char* x11Display, 
 }
 
 Verdict startupDispatch(const TableContext& context, const CommandLineOptions& options) {
-  if (options.effect.encoding != kEucJp) return Verdict::goOn;
+  if (options.effect.encoding != TargetEncoding::eucJp) return Verdict::goOn;
   if (options.editMode) {
     if (!editTable(context, options)) return Verdict::editFailed;
     return options.quiet ? Verdict::doneQuietly : Verdict::goOn;

@@ -51,7 +51,7 @@ void reportSearchFailure(const TableContext& context, int way, std::string_view 
 void reportFoundTable(const TableContext& context, const std::string& path, TableKind kind, bool* whichTable) {
   if (whichTable == nullptr || !*whichTable) return;
   const ProgramProfile& profile = context.profile;
-  if (profile.reportEncoding && *profile.reportEncoding != static_cast<int>(kind)) return;
+  if (profile.reportEncoding && !convertsTo(kind, *profile.reportEncoding)) return;
   context.reporter.message(
       path, context.isMorvel() ? "is primarily accessible to Morvel." : "is primarily accessible to fenra.");
   *whichTable = false;
