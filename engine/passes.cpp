@@ -61,7 +61,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   }
   if (const std::string wanted = outputName; !openClose(reporter, outputName, OpenFor::writing)) {
     if (pass.source == LineSource::file) {
-      consoleWriteAsIs(stderr, "openClose() error-2: " + outputName + "\n");
+      reporter.standardError("openClose() error-2: " + outputName);
     } else {
       reporter.error(joinedParts({"openClose() error-2:", outputName}));
     }
@@ -105,7 +105,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
     reporter.error(joinedParts({passError, "write error: " + outputName}));
     return PassResult::failed;
   }
-  return PassResult::converted;
+  return PassResult::done;
 }
 
 }  // namespace

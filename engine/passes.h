@@ -17,8 +17,10 @@ namespace morvel {
 
 inline constexpr const char* kFallbackOutput = "Morvel.txt";
 
+// The result enums share their words: done (it worked), failed (it did not,
+// and was reported), and words of their own only for other outcomes.
 enum class PassResult {
-  converted,
+  done,             // every line converted into the output
   failed,           // nothing usable in the output
   inputUnreadable,  // the file-driven pass's input cannot be opened: the run ends with exit code 1
 };

@@ -409,11 +409,11 @@ bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::st
   job.whichTable = settings_.whichTable;
   job.lines = Lines;
   std::string outputName = kWorkFile;
-  if (pass({profile_, reporter_}, job, outputName) != PassResult::converted) return false;
+  if (pass({profile_, reporter_}, job, outputName) != PassResult::done) return false;
   const Delivery delivery = outputName == kWorkFile
                                 ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
                                 : CopyBackFromFile(reporter_, outputName, kWatchedFile);
-  if (delivery == Delivery::toTarget) {
+  if (delivery == Delivery::done) {
     // The window's own text, not the writer's: the poll must not collect it.
     WatchedAge = fileAge(kWatchedFile);
     ReadAge = WatchedAge;

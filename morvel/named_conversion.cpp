@@ -108,7 +108,7 @@ std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFil
   ::close(work);
   switch (result) {
     case Replacement::done:
-      return Delivery::toTarget;
+      return Delivery::done;
     case Replacement::failed:
       return Delivery::failed;
     case Replacement::unwritable:
@@ -145,12 +145,12 @@ NamedConversion convertNamedFile(const TableContext& context, const CommandLineO
       growing.finish(false);
       throw;
     }
-    growing.finish(result == PassResult::converted);
+    growing.finish(result == PassResult::done);
     followed = follower.join();
   }
   if (result == PassResult::inputUnreadable) return NamedConversion::refused;
   Delivery delivery = Delivery::failed;
-  if (result == PassResult::converted) {
+  if (result == PassResult::done) {
     if (followed) {
       delivery = *followed;
       if (delivery != Delivery::failed && !effect.keepBinary) std::remove(kWorkFile);
@@ -159,7 +159,7 @@ NamedConversion convertNamedFile(const TableContext& context, const CommandLineO
     }
     if (delivery != Delivery::failed) giveSameTime(options.inputName, deliveredFile(options.outputName, delivery));
   }
-  return delivery != Delivery::failed ? NamedConversion::delivered : NamedConversion::failed;
+  return delivery != Delivery::failed ? NamedConversion::done : NamedConversion::failed;
 }
 
 }  // namespace morvel

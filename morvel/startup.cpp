@@ -201,7 +201,7 @@ Verdict startupDispatch(const TableContext& context, const CommandLineOptions& o
       return Verdict::stop;
     case NamedConversion::failed:
       return options.quiet ? Verdict::stop : Verdict::goOn;
-    case NamedConversion::delivered:
+    case NamedConversion::done:
       return options.quiet ? Verdict::doneQuietly : Verdict::goOn;
   }
   return Verdict::stop;

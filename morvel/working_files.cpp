@@ -70,7 +70,7 @@ Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const s
   Delivery delivery = Delivery::failed;
   Replacement result = copyWorkFileTo(work, target);
   if (result == Replacement::done) {
-    delivery = Delivery::toTarget;
+    delivery = Delivery::done;
   } else if (result == Replacement::unwritable) {
     result = copyWorkFileTo(work, kFallbackOutput);
     if (result == Replacement::done) {

@@ -35,7 +35,7 @@ class WorkFolderLock {
 bool isWorkFile(const std::string& name);
 
 enum class Delivery {
-  toTarget,
+  done,        // the target holds the result
   toFallback,  // the target cannot be written: "Morvel.txt" holds the result, and a message says so
   failed,      // nothing delivered; the target is as it was
 };

@@ -40,10 +40,10 @@ TEST(CopyBackFromWorkFile, CopiesOverTheTarget) {
   const std::string bytes = sample(5120);
   writeBytes("binary.tmp", bytes);
   writeBytes("VEL", "a much longer old content that must vanish entirely ....");
-  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::toTarget);
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::done);
   EXPECT_TRUE(sameBytes(readBytes("VEL"), bytes));
   EXPECT_TRUE(sameBytes(readBytes("binary.tmp"), bytes));
-  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", false), Delivery::toTarget);
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", false), Delivery::done);
   EXPECT_FALSE(fs::exists("binary.tmp"));
   EXPECT_FALSE(fs::exists("messages.txt"));
 }
@@ -134,7 +134,7 @@ TEST(FollowWorkFile, CopiesTheWorkFileAsItGrowsAndReplacesTheTargetOnceComplete)
   const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
   writer.join();
   ASSERT_TRUE(delivery.has_value());
-  EXPECT_EQ(*delivery, Delivery::toTarget);
+  EXPECT_EQ(*delivery, Delivery::done);
   EXPECT_TRUE(sameBytes(readBytes("target"), bytes));
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);  // no temporary file left
 }
@@ -163,7 +163,7 @@ TEST(FollowWorkFile, AnEmptyResultIsDelivered) {
   const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
   writer.join();
   ASSERT_TRUE(delivery.has_value());
-  EXPECT_EQ(*delivery, Delivery::toTarget);
+  EXPECT_EQ(*delivery, Delivery::done);
   EXPECT_EQ(readBytes("target"), "");
 }
 
