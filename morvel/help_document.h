@@ -6,9 +6,9 @@
 
 #include "profile.h"
 
-namespace morvel {
+#include "morvel_texts.h"
 
-inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
+namespace morvel {
 
 // The manual: "MorvelVCL.pdf" in the current folder, or else the copy in
 // the fixed folder, where an installed Morvel keeps it.

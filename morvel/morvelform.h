@@ -19,6 +19,8 @@
 #include "window_services.h"
 #include "working_files.h"
 
+#include "morvel_texts.h"
+
 namespace morvel {
 
 // Failed reloads of "VEL" before the window gives up.
@@ -34,9 +36,6 @@ inline constexpr int kReloadInterval = 200;          // ms
 inline constexpr int kCloseInterval = 1000;          // ms
 inline constexpr int kLockRetryInterval = 200;       // ms, while another run holds the folder's lock
 inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
-
-// Shown in status panel 0 while Home or Leave waits for the folder's lock.
-inline constexpr const char* kWaitingForLockText = "Waiting: another Morvel in this folder is using binary.tmp";
 
 // Columns and rows of "VEL" shown for an outer window size.
 int ColumnsForWidth(int width);

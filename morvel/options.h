@@ -9,9 +9,9 @@
 
 #include "profile.h"
 
-namespace morvel {
+#include "morvel_texts.h"
 
-inline constexpr const char* kParameterFile = "parameters.txt";
+namespace morvel {
 
 // Where the window starts on the screen, numbered as "-cN" and line 5 of
 // "parameters.txt" number it. Other numbers are kept as they were given and
@@ -32,7 +32,7 @@ class FinalEffect {
   bool numbering = false;
   bool keepBinary = true;
   bool no_searching = false;
-  bool switchB = true;
+  bool switchB = true;  // read ("-b", line 8) and kept, but nothing acts on it: the design has it so
   bool skipControls = false;
   bool whichTable = false;
   Corner corner = Corner::bottomRight;

@@ -12,14 +12,14 @@
 #include "reporter.h"
 #include "window_services.h"
 
+#include "morvel_texts.h"
+
 namespace morvel {
 
 inline constexpr Size kRecordDialogSize{143, 142};
 
 // What the label shows for a text without a complete character, and for a
 // character that code page 932 cannot write; nothing is looked up for either.
-inline constexpr const char* kNoCharacter = "----";
-inline constexpr const char* kNotInCodePage = "not 932";
 
 class TForm2 {
  public:

@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "startup.h"
 
 #include <fcntl.h>
@@ -26,7 +28,6 @@ namespace morvel {
 
 namespace {
 
-constexpr const char* kWatchedFile = "VEL";
 constexpr const char* kNoSubstitution = "\x81\x51";  // full-width low line
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
@@ -115,6 +116,8 @@ bool CheckTablesPresent(const TableContext& context) {
   TableKind missing = TableKind::euc;
   for (int index = 0; index < static_cast<int>(std::size(kAttempts)); ++index) {
     const TableAttempt& attempt = kAttempts[index];
+    // `found` is empty in the two report lines below, by design: they end
+    // with what the last way found, which is nothing there.
     const std::string found = findByWay(context.profile, attempt.way, attempt.kind);
     if (!found.empty()) {
       if (attempt.kind == TableKind::sjis) break;

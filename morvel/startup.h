@@ -8,6 +8,8 @@
 #include "profile.h"
 #include "reporter.h"
 
+#include "morvel_texts.h"
+
 namespace morvel {
 
 // What the entry does once the start-up is over.
@@ -43,10 +45,6 @@ struct DisplayChoice {
   const char* platform = nullptr;  // to choose for the toolkit; none: leave it
 };
 DisplayChoice chooseDisplay(const char* chosenPlatform, const char* x11Display, const char* waylandDisplay);
-
-inline constexpr const char* kNoDisplayLine =
-    "Morvel needs a display for its window: neither DISPLAY nor WAYLAND_DISPLAY is set. Runs with -q need none, "
-    "and xvfb-run Morvel gives it a virtual one.";
 
 // What runs before a window, from the options: a table edit or a file
 // conversion for the EUC-JP target.

@@ -8,9 +8,9 @@
 
 #include "reporter.h"
 
-namespace morvel {
+#include "morvel_texts.h"
 
-inline constexpr const char* kWorkFile = "binary.tmp";
+namespace morvel {
 
 enum class LockWait { untilFree, no };
 

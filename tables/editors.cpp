@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "editors.h"
 
 #include <sys/stat.h>
@@ -45,6 +47,10 @@ std::string findAndLoad(const TableContext& context, const Editor& editor, Spars
   request.acquire_from_text = acquire_from_text;
   request.whichTable = whichTable;
   request.words = context.isMorvel() ? editor.morvelWords : settingWords(context.profile, TableKind::euc);
+  // Searched twice, by design: the search names the table to rewrite with
+  // the editor's own error words, and setting() searches once more, with the
+  // loader's words, for the table it loads. The first search's whichTable
+  // report clears the flag, so the found path is reported once.
   std::string path = searchTable(context, request);
   if (path.empty()) return path;
   if (!setting(context, table, no_searching, whichTable, acquire_from_text)) {

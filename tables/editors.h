@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "profile.h"
+#include "table_texts.h"
 
 namespace morvel {
 
@@ -23,8 +24,6 @@ struct NORMAL_SUBSTITUTE {
 inline constexpr std::size_t kListLines = 906;
 // The list line buffer: a line holds at most 2559 bytes; a longer one ends the list.
 inline constexpr std::size_t kListLineBufferSize = 2560;
-
-inline constexpr const char* kArrow = "\x81\xCB";  // rightwards double arrow
 
 // A list file as read: its entries, or the line to report when it cannot
 // be used.
