@@ -134,6 +134,8 @@ int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
       return kExitSuccess;
     }
     if (action != FenraAction::edit) {
+      // The usage and version are what the run was asked for, not reports:
+      // they go to the console directly, "-V" and "-VC" to standard error.
       consoleWrite(stderr, fenraVersionText(action == FenraAction::printVersionWithComments));
       return kExitFailure;
     }

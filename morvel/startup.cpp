@@ -154,9 +154,8 @@ bool CheckWatchedFileAbsent(Reporter& reporter) {
   reporter.error("VEL should disappear. Please remove VEL from the current directory. ");
   // Removing it would make the other window give up: say what holds it.
   if (isTerminal(stderr) && anotherMorvelWatchesHere()) {
-    consoleWrite(stderr,
-                 "Another Morvel is watching this folder: close its window first, or start this one in another "
-                 "folder.\n");
+    hintOnTerminal(
+        "Another Morvel is watching this folder: close its window first, or start this one in another folder.");
   } else {
     hintOnTerminal(
         "A VEL that is not empty means another Morvel may be watching this folder: remove VEL only if none is.");

@@ -14,7 +14,7 @@ namespace morvel {
 
 // What the entry does once the start-up is over.
 enum class Verdict {
-  goOn,         // create the windows; exit code 0 when they close
+  goOn,         // not an outcome but the next step: create the windows; exit code 0 when they close
   doneQuietly,  // exit code 0, no window
   stop,         // exit code 1, no window
   editFailed,   // exit code -4 (252 on POSIX), no window
