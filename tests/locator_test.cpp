@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "dividing.h"
+#include "path_search.h"
 #include "profile.h"
 #include "reporter.h"
 #include "support/environment.h"
