@@ -303,7 +303,7 @@ void runFilePass(const fs::path& input, const fs::path& output) {
   Regulate job;
   job.inputName = input.string();
   std::string name = output.string();
-  if (morvel::readingAnotherFileToProduceEUC(context(), job, name) != morvel::PassResult::converted) {
+  if (morvel::readingAnotherFileToProduceEUC(context(), job, name) != morvel::PassResult::done) {
     std::fprintf(stderr, "the file-driven pass failed\n");
     std::exit(1);
   }
@@ -311,7 +311,7 @@ void runFilePass(const fs::path& input, const fs::path& output) {
 
 void runListPass(Regulate& job, const fs::path& output) {
   std::string name = output.string();
-  if (morvel::readingToProduceUTF8(context(), job, name) != morvel::PassResult::converted) {
+  if (morvel::readingToProduceUTF8(context(), job, name) != morvel::PassResult::done) {
     std::fprintf(stderr, "the list-driven pass failed\n");
     std::exit(1);
   }

@@ -60,13 +60,13 @@ class BenchWindow final : public morvel::WindowServices {
   void setStatusText(std::string_view) override {}
   void setStatusPath(std::string_view) override {}
   void setKeyPreview(bool) override {}
-  void close() override {}
+  void closeWindow() override {}
   void setTimer(morvel::TimerId, int, bool) override {}
   morvel::Bounds windowBounds() const override { return bounds_; }
   morvel::Size clientSize() const override { return {bounds_.width, bounds_.height - 20}; }
   void setWindowBounds(const morvel::Bounds& b) override { bounds_ = b; }
   morvel::Size screenSize() const override { return {1920, 1080}; }
-  void showNormal() override {}
+  void restoreWindow() override {}
   int statusBarHeight() const override { return 19; }
   void setButtonBounds(const morvel::Bounds&) override {}
   void setClipboardText(std::string_view) override {}
@@ -198,7 +198,7 @@ struct Session {
   }
   static morvel::FinalEffect withEncoding(int encoding) {
     morvel::FinalEffect effect;
-    effect.encoding = encoding;
+    effect.encoding = morvel::encodingFromNumber(encoding);
     return effect;
   }
 

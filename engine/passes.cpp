@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "passes.h"
 
 #include <algorithm>
@@ -8,11 +10,11 @@
 
 #include "binary_file.h"
 #include "console.h"
-#include "dividing.h"
 #include "line_conversion.h"
 #include "line_list.h"
 #include "locator.h"
 #include "native_file.h"
+#include "path_search.h"
 #include "report_files.h"
 #include "text_stream.h"
 
@@ -59,7 +61,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
   }
   if (const std::string wanted = outputName; !openClose(reporter, outputName, OpenFor::writing)) {
     if (pass.source == LineSource::file) {
-      consoleWriteAsIs(stderr, "openClose() error-2: " + outputName + "\n");
+      reporter.standardError("openClose() error-2: " + outputName);
     } else {
       reporter.error(joinedParts({"openClose() error-2:", outputName}));
     }
@@ -103,7 +105,7 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
     reporter.error(joinedParts({passError, "write error: " + outputName}));
     return PassResult::failed;
   }
-  return PassResult::converted;
+  return PassResult::done;
 }
 
 }  // namespace

@@ -6,19 +6,23 @@
 // A pass that fails has reported why; a write error on the output, and for
 // the file-driven pass a read error on its input, fail it. The output name
 // may be replaced by the fallback "Morvel.txt" when it cannot be created.
+// The output name is each pass's own in-out parameter, by design, though
+// every caller passes "binary.tmp": the caller learns from it where the
+// result went.
 #pragma once
 
 #include <string>
 
+#include "engine_texts.h"
 #include "profile.h"
 #include "regulate.h"
 
 namespace morvel {
 
-inline constexpr const char* kFallbackOutput = "Morvel.txt";
-
+// The result enums share their words: done (it worked), failed (it did not,
+// and was reported), and words of their own only for other outcomes.
 enum class PassResult {
-  converted,
+  done,             // every line converted into the output
   failed,           // nothing usable in the output
   inputUnreadable,  // the file-driven pass's input cannot be opened: the run ends with exit code 1
 };

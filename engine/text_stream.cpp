@@ -178,6 +178,56 @@ std::size_t readFrom(int fd, std::int64_t offset, char* buffer, std::size_t size
   return got;
 }
 
+// The reading of one part: the file from an offset on, at most `want`
+// bytes at a time, never past the end of the part being read.
+struct PartCursor {
+  int fd;
+  std::int64_t offset;
+  std::size_t leftInPart;
+  std::size_t want;
+  char* buffer;
+  bool failed = false;
+  std::string_view bytes;  // what the last read brought, less what was passed over
+
+  bool readNext() {
+    const std::size_t got = readFrom(fd, offset, buffer, std::min(want, leftInPart), failed);
+    offset += static_cast<std::int64_t>(got);
+    leftInPart -= got;
+    bytes = std::string_view(buffer, got);
+    return got > 0;
+  }
+
+  // The bytes of `bytes` as the stream takes them.
+  char* at(std::string_view within) const { return buffer + (within.data() - buffer); }
+};
+
+enum class PartBegins { found, pastTheEnd, inThePartBefore };
+
+// What of the bytes just read is converted: up to where the next part
+// begins (once past the own part) and before an end-of-text byte.
+struct Take {
+  std::size_t size = 0;
+  bool nextBegins = false;
+  bool endOfText = false;
+};
+
+Take takeFrom(std::string_view bytes, bool ownPart, PartStart& next) {
+  Take take{bytes.size()};
+  if (!ownPart) {
+    const std::size_t at = next.find(bytes);
+    if (at != std::string_view::npos) {
+      take.size = at;
+      take.nextBegins = true;
+    }
+  }
+  const void* endOfText = std::memchr(bytes.data(), kEndOfText, take.size);
+  if (endOfText != nullptr) {
+    take.size = static_cast<std::size_t>(static_cast<const char*>(endOfText) - bytes.data());
+    take.endOfText = true;
+  }
+  return take;
+}
+
 // The parts of a regular file, each converted by ParallelParts.
 class FileParts {
  public:
@@ -195,74 +245,67 @@ class FileParts {
   // begins next, into `held`; true when nothing after them counts.
   bool convert(std::size_t part, ParallelParts::Held& held, std::vector<char>& scratch) {
     scratch.resize(readSize_);
-    char* const buffer = scratch.data();
-    std::int64_t offset = start_ + static_cast<std::int64_t>(part * partSize_);
-    std::size_t leftInPart = partSize_;
-    std::size_t want = readSize_;
-    bool failed = false;
-    std::string_view bytes;
-    const auto readNext = [&] {
-      const std::size_t got = readFrom(fd_, offset, buffer, std::min(want, leftInPart), failed);
-      offset += static_cast<std::int64_t>(got);
-      leftInPart -= got;
-      bytes = std::string_view(buffer, got);
-      return got > 0;
-    };
-    // Where the part begins.
-    if (part > 0) {
-      PartStart start;
-      for (;;) {
-        if (!readNext()) return endAt(failed);  // past the end
-        const std::size_t at = start.find(bytes);
-        if (at != std::string_view::npos) {
-          bytes.remove_prefix(at);
-          break;
-        }
-        if (leftInPart == 0) return false;  // no LF fit to begin at: the whole part belongs to the one before
-      }
-    } else if (!readNext()) {
-      return endAt(failed);
+    PartCursor cursor{fd_, start_ + static_cast<std::int64_t>(part * partSize_), partSize_, readSize_, scratch.data(), false,
+                      {}};
+    switch (seekStart(part, cursor)) {
+      case PartBegins::pastTheEnd:
+        return endAt(cursor.failed);
+      case PartBegins::inThePartBefore:
+        return false;
+      case PartBegins::found:
+        break;
     }
+    return convertOnward(cursor, held);
+  }
+
+ private:
+  // Where the part begins: part 0 at its first byte, any other at the first
+  // LF fit to begin at, which `cursor.bytes` then starts with.
+  static PartBegins seekStart(std::size_t part, PartCursor& cursor) {
+    if (part == 0) return cursor.readNext() ? PartBegins::found : PartBegins::pastTheEnd;
+    PartStart start;
+    for (;;) {
+      if (!cursor.readNext()) return PartBegins::pastTheEnd;
+      const std::size_t at = start.find(cursor.bytes);
+      if (at != std::string_view::npos) {
+        cursor.bytes.remove_prefix(at);
+        return PartBegins::found;
+      }
+      if (cursor.leftInPart == 0) return PartBegins::inThePartBefore;  // no LF fit to begin at
+    }
+  }
+
+  // The part from its beginning, then the parts after it up to where one
+  // begins, the end of text or the end of the file.
+  bool convertOnward(PartCursor& cursor, ParallelParts::Held& held) {
     TextStream<ParallelParts::Held> stream(table_, held, limit_);
-    // The part, then the parts after it up to where one begins.
     bool ownPart = true;
     PartStart next;
     for (;;) {
-      std::size_t take = bytes.size();
-      bool begins = false;
-      if (!ownPart) {
-        const std::size_t at = next.find(bytes);
-        if (at != std::string_view::npos) {
-          take = at;
-          begins = true;
-        }
-      }
-      const void* endOfText = std::memchr(bytes.data(), kEndOfText, take);
-      if (endOfText != nullptr) take = static_cast<std::size_t>(static_cast<const char*>(endOfText) - bytes.data());
-      if (take > 0) stream.block(buffer + (bytes.data() - buffer), take);
-      if (endOfText != nullptr) {
+      const Take take = takeFrom(cursor.bytes, ownPart, next);
+      if (take.size > 0) stream.block(cursor.at(cursor.bytes), take.size);
+      if (take.endOfText) {
         stream.finish();
         return true;
       }
-      if (begins) return false;
-      if (leftInPart == 0) {
+      if (take.nextBegins) return false;
+      if (cursor.leftInPart == 0) {
         ownPart = false;
         next = PartStart();
-        leftInPart = partSize_;
+        cursor.leftInPart = partSize_;
         // The next part most often begins within its first lines: it is
         // read a little at a time, then more.
-        want = std::min(kFirstLook, readSize_);
+        cursor.want = std::min(kFirstLook, readSize_);
       } else if (!ownPart) {
-        want = std::min(2 * want, readSize_);
+        cursor.want = std::min(2 * cursor.want, readSize_);
       }
-      if (!readNext()) {
+      if (!cursor.readNext()) {
         stream.finish();
-        return endAt(failed);
+        return endAt(cursor.failed);
       }
     }
   }
 
- private:
   // The end of the file, or a read error, reached in a part.
   bool endAt(bool failed) {
     if (failed) readFailed_ = true;

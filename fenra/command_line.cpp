@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "command_line.h"
 
 #include <cstdio>
@@ -8,6 +10,7 @@
 #include "editors.h"
 #include "out_of_memory.h"
 #include "profile.h"
+#include "typed_text.h"
 #include "usage_text.h"
 #include "version.h"
 
@@ -131,6 +134,8 @@ int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
       return kExitSuccess;
     }
     if (action != FenraAction::edit) {
+      // The usage and version are what the run was asked for, not reports:
+      // they go to the console directly, "-V" and "-VC" to standard error.
       consoleWrite(stderr, fenraVersionText(action == FenraAction::printVersionWithComments));
       return kExitFailure;
     }

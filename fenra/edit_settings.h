@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace morvel {
+#include "fenra_texts.h"
 
-inline constexpr const char* kSettingFile = "setting.txt";
+namespace morvel {
 
 struct EditSettings {
   std::string tableName = "MS932~EUC-JP.bin";  // the file the edit writes

@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "console.h"
+#include "typed_text.h"
 
 namespace morvel {
 

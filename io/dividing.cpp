@@ -1,19 +1,18 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "dividing.h"
 
+#include <cstdio>
 #include <cstring>
 #include <new>
 
-#include "native_file.h"
 #include "out_of_memory.h"
-
-extern char** environ;
 
 namespace morvel {
 
 namespace {
 
 constexpr char kQuote = '"';
-constexpr std::size_t kFoundPathLimit = kNameBufferSize - 1;
 
 [[noreturn]] void allocationFailed(std::string_view what, std::size_t bytes) {
   throw OutOfMemory(std::string(what) + " " + std::to_string(bytes) + " bytes");
@@ -77,44 +76,5 @@ std::int32_t Dividing::copyFields(std::string_view text) {
   }
   return count;
 }
-
-bool canOpenForReading(const std::string& name) {
-  if (name.empty() || name.find('\0') != std::string::npos) return false;
-  const int fd = openForReading(name);
-  if (fd < 0) return false;
-  const std::optional<FileStatus> info = statusOf(fd);
-  closeFile(fd);
-  return info && info->type != FileType::directory;
-}
-
-std::string findInPath(std::string_view list, std::string_view fileName) {
-  fileName = fileName.substr(0, kFoundPathLimit);
-  Dividing splitter(kListSeparator);
-  const std::int32_t n = splitter.buildPaths(list, fileName, kPathJoiner);
-  for (std::int32_t k = 0; k < n; ++k) {
-    const std::string& path = splitter.fieldTable()[static_cast<std::size_t>(k)];
-    if (path.size() <= kFoundPathLimit && canOpenForReading(path)) return path;
-  }
-  return {};
-}
-
-namespace {
-
-std::string_view pathVariable() {
-  const char* found = nullptr;
-  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-    const char* e = *entry;
-    if (std::strncmp(e, "PATH=", 5) == 0) return e + 5;
-    if (found == nullptr && ::strncasecmp(e, "PATH=", 5) == 0) found = e + 5;
-  }
-  return found != nullptr ? std::string_view(found) : std::string_view();
-}
-
-}  // namespace
-
-CommandPath::CommandPath(std::size_t bufferSize) : CommandPath(pathVariable(), bufferSize) {}
-
-CommandPath::CommandPath(std::string_view value, std::size_t bufferSize)
-    : text_(value.substr(0, bufferSize > 0 ? bufferSize - 1 : 0)) {}
 
 }  // namespace morvel

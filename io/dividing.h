@@ -1,5 +1,5 @@
 // Splitting a text into fields at a separator, with double quotes grouping a
-// field that holds the separator, and finding a file along a directory list.
+// field that holds the separator.
 #pragma once
 
 #include <cstddef>
@@ -11,15 +11,6 @@
 #include "buffer_sizes.h"
 
 namespace morvel {
-
-// Directory lists (PATH) and how a directory and a file name are joined.
-#ifdef _WIN32
-constexpr char kListSeparator = ';';
-constexpr char kPathJoiner = '\\';
-#else
-constexpr char kListSeparator = ':';
-constexpr char kPathJoiner = '/';
-#endif
 
 // One splitter serves one split. Its field table belongs to it: the fields of
 // its last buildPaths or copyFields. A failed allocation throws OutOfMemory
@@ -48,27 +39,6 @@ class Dividing {
   char separator_;
   std::vector<std::string> fields_;
   std::vector<std::string> fieldTable_;
-};
-
-// True when `name` opens for reading as a file (a directory does not).
-bool canOpenForReading(const std::string& name);
-
-// The first path, formed from the directories of `list` in their order, that
-// opens for reading; empty when none does. Paths longer than 255 bytes are
-// never taken.
-std::string findInPath(std::string_view list, std::string_view fileName);
-
-// The PATH value, cut to what a buffer of `bufferSize` bytes holds (its last
-// byte is the terminator). The variable is found whatever the letter case of
-// its name; a missing PATH reads as empty.
-class CommandPath {
- public:
-  explicit CommandPath(std::size_t bufferSize);
-  CommandPath(std::string_view value, std::size_t bufferSize);
-  std::string_view text() const { return text_; }
-
- private:
-  std::string text_;
 };
 
 }  // namespace morvel

@@ -11,11 +11,9 @@
 #include <string>
 #include <string_view>
 
-namespace morvel {
+#include "io_texts.h"
 
-inline constexpr const char* kErrorFile = "error.txt";
-inline constexpr const char* kMessagesFile = "messages.txt";
-inline constexpr const char* kInfoFile = "info.txt";
+namespace morvel {
 
 // The messages line buffer: a line of "messages.txt" holds at most 3711
 // bytes, blank included.

@@ -9,6 +9,10 @@
 
 namespace morvel {
 
+void Reporter::standardError(std::string_view line) { consoleWriteAsIs(stderr, std::string(line) + '\n'); }
+
+void Reporter::errorFileLine(std::string_view line) { ReportError(line); }
+
 void ReportFiles::error(std::string_view line) { ReportError(line); }
 
 void ReportFiles::message(std::string_view subject, std::string_view note) { ReportMessage(subject, note); }

@@ -21,6 +21,13 @@ class Reporter {
   virtual void message(std::string_view subject, std::string_view note) = 0;
   // The codes an edit worked on: the program's own text.
   virtual void info(std::string_view line) = 0;
+
+  // Two lines whose place the design fixes whichever program runs: a line
+  // for standard error, as it is (the file-driven pass's unwritable output),
+  // and a line for "error.txt" (the editors' failed table load, fenra's
+  // too). Test reporters may record them instead.
+  virtual void standardError(std::string_view line);
+  virtual void errorFileLine(std::string_view line);
 };
 
 // Morvel: "error.txt", "messages.txt" and "info.txt", one line each.

@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "usage_text.h"
 
 namespace morvel {

@@ -3,9 +3,9 @@
 #include <utility>
 
 #include "codes.h"
-#include "console.h"
 #include "line_conversion.h"
 #include "locator.h"
+#include "typed_text.h"
 
 namespace morvel {
 

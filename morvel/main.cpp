@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 // Morvel: watches "VEL" and hands its text back converted; edits the EUC-JP
 // table or converts a named file from the command line.
 #include <dlfcn.h>

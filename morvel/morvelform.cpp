@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "morvelform.h"
 
 #include <unistd.h>
@@ -12,7 +14,6 @@
 #include "dividing.h"
 #include "regulate.h"
 #include "report_files.h"
-#include "startup.h"
 #include "text_file.h"
 #include "version.h"
 #include "working_files.h"
@@ -43,12 +44,6 @@ std::string numbered(std::uint32_t number, std::string_view line) {
 }
 
 }  // namespace
-
-std::string helpDocumentPath(const ProgramProfile& profile) {
-  if (canOpenForReading(kHelpFile)) return kHelpFile;
-  const std::string installed = profile.fixedFolder + kHelpFile;
-  return canOpenForReading(installed) ? installed : kHelpFile;
-}
 
 int ColumnsForWidth(int width) { return static_cast<int>(std::floor((width - 38) * 80.0 / 639.0)); }
 
@@ -127,23 +122,24 @@ void TForm1::PlaceWindow() {
   const Size screen = services_.screenSize();
   Bounds bounds = services_.windowBounds();
   switch (Corner) {
-    case 0:
+    case Corner::centre:
       bounds.left = (screen.width - bounds.width) / 2;
       bounds.top = (screen.height - bounds.height) / 2;
       break;
-    case 1:
+    case Corner::topLeft:
       bounds.left = 0;
       bounds.top = 0;
       break;
-    case 2:
+    case Corner::topRight:
       bounds.left = screen.width - kCornerRight;
       bounds.top = 0;
       break;
-    case 4:
+    case Corner::bottomLeft:
       bounds.left = 0;
       bounds.top = screen.height - kCornerBottom;
       break;
-    default:  // 3 and any other value
+    case Corner::bottomRight:
+    default:  // and any other number
       bounds.left = screen.width - kCornerRight;
       bounds.top = screen.height - kCornerBottom;
       break;
@@ -152,7 +148,7 @@ void TForm1::PlaceWindow() {
 }
 
 void TForm1::EnlargeWindow() {
-  services_.showNormal();
+  services_.restoreWindow();
   const Size screen = services_.screenSize();
   services_.setWindowBounds({0, 0, screen.width, screen.height - kLargeHeightReduction});
 }
@@ -190,8 +186,8 @@ void TForm1::ReportFailure(const char* handler, const char* what) noexcept {
   }
 }
 
-void TForm1::SelectEncoding(int code, std::string_view name) {
-  Encoding = code;
+void TForm1::SelectEncoding(TargetEncoding encoding, std::string_view name) {
+  Encoding = encoding;
   StatusText = name;
   services_.setStatusText(name);
 }
@@ -200,16 +196,16 @@ void TForm1::FormKeyUp(Key key) {
   Guarded("FormKeyUp()", [this, key] {
     switch (key) {
       case Key::end:
-        SelectEncoding(1, "EUC-JP");
+        SelectEncoding(TargetEncoding::eucJp, "EUC-JP");
         break;
       case Key::pageUp:
-        SelectEncoding(3, "UTF-8");
+        SelectEncoding(TargetEncoding::utf8, "UTF-8");
         break;
       case Key::home:
         HomeKey();
         break;
       case Key::f3:
-        services_.close();
+        services_.closeWindow();
         break;
       case Key::f8:
         services_.setMemoText(StatusText);
@@ -278,11 +274,11 @@ void TForm1::GiveUp() {
   reporter_.error(joinedParts({"Timer2Timer() error:", "count == MANY_TIMES_1"}));
   // Its writer's text could not be read: deleting "VEL" would destroy it.
   KeepWatchedFile = true;
-  services_.close();
+  services_.closeWindow();
 }
 
 void TForm1::Timer3Timer() {
-  Guarded("Timer3Timer()", [this] { services_.close(); });
+  Guarded("Timer3Timer()", [this] { services_.closeWindow(); });
 }
 
 // The folder's lock may have come free: the waiting work tries again.
@@ -292,7 +288,7 @@ void TForm1::Timer4Timer() {
     services_.setTimer(TimerId::wait, kLockRetryInterval, false);
     RestoreStatus();
     if (waited == Waiting::home) HomeKey();
-    if (waited == Waiting::close) services_.close();
+    if (waited == Waiting::close) services_.closeWindow();
   });
 }
 
@@ -363,24 +359,24 @@ bool TForm1::ReloadWatchedFile() {
 void TForm1::Leave1Click() {
   Guarded("Leave1Click()", [this] {
     LeaveRequested = true;
-    services_.close();
+    services_.closeWindow();
   });
 }
 
 void TForm1::Exit1Click() {
-  Guarded("Exit1Click()", [this] { services_.close(); });
+  Guarded("Exit1Click()", [this] { services_.closeWindow(); });
 }
 
 void TForm1::ShiftJIS1Click() {
-  Guarded("ShiftJIS1Click()", [this] { SelectEncoding(2, "Shift_JIS"); });
+  Guarded("ShiftJIS1Click()", [this] { SelectEncoding(TargetEncoding::shiftJis, "Shift_JIS"); });
 }
 
 void TForm1::UTF81Click() {
-  Guarded("UTF81Click()", [this] { SelectEncoding(3, "UTF-8"); });
+  Guarded("UTF81Click()", [this] { SelectEncoding(TargetEncoding::utf8, "UTF-8"); });
 }
 
 void TForm1::EUCJP1Click() {
-  Guarded("EUCJP1Click()", [this] { SelectEncoding(1, "EUC-JP"); });
+  Guarded("EUCJP1Click()", [this] { SelectEncoding(TargetEncoding::eucJp, "EUC-JP"); });
 }
 
 void TForm1::Record1Click() {
@@ -393,7 +389,7 @@ void TForm1::Large1Click() {
 
 void TForm1::Standard1Click() {
   Guarded("Standard1Click()", [this] {
-    services_.showNormal();
+    services_.restoreWindow();
     Bounds bounds = services_.windowBounds();
     bounds.width = kStandardSize.width;
     bounds.height = kStandardSize.height;
@@ -415,11 +411,11 @@ bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::st
   job.whichTable = settings_.whichTable;
   job.lines = Lines;
   std::string outputName = kWorkFile;
-  if (pass({profile_, reporter_}, job, outputName) != PassResult::converted) return false;
+  if (pass({profile_, reporter_}, job, outputName) != PassResult::done) return false;
   const Delivery delivery = outputName == kWorkFile
                                 ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
                                 : CopyBackFromFile(reporter_, outputName, kWatchedFile);
-  if (delivery == Delivery::toTarget) {
+  if (delivery == Delivery::done) {
     // The window's own text, not the writer's: the poll must not collect it.
     WatchedAge = fileAge(kWatchedFile);
     ReadAge = WatchedAge;
@@ -442,11 +438,12 @@ bool TForm1::ConvertToShiftJis() {
 
 bool TForm1::Convert() {
   switch (Encoding) {
-    case 1:
+    case TargetEncoding::eucJp:
       return ConvertToEucJp();
-    case 2:
+    case TargetEncoding::shiftJis:
       return ConvertToShiftJis();
-    default:
+    case TargetEncoding::utf8:
+    default:  // and any other number
       return ConvertToUtf8();
   }
 }
@@ -486,7 +483,7 @@ bool TForm1::CloseNow(LockWait wait) {
   }
   std::optional<WorkFolderLock> lock;
   // Only the Shift_JIS text as it came needs no "binary.tmp".
-  const bool needsWorkFile = Encoding != 2 || settings_.skipControls;
+  const bool needsWorkFile = Encoding != TargetEncoding::shiftJis || settings_.skipControls;
   if (needsWorkFile && !LockFree(lock, wait, Waiting::close)) return false;
   TakeInUnreadChange();
   if (!Convert()) KeepLines("their conversion failed.");

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "help_document.h"
 #include "options.h"
 #include "passes.h"
 #include "profile.h"
@@ -17,6 +18,8 @@
 #include "watched_file.h"
 #include "window_services.h"
 #include "working_files.h"
+
+#include "morvel_texts.h"
 
 namespace morvel {
 
@@ -33,18 +36,6 @@ inline constexpr int kReloadInterval = 200;          // ms
 inline constexpr int kCloseInterval = 1000;          // ms
 inline constexpr int kLockRetryInterval = 200;       // ms, while another run holds the folder's lock
 inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
-
-inline constexpr const char* kHelpFile = "MorvelVCL.pdf";
-
-// Shown in status panel 0 while Home or Leave waits for the folder's lock.
-inline constexpr const char* kWaitingForLockText = "Waiting: another Morvel in this folder is using binary.tmp";
-
-// The keys the window acts on when they are released.
-enum class Key { end, pageUp, home, f3, f8, escape, other };
-
-// The manual: "MorvelVCL.pdf" in the current folder, or else the copy in
-// the fixed folder, where an installed Morvel keeps it.
-std::string helpDocumentPath(const ProgramProfile& profile);
 
 // Columns and rows of "VEL" shown for an outer window size.
 int ColumnsForWidth(int width);
@@ -88,7 +79,7 @@ class TForm1 {
 
   // What the window has collected and chosen.
   const std::vector<std::string>& collectedLines() const { return Lines; }
-  int encoding() const { return Encoding; }
+  TargetEncoding encoding() const { return Encoding; }
   int visibleColumns() const { return VisibleColumns; }
   int visibleRows() const { return VisibleRows; }
   const std::string& statusText() const { return StatusText; }
@@ -109,7 +100,7 @@ class TForm1 {
   bool LockFree(std::optional<WorkFolderLock>& lock, LockWait wait, Waiting waiting);
   void RestoreStatus();
   bool ReloadWatchedFile();
-  void SelectEncoding(int code, std::string_view name);
+  void SelectEncoding(TargetEncoding encoding, std::string_view name);
   void PlaceWindow();
   void EnlargeWindow();
   void AnchorButton();
@@ -134,10 +125,10 @@ class TForm1 {
   bool LongTitle = false;
   bool LeaveRequested = false;
   bool KeepWatchedFile = false;  // "VEL" could not be read: it stays for its writer
-  std::int32_t Corner = 3;
+  morvel::Corner Corner = morvel::Corner::bottomRight;
   std::int32_t count = 0;
   std::int32_t VisibleRows = 0;
-  std::int32_t Encoding = 3;
+  TargetEncoding Encoding = TargetEncoding::utf8;
   FileAge WatchedAge;
   std::int32_t VisibleColumns = 0;
   FileAge ReadAge;  // of the text last read, or last written by the window itself

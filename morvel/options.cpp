@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "options.h"
 
 #include <algorithm>
@@ -7,8 +9,8 @@
 #include <system_error>
 
 #include "buffer_sizes.h"
-#include "console.h"
 #include "numbered_lines.h"
+#include "typed_text.h"
 
 namespace morvel {
 
@@ -21,10 +23,8 @@ constexpr std::size_t kWordCountLimit = kMaxFields;
 constexpr std::size_t kNameLimit = kNameBufferSize - 1;
 
 constexpr std::size_t kSubstitutionLimit = 2;  // one Shift_JIS character
-constexpr std::int32_t kDefaultCorner = 3;
-constexpr std::int32_t kDefaultEncoding = 3;
-constexpr std::int32_t kEucJp = 1;
-constexpr std::int32_t kUtf8 = 3;
+constexpr Corner kDefaultCorner = Corner::bottomRight;
+constexpr TargetEncoding kDefaultEncoding = TargetEncoding::utf8;
 
 // The option reading in progress: the values it builds and the two switches
 // that only shape how later plain words are taken.
@@ -74,8 +74,10 @@ constexpr LineMeaning kLineMeanings[] = {
     [](const std::string& line, CommandLineOptions& o) { o.effect.substituted = line.substr(0, kSubstitutionLimit); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.substitute = line.substr(0, kSubstitutionLimit); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.listName = line; },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.corner = lineNumberValue(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.encoding = lineNumberValue(line); },
+    [](const std::string& line, CommandLineOptions& o) { o.effect.corner = cornerFromNumber(lineNumberValue(line)); },
+    [](const std::string& line, CommandLineOptions& o) {
+      o.effect.encoding = encodingFromNumber(lineNumberValue(line));
+    },
     [](const std::string& line, CommandLineOptions& o) { o.effect.anotherFile = lineFlag(line); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.switchB = lineFlag(line); },
     [](const std::string& line, CommandLineOptions& o) { o.effect.crlf = lineCrlf(line); },
@@ -107,12 +109,12 @@ constexpr ExactOption kExactOptions[] = {
     {"-L", [](OptionReading& r) { r.options.effect.crlf = false; }},
     {"--unix",
      [](OptionReading& r) {
-       r.options.effect.encoding = kEucJp;
+       r.options.effect.encoding = TargetEncoding::eucJp;
        r.options.effect.crlf = false;
      }},
     {"-8",
      [](OptionReading& r) {
-       r.options.effect.encoding = kUtf8;
+       r.options.effect.encoding = TargetEncoding::utf8;
        r.options.effect.crlf = false;
      }},
     {"-e", [](OptionReading& r) { r.options.editMode = true; }},
@@ -186,7 +188,7 @@ bool appliedCornerOption(std::string_view word, OptionReading& reading) {
     effect.corner = kDefaultCorner;
     return false;
   }
-  effect.corner = numbered.number() == -1 ? kDefaultCorner : numbered.number();
+  effect.corner = numbered.number() == -1 ? kDefaultCorner : cornerFromNumber(numbered.number());
   return true;
 }
 
@@ -198,9 +200,9 @@ bool appliedEncodingOption(std::string_view word, OptionReading& reading) {
     effect.encoding = kDefaultEncoding;
     return false;
   }
-  effect.encoding = numbered.number() == -1 ? kDefaultEncoding : numbered.number();
+  effect.encoding = numbered.number() == -1 ? kDefaultEncoding : encodingFromNumber(numbered.number());
   // EUC-JP and UTF-8 go out with LF, every other target with CR LF.
-  effect.crlf = !(effect.encoding == kEucJp || effect.encoding == kUtf8);
+  effect.crlf = !(effect.encoding == TargetEncoding::eucJp || effect.encoding == TargetEncoding::utf8);
   return true;
 }
 
@@ -286,5 +288,12 @@ ConsoleRequest consoleRequest(const std::vector<std::string>& words) {
 }
 
 bool asksForUsage(const std::vector<std::string>& words) { return consoleRequest(words) == ConsoleRequest::usage; }
+
+ProgramProfile profileFor(const FinalEffect& settings) {
+  ProgramProfile profile = morvelProfile();
+  profile.givenTableName = settings.tableName;
+  profile.reportEncoding = settings.encoding;
+  return profile;
+}
 
 }  // namespace morvel

@@ -7,9 +7,19 @@
 #include <string_view>
 #include <vector>
 
+#include "profile.h"
+
+#include "morvel_texts.h"
+
 namespace morvel {
 
-inline constexpr const char* kParameterFile = "parameters.txt";
+// Where the window starts on the screen, numbered as "-cN" and line 5 of
+// "parameters.txt" number it. Other numbers are kept as they were given and
+// place the window as bottomRight does.
+enum class Corner : std::int32_t { centre = 0, topLeft = 1, topRight = 2, bottomRight = 3, bottomLeft = 4 };
+
+constexpr Corner cornerFromNumber(std::int32_t number) { return static_cast<Corner>(number); }
+constexpr std::int32_t cornerNumber(Corner corner) { return static_cast<std::int32_t>(corner); }
 
 // The settings of one run. Built once after all words are read; nothing
 // changes it afterwards except the table search clearing whichTable.
@@ -22,18 +32,20 @@ class FinalEffect {
   bool numbering = false;
   bool keepBinary = true;
   bool no_searching = false;
-  bool switchB = true;
+  bool switchB = true;  // read ("-b", line 8) and kept, but nothing acts on it: the design has it so
   bool skipControls = false;
   bool whichTable = false;
-  std::int32_t corner = 3;
-  std::int32_t encoding = 3;  // 1 EUC-JP, 2 Shift_JIS, 3 UTF-8
+  Corner corner = Corner::bottomRight;
+  TargetEncoding encoding = TargetEncoding::utf8;
   std::string tableName = "MS932~EUC-JP.bin";
   std::string substituted = "\x87\x53";  // circled digit twenty
   std::string substitute = "\x93\xF9";   // the kanji for twenty
   std::string listName;
-
-  bool* whichFile() { return &whichTable; }
 };
+
+// Morvel's profile once its options are read: the table name is the last
+// search way, and only the table of the target encoding is reported.
+ProgramProfile profileFor(const FinalEffect& settings);
 
 // "-V" and "-VC": the usage goes to "version.txt" and the run ends.
 enum class VersionRequest { none, plain, commented };

@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "recordform.h"
 
 #include <cstdio>
@@ -7,7 +9,6 @@
 #include "editors.h"
 #include "locator.h"
 #include "report_files.h"
-#include "startup.h"
 
 namespace morvel {
 
@@ -94,7 +95,7 @@ void TForm2::CopyLabelText() { services_.setClipboardText(LabelText); }
 void TForm2::FormKeyUp(Key key) {
   switch (key) {
     case Key::escape:
-      services_.hide();
+      services_.hideDialog();
       break;
     case Key::home:
       testKanji();

@@ -7,11 +7,12 @@
 #include <string>
 #include <string_view>
 
-#include "morvelform.h"
 #include "options.h"
 #include "profile.h"
 #include "reporter.h"
 #include "window_services.h"
+
+#include "morvel_texts.h"
 
 namespace morvel {
 
@@ -19,8 +20,6 @@ inline constexpr Size kRecordDialogSize{143, 142};
 
 // What the label shows for a text without a complete character, and for a
 // character that code page 932 cannot write; nothing is looked up for either.
-inline constexpr const char* kNoCharacter = "----";
-inline constexpr const char* kNotInCodePage = "not 932";
 
 class TForm2 {
  public:

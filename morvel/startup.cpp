@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "startup.h"
 
 #include <fcntl.h>
@@ -11,12 +13,11 @@
 #include <new>
 #include <optional>
 #include <string>
-#include <system_error>
-#include <thread>
 
 #include "console.h"
 #include "editors.h"
 #include "locator.h"
+#include "named_conversion.h"
 #include "out_of_memory.h"
 #include "passes.h"
 #include "report_files.h"
@@ -27,9 +28,7 @@ namespace morvel {
 
 namespace {
 
-constexpr const char* kWatchedFile = "VEL";
 constexpr const char* kNoSubstitution = "\x81\x51";  // full-width low line
-constexpr int kEucJp = 1;
 constexpr int kExitSuccess = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitEditFailed = -4;
@@ -61,90 +60,6 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
   for (const std::string& refusal : options.refusals) context.reporter.error(refusal);
   if (!options.refusals.empty()) return false;
   return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching, &whichTable);
-}
-
-// "SJIS has the same time as EUC": the input takes the modification time of
-// the finished output. Where the user may not set it, the input stays as it is.
-void giveSameTime(const std::string& input, const std::string& output) {
-  struct stat finished {};
-  if (::stat(output.c_str(), &finished) != 0 || !S_ISREG(finished.st_mode)) return;  // a pipe's time is no file's
-  const timespec times[2] = {{0, UTIME_OMIT}, finished.st_mtim};
-  ::utimensat(AT_FDCWD, input.c_str(), times, 0);
-}
-
-// The delivery of "binary.tmp" that follows the pass as it writes, on a
-// thread of its own; none when no thread can start.
-class Follower {
- public:
-  Follower(const std::string& target, GrowingWorkFile& growing) {
-    try {
-      thread_ = std::thread([this, &target, &growing] { delivery_ = FollowWorkFile(target, growing); });
-    } catch (const std::system_error&) {
-    }
-  }
-  ~Follower() { join(); }
-  Follower(const Follower&) = delete;
-  Follower& operator=(const Follower&) = delete;
-
-  // Waits for the delivery; no value when the ordinary delivery is needed.
-  std::optional<Delivery> join() {
-    if (thread_.joinable()) thread_.join();
-    return delivery_;
-  }
-
- private:
-  std::optional<Delivery> delivery_;
-  std::thread thread_;
-};
-
-// Converts the named Shift_JIS file to EUC-JP through "binary.tmp", which
-// is the folder's to share: the run holds the folder's lock until the
-// result is in place. The input itself is never rewritten. The result is
-// copied to its place while the pass writes it; where it cannot go through
-// a temporary file there, it is copied once the pass is done.
-Verdict convertNamedFile(const TableContext& context, const CommandLineOptions& options) {
-  const FinalEffect& effect = options.effect;
-  for (const std::string& name : {options.inputName, options.outputName}) {
-    if (isWorkFile(name)) {
-      context.reporter.error(joinedParts({"-a error:", name, "is the working file", kWorkFile}));
-      return Verdict::stop;
-    }
-  }
-  const WorkFolderLock lock;
-  Regulate job;
-  job.crlf = effect.crlf;
-  job.no_searching = effect.no_searching;
-  job.whichTable = effect.whichTable;
-  job.inputName = options.inputName;
-  GrowingWorkFile growing;
-  job.onWritten = [&growing](std::uint64_t written) { growing.written(written); };
-  std::string output = kWorkFile;
-  PassResult result = PassResult::failed;
-  std::optional<Delivery> followed;
-  {
-    Follower follower(options.outputName, growing);
-    try {
-      result = readingAnotherFileToProduceEUC(context, job, output);
-    } catch (...) {
-      growing.finish(false);
-      throw;
-    }
-    growing.finish(result == PassResult::converted);
-    followed = follower.join();
-  }
-  if (result == PassResult::inputUnreadable) return Verdict::stop;
-  Delivery delivery = Delivery::failed;
-  if (result == PassResult::converted) {
-    if (followed) {
-      delivery = *followed;
-      if (delivery != Delivery::failed && !effect.keepBinary) std::remove(kWorkFile);
-    } else {
-      delivery = CopyBackFromWorkFile(context.reporter, options.outputName, effect.keepBinary);
-    }
-    if (delivery != Delivery::failed) giveSameTime(options.inputName, deliveredFile(options.outputName, delivery));
-  }
-  if (!options.quiet) return Verdict::goOn;
-  return delivery != Delivery::failed ? Verdict::doneQuietly : Verdict::stop;
 }
 
 std::string currentFolder() {
@@ -201,6 +116,8 @@ bool CheckTablesPresent(const TableContext& context) {
   TableKind missing = TableKind::euc;
   for (int index = 0; index < static_cast<int>(std::size(kAttempts)); ++index) {
     const TableAttempt& attempt = kAttempts[index];
+    // `found` is empty in the two report lines below, by design: they end
+    // with what the last way found, which is nothing there.
     const std::string found = findByWay(context.profile, attempt.way, attempt.kind);
     if (!found.empty()) {
       if (attempt.kind == TableKind::sjis) break;
@@ -237,9 +154,8 @@ bool CheckWatchedFileAbsent(Reporter& reporter) {
   reporter.error("VEL should disappear. Please remove VEL from the current directory. ");
   // Removing it would make the other window give up: say what holds it.
   if (isTerminal(stderr) && anotherMorvelWatchesHere()) {
-    consoleWrite(stderr,
-                 "Another Morvel is watching this folder: close its window first, or start this one in another "
-                 "folder.\n");
+    hintOnTerminal(
+        "Another Morvel is watching this folder: close its window first, or start this one in another folder.");
   } else {
     hintOnTerminal(
         "A VEL that is not empty means another Morvel may be watching this folder: remove VEL only if none is.");
@@ -275,21 +191,22 @@ DisplayChoice chooseDisplay(const char* chosenPlatform, const char* x11Display, 
   return {set(waylandDisplay), nullptr};
 }
 
-ProgramProfile profileFor(const FinalEffect& settings) {
-  ProgramProfile profile = morvelProfile();
-  profile.givenTableName = settings.tableName;
-  profile.reportEncoding = settings.encoding;
-  return profile;
-}
-
 Verdict startupDispatch(const TableContext& context, const CommandLineOptions& options) {
-  if (options.effect.encoding != kEucJp) return Verdict::goOn;
+  if (options.effect.encoding != TargetEncoding::eucJp) return Verdict::goOn;
   if (options.editMode) {
     if (!editTable(context, options)) return Verdict::editFailed;
     return options.quiet ? Verdict::doneQuietly : Verdict::goOn;
   }
   if (!options.effect.anotherFile) return Verdict::goOn;
-  return convertNamedFile(context, options);
+  switch (convertNamedFile(context, options)) {
+    case NamedConversion::refused:
+      return Verdict::stop;
+    case NamedConversion::failed:
+      return options.quiet ? Verdict::stop : Verdict::goOn;
+    case NamedConversion::done:
+      return options.quiet ? Verdict::doneQuietly : Verdict::goOn;
+  }
+  return Verdict::stop;
 }
 
 StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& reporter) {

@@ -8,11 +8,13 @@
 #include "profile.h"
 #include "reporter.h"
 
+#include "morvel_texts.h"
+
 namespace morvel {
 
 // What the entry does once the start-up is over.
 enum class Verdict {
-  goOn,         // create the windows; exit code 0 when they close
+  goOn,         // not an outcome but the next step: create the windows; exit code 0 when they close
   doneQuietly,  // exit code 0, no window
   stop,         // exit code 1, no window
   editFailed,   // exit code -4 (252 on POSIX), no window
@@ -43,14 +45,6 @@ struct DisplayChoice {
   const char* platform = nullptr;  // to choose for the toolkit; none: leave it
 };
 DisplayChoice chooseDisplay(const char* chosenPlatform, const char* x11Display, const char* waylandDisplay);
-
-inline constexpr const char* kNoDisplayLine =
-    "Morvel needs a display for its window: neither DISPLAY nor WAYLAND_DISPLAY is set. Runs with -q need none, "
-    "and xvfb-run Morvel gives it a virtual one.";
-
-// Morvel's profile once its options are read: the table name is the last
-// search way, and only the table of the target encoding is reported.
-ProgramProfile profileFor(const FinalEffect& settings);
 
 // What runs before a window, from the options: a table edit or a file
 // conversion for the EUC-JP target.

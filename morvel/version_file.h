@@ -3,9 +3,9 @@
 
 #include <string>
 
-namespace morvel {
+#include "morvel_texts.h"
 
-inline constexpr const char* kVersionFile = "version.txt";
+namespace morvel {
 
 // The version line, an empty line and the 17 usage lines, plain or with
 // their comments, each ending in LF (the file gets CR LF).

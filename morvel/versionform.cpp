@@ -18,7 +18,7 @@ void TForm3::SetVersionText(std::string_view version) {
 }
 
 void TForm3::FormKeyUp(Key key) {
-  if (key == Key::escape) services_.hide();
+  if (key == Key::escape) services_.hideDialog();
 }
 
 void TForm3::Button1Click() { services_.openDocument(helpDocumentPath(profile_)); }

@@ -5,17 +5,15 @@
 #include <string>
 #include <string_view>
 
-#include "morvelform.h"
+#include "help_document.h"
 #include "profile.h"
 #include "window_services.h"
+
+#include "morvel_texts.h"
 
 namespace morvel {
 
 inline constexpr Size kVersionDialogSize{166, 166};
-inline constexpr const char* kProductLabel = "Morvel VCL";
-inline constexpr const char* kCopyrightLine = "(C) 2026 the Morvel authors";
-inline constexpr const char* kVersionPrefix = "Version ";
-inline constexpr const char* kDesignedVersion = "Version 1.0";  // until a version is set
 
 class TForm3 {
  public:

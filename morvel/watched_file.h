@@ -6,9 +6,9 @@
 #include <string>
 #include <vector>
 
-namespace morvel {
+#include "morvel_texts.h"
 
-inline constexpr const char* kWatchedFile = "VEL";
+namespace morvel {
 
 // What changes on every rewrite of a file: its modification time to the
 // nanosecond, size and inode together, so that two writes within one

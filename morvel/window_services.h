@@ -26,6 +26,10 @@ struct Bounds {
 // retries work that waits for the folder's lock.
 enum class TimerId { poll = 1, reload = 2, close = 3, wait = 4 };
 
+// The keys the windows act on when they are released; a window layer maps
+// its toolkit's keys to these.
+enum class Key { end, pageUp, home, f3, f8, escape, other };
+
 class WindowServices {
  public:
   virtual ~WindowServices() = default;
@@ -39,7 +43,7 @@ class WindowServices {
   virtual void setKeyPreview(bool on) = 0;
   // Closes the main window, which ends the program once control returns to
   // the event loop.
-  virtual void close() = 0;
+  virtual void closeWindow() = 0;
 
   // A timer ticks every `intervalMs` while enabled; ticks arrive between
   // events, never during a handler.
@@ -50,7 +54,7 @@ class WindowServices {
   virtual void setWindowBounds(const Bounds& bounds) = 0;
   virtual Size screenSize() const = 0;
   // Back from maximised or minimised.
-  virtual void showNormal() = 0;
+  virtual void restoreWindow() = 0;
   virtual int statusBarHeight() const = 0;
   // The "Large" button, in client coordinates.
   virtual void setButtonBounds(const Bounds& bounds) = 0;
@@ -83,7 +87,7 @@ class DialogServices {
   virtual void setText(std::string_view control, std::string_view text) = 0;
   virtual void setKeyPreview(bool on) = 0;
   // Closing a dialog only hides it.
-  virtual void hide() = 0;
+  virtual void hideDialog() = 0;
   virtual Size screenSize() const = 0;
   virtual void setBounds(const Bounds& bounds) = 0;
   virtual void setClipboardText(std::string_view text) = 0;

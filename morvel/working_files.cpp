@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "working_files.h"
 
 #include <fcntl.h>
@@ -56,26 +58,6 @@ bool isWorkFile(const std::string& name) {
          file.st_ino == work.st_ino;
 }
 
-WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
-  const int work = ::open(kWorkFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-  if (work < 0) {
-    std::fprintf(stderr, "fopen() error-1: %s\n", kWorkFile);
-    return WorkCopy::workFileUnwritable;
-  }
-  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-  if (in < 0) {
-    ::close(work);
-    return WorkCopy::failed;
-  }
-  const bool copied = copyAll(in, work);
-  const bool closed = ::close(work) == 0;
-  ::close(in);
-  // The source goes only when its bytes are safely in the working file.
-  if (!copied || !closed) return WorkCopy::failed;
-  if (!keepSource) std::remove(source.c_str());
-  return WorkCopy::copied;
-}
-
 Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
   const Delivery delivery = CopyBackFromFile(reporter, kWorkFile, target);
   if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);
@@ -90,7 +72,7 @@ Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const s
   Delivery delivery = Delivery::failed;
   Replacement result = copyWorkFileTo(work, target);
   if (result == Replacement::done) {
-    delivery = Delivery::toTarget;
+    delivery = Delivery::done;
   } else if (result == Replacement::unwritable) {
     result = copyWorkFileTo(work, kFallbackOutput);
     if (result == Replacement::done) {
@@ -109,79 +91,6 @@ Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const s
 
 std::string deliveredFile(const std::string& target, Delivery delivery) {
   return delivery == Delivery::toFallback ? kFallbackOutput : target;
-}
-
-}  // namespace morvel
-
-namespace morvel {
-
-namespace {
-
-// The delivery is woken when this much more is in the file, or at the end.
-constexpr std::uint64_t kFollowStep = std::uint64_t{4} << 20;
-
-// The pace at which the copy has the disk write what it copied.
-constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
-
-}  // namespace
-
-void GrowingWorkFile::written(std::uint64_t bytes) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  size_ = bytes;
-  if (wanted_ != 0 && size_ >= wanted_) changed_.notify_all();
-}
-
-void GrowingWorkFile::finish(bool complete) {
-  const std::lock_guard<std::mutex> lock(mutex_);
-  state_ = complete ? State::complete : State::failed;
-  changed_.notify_all();
-}
-
-std::pair<std::uint64_t, GrowingWorkFile::State> GrowingWorkFile::await(std::uint64_t wanted) {
-  std::unique_lock<std::mutex> lock(mutex_);
-  wanted_ = wanted;
-  changed_.wait(lock, [&] { return size_ >= wanted || state_ != State::growing; });
-  wanted_ = 0;
-  return {size_, state_};
-}
-
-std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFile& growing) {
-  // The pass empties "binary.tmp" before it writes: it is opened once the
-  // pass has written.
-  if (growing.await(1).second == GrowingWorkFile::State::failed) return Delivery::failed;
-  const int work = ::open(kWorkFile, O_RDONLY | O_CLOEXEC);
-  if (work < 0) return std::nullopt;
-  const auto follow = [&growing, work](int fd) {
-    std::uint64_t copied = 0;
-    std::uint64_t unsynced = 0;
-    for (;;) {
-      const auto [size, state] = growing.await(copied + kFollowStep);
-      if (state == GrowingWorkFile::State::failed) return false;
-      if (size > copied) {
-        const auto part = static_cast<std::size_t>(size - copied);
-        if (!copyRange(work, static_cast<long long>(copied), part, fd)) return false;
-        copied = size;
-        unsynced += part;
-        if (unsynced >= kWriteBackStep) {
-          startWriteBack(fd, static_cast<std::size_t>(unsynced));
-          unsynced = 0;
-        }
-      }
-      if (state == GrowingWorkFile::State::complete && copied == size) return true;
-    }
-  };
-  const Replacement result = replaceFile(target, follow, InPlace::refused);
-  ::close(work);
-  switch (result) {
-    case Replacement::done:
-      return Delivery::toTarget;
-    case Replacement::failed:
-      return Delivery::failed;
-    case Replacement::unwritable:
-    case Replacement::inPlace:
-      break;
-  }
-  return std::nullopt;
 }
 
 }  // namespace morvel

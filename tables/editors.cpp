@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "editors.h"
 
 #include <sys/stat.h>
@@ -7,11 +9,11 @@
 
 #include "binary_file.h"
 #include "codes.h"
-#include "console.h"
 #include "file_replace.h"
 #include "locator.h"
 #include "report_files.h"
 #include "text_file.h"
+#include "typed_text.h"
 
 namespace morvel {
 
@@ -45,13 +47,17 @@ std::string findAndLoad(const TableContext& context, const Editor& editor, Spars
   request.acquire_from_text = acquire_from_text;
   request.whichTable = whichTable;
   request.words = context.isMorvel() ? editor.morvelWords : settingWords(context.profile, TableKind::euc);
+  // Searched twice, by design: the search names the table to rewrite with
+  // the editor's own error words, and setting() searches once more, with the
+  // loader's words, for the table it loads. The first search's whichTable
+  // report clears the flag, so the found path is reported once.
   std::string path = searchTable(context, request);
   if (path.empty()) return path;
   if (!setting(context, table, no_searching, whichTable, acquire_from_text)) {
-    // This line goes to "error.txt" in both programs.
-    ReportError(std::string(editor.name) + " error:",
-                context.isMorvel() ? "euc->setting(no_searching, whichTable)"
-                                   : "euc->setting(acquire_from_text, no_searching, whichTable)");
+    context.reporter.errorFileLine(
+        joinedParts({std::string(editor.name) + " error:",
+                     context.isMorvel() ? "euc->setting(no_searching, whichTable)"
+                                        : "euc->setting(acquire_from_text, no_searching, whichTable)"}));
     return {};
   }
   return path;
@@ -148,17 +154,22 @@ bool rewriteTable(const TableContext& context, const Editor& editor, const std::
 
 }  // namespace
 
-std::optional<std::string> readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries) {
+SubstitutionList readSubstitutionList(const std::string& listName) {
+  SubstitutionList list;
+  const auto refused = [&list](std::string line) {
+    list.refusal = std::move(line);
+    return list;
+  };
   TextReader reader(listName);
-  if (!reader.isOpen()) return joinedParts({"ifstream sjisFile() error:", listName});
+  if (!reader.isOpen()) return refused(joinedParts({"ifstream sjisFile() error:", listName}));
   std::string typed;
   for (std::size_t taken = 0; taken < kListLines && reader.readLine(typed); ++taken) {
     if (typed.size() >= kListLineBufferSize) break;
     if (typed.empty()) continue;
     const std::optional<std::string> converted = shiftJisOfTyped(typed);
     if (!converted) {
-      return "list " + listName + ": line " + std::to_string(taken + 1) +
-             " has a character that code page 932 cannot write";
+      return refused("list " + listName + ": line " + std::to_string(taken + 1) +
+                     " has a character that code page 932 cannot write");
     }
     const std::string& line = *converted;
     NORMAL_SUBSTITUTE entry;
@@ -169,11 +180,11 @@ std::optional<std::string> readSubstitutionList(const std::string& listName, std
       entry.from = line.substr(0, 1);
       entry.to = line.substr(1, 1);
     }
-    entries.push_back(entry);
+    list.entries.push_back(entry);
   }
   // A list cut short by a read error would pass for a shorter list.
-  if (reader.failed()) return joinedParts({"ifstream sjisFile() error:", listName});
-  return std::nullopt;
+  if (reader.failed()) return refused(joinedParts({"ifstream sjisFile() error:", listName}));
+  return list;
 }
 
 bool editRecord(const TableContext& context, std::string_view substituted, std::string_view substitute,
@@ -191,12 +202,12 @@ bool editManyRecords(const TableContext& context, const std::string& listName, c
   SparseEUC table;
   const std::string path = findAndLoad(context, kEditManyRecords, table, no_searching, whichTable, acquire_from_text);
   if (path.empty()) return false;
-  std::vector<NORMAL_SUBSTITUTE> entries;
-  if (const auto failure = readSubstitutionList(listName, entries)) {
-    context.reporter.error(*failure);
+  SubstitutionList list = readSubstitutionList(listName);
+  if (!list.usable()) {
+    context.reporter.error(list.refusal);
     return false;
   }
-  return rewriteTable(context, kEditManyRecords, path, tableName, table, entries, EntryUse::once);
+  return rewriteTable(context, kEditManyRecords, path, tableName, table, list.entries, EntryUse::once);
 }
 
 }  // namespace morvel

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "profile.h"
+#include "table_texts.h"
 
 namespace morvel {
 
@@ -24,15 +25,22 @@ inline constexpr std::size_t kListLines = 906;
 // The list line buffer: a line holds at most 2559 bytes; a longer one ends the list.
 inline constexpr std::size_t kListLineBufferSize = 2560;
 
-inline constexpr const char* kArrow = "\x81\xCB";  // rightwards double arrow
+// A list file as read: its entries, or the line to report when it cannot
+// be used.
+struct SubstitutionList {
+  std::vector<NORMAL_SUBSTITUTE> entries;
+  std::string refusal;  // empty when the list can be used
+
+  bool usable() const { return refusal.empty(); }
+};
 
 // The entries of a list file: up to 906 lines, a 4-byte line as two
 // double-byte characters, any other line as two single bytes; an empty line
 // gives nothing. A line written in UTF-8 is converted to code page 932
-// before it is split. Returns the line to report when the list cannot be
-// used: the file cannot be opened, or a line has a character that code page
-// 932 cannot write.
-std::optional<std::string> readSubstitutionList(const std::string& listName, std::vector<NORMAL_SUBSTITUTE>& entries);
+// before it is split. The list cannot be used when the file cannot be
+// opened or read, or a line has a character that code page 932 cannot
+// write.
+SubstitutionList readSubstitutionList(const std::string& listName);
 
 // Both return false after reporting why. The table is found by the usual
 // search (only the given name under acquire_from_text) and written whole to

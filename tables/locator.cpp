@@ -1,11 +1,13 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "locator.h"
 
 #include <cstdio>
 #include <vector>
 
 #include "console.h"
-#include "dividing.h"
 #include "native_file.h"
+#include "path_search.h"
 #include "report_files.h"
 
 namespace morvel {
@@ -52,7 +54,7 @@ void reportSearchFailure(const TableContext& context, int way, std::string_view 
 void reportFoundTable(const TableContext& context, const std::string& path, TableKind kind, bool* whichTable) {
   if (whichTable == nullptr || !*whichTable) return;
   const ProgramProfile& profile = context.profile;
-  if (profile.reportEncoding && *profile.reportEncoding != static_cast<int>(kind)) return;
+  if (profile.reportEncoding && !convertsTo(kind, *profile.reportEncoding)) return;
   context.reporter.message(
       path, context.isMorvel() ? "is primarily accessible to Morvel." : "is primarily accessible to fenra.");
   *whichTable = false;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "reporter.h"
+#include "table_kind.h"
 
 namespace morvel {
 
@@ -26,7 +27,7 @@ struct ProgramProfile {
   std::optional<std::string> givenTableName;
   // Morvel reports which table it used only when the table's kind equals its
   // target encoding; without one every table is reported (fenra).
-  std::optional<int> reportEncoding;
+  std::optional<TargetEncoding> reportEncoding;
 };
 
 // The profiles as each program starts: its fixed folder and PATH buffer.

@@ -1,4 +1,5 @@
 #include "console.h"
+#include "typed_text.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -21,8 +21,8 @@
 #include "dialogs.h"
 #include "display_text.h"
 #include "form1_window.h"
+#include "options.h"
 #include "reporter.h"
-#include "startup.h"
 #include "support/table_records.h"
 #include "version.h"
 
@@ -112,9 +112,9 @@ class DialogsWidgetsTest : public QObject {
   Control* in(QWidget* dialog, const char* name) const {
     return dialog->findChild<Control*>(QString::fromLatin1(name));
   }
-  QLineEdit* edit(const char* name) const { return in<QLineEdit>(record_.get(), name); }
-  QString label1() const { return in<QLabel>(record_.get(), "Label1")->text(); }
-  QPushButton* save() const { return in<QPushButton>(record_.get(), "Button1"); }
+  QLineEdit* edit(const char* name) const { return in<QLineEdit>(record_, name); }
+  QString label1() const { return in<QLabel>(record_, "Label1")->text(); }
+  QPushButton* save() const { return in<QPushButton>(record_, "Button1"); }
   void trigger(const char* action) const { window_->findChild<QAction*>(QString::fromLatin1(action))->trigger(); }
   QRect centred(int width, int height) const {
     const QRect screen = window_->screen()->geometry();
@@ -126,8 +126,8 @@ class DialogsWidgetsTest : public QObject {
   Reports reports_;
   std::unique_ptr<DisplayText> display_;
   std::unique_ptr<Form1Window> window_;
-  std::unique_ptr<Form2Dialog> record_;
-  std::unique_ptr<Form3Dialog> version_;
+  Form2Dialog* record_ = nullptr;  // the window's children
+  Form3Dialog* version_ = nullptr;
 };
 
 void DialogsWidgetsTest::init() {
@@ -142,8 +142,6 @@ void DialogsWidgetsTest::init() {
 }
 
 void DialogsWidgetsTest::cleanup() {
-  version_.reset();
-  record_.reset();
   window_.reset();
   display_.reset();
   QDir::setCurrent(previous_);
@@ -155,9 +153,8 @@ void DialogsWidgetsTest::open(const FinalEffect& settings) {
   const ProgramProfile profile = profileFor(settings);
   display_ = std::make_unique<DisplayText>(DisplayText::load({profile, reports_}, settings.no_searching));
   window_ = std::make_unique<Form1Window>(settings, reports_, *display_);
-  record_ = std::make_unique<Form2Dialog>(window_.get(), settings, reports_, *display_);
-  version_ = std::make_unique<Form3Dialog>(window_.get(), profile, *display_);
-  window_->setDialogs(record_.get(), version_.get());
+  record_ = window_->recordDialog();
+  version_ = window_->versionDialog();
   window_->show();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));
   window_->memo()->setFocus();
@@ -167,7 +164,7 @@ void DialogsWidgetsTest::open(const FinalEffect& settings) {
 // application's active window.
 bool DialogsWidgetsTest::openRecord() {
   trigger("Record1");
-  return QTest::qWaitFor([this] { return QApplication::activeWindow() == record_.get(); });
+  return QTest::qWaitFor([this] { return QApplication::activeWindow() == record_; });
 }
 
 void DialogsWidgetsTest::recordStartsHiddenCentredShowingTheCircledTwenty() {
@@ -286,22 +283,22 @@ void DialogsWidgetsTest::escHidesAndShowingAgainKeepsTheTexts() {
 
 void DialogsWidgetsTest::versionShowsModallyFromTheHelpMenu() {
   open();
-  QCOMPARE(in<QLabel>(version_.get(), "Label3")->text(), QStringLiteral("Version 1.0"));
+  QCOMPARE(in<QLabel>(version_, "Label3")->text(), QStringLiteral("Version 1.0"));
   bool modal = false;
   QRect frame;
   QStringList labels;
   bool closedByEsc = false;
   bool fits = true;
-  QTimer::singleShot(0, version_.get(), [&] {
-    modal = QApplication::activeModalWidget() == version_.get() && version_->isVisible();
+  QTimer::singleShot(0, version_, [&] {
+    modal = QApplication::activeModalWidget() == version_ && version_->isVisible();
     frame = version_->frameGeometry();
     for (const char* name : {"Label1", "Label2", "Label3"}) {
-      const QLabel* label = in<QLabel>(version_.get(), name);
+      const QLabel* label = in<QLabel>(version_, name);
       labels << label->text();
       const QFontMetrics metrics(label->font());  // the whole text shows
       fits = fits && metrics.horizontalAdvance(label->text()) <= label->width() && metrics.height() <= label->height();
     }
-    QTest::keyClick(version_.get(), Qt::Key_Escape);
+    QTest::keyClick(version_, Qt::Key_Escape);
     closedByEsc = !version_->isVisible();
     if (!closedByEsc) version_->reject();
   });
@@ -319,11 +316,11 @@ void DialogsWidgetsTest::versionShowsModallyFromTheHelpMenu() {
 // without the manual, a message box names the manual.
 void DialogsWidgetsTest::versionHelpWithoutAViewerNamesTheManual() {
   open();
-  const QPixmap picture = in<QLabel>(version_.get(), "Image1")->pixmap();
+  const QPixmap picture = in<QLabel>(version_, "Image1")->pixmap();
   QVERIFY(!picture.isNull());
   QCOMPARE(picture.size(), QSize(160, 32));
   version_->show();
-  QVERIFY(QTest::qWaitForWindowExposed(version_.get()));
+  QVERIFY(QTest::qWaitForWindowExposed(version_));
   const QString manual = QDir::current().absoluteFilePath(QStringLiteral("MorvelVCL.pdf"));
   for (const bool present : {false, true}) {
     if (present) {
@@ -336,7 +333,7 @@ void DialogsWidgetsTest::versionHelpWithoutAViewerNamesTheManual() {
           qPrintable(QStringLiteral("This plugin does not support QPlatformServices::openDocument() for '%1'.")
                          .arg(QUrl::fromLocalFile(manual).toString())));
     }
-    QTest::mouseClick(in<QPushButton>(version_.get(), "Button1"), Qt::LeftButton);
+    QTest::mouseClick(in<QPushButton>(version_, "Button1"), Qt::LeftButton);
     auto* box = version_->findChild<QMessageBox*>(QStringLiteral("ManualNotShown"));
     QVERIFY(box != nullptr);
     QVERIFY(box->isVisible());

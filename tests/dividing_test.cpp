@@ -1,4 +1,5 @@
 #include "dividing.h"
+#include "path_search.h"
 
 #include <gtest/gtest.h>
 

@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <string>
 
-#include "dividing.h"
+#include "path_search.h"
 #include "profile.h"
 #include "reporter.h"
 #include "support/environment.h"
@@ -69,7 +69,7 @@ TEST_F(Locator, FixedFolderComesFirst) {
   writeBytes(fixed(kEuc), shipped(kEuc));
   writeBytes(kEuc, shipped(kEuc));
   bool which = true;
-  profile_.reportEncoding = 1;
+  profile_.reportEncoding = encodingFromNumber(1);
   SparseEUC euc;
   ASSERT_TRUE(load(euc, false, &which));
   EXPECT_FALSE(which);
@@ -118,7 +118,7 @@ TEST_F(Locator, MissingTableNamesTheLastWay) {
 TEST_F(Locator, ReportOnlyForTheTargetEncoding) {
   writeBytes(kSjis, shipped(kSjis));
   writeBytes(kEuc, shipped(kEuc));
-  profile_.reportEncoding = 1;
+  profile_.reportEncoding = encodingFromNumber(1);
   bool which = true;
   SparseSJIS sjis;
   ASSERT_TRUE(load(sjis, false, &which));

@@ -111,7 +111,7 @@ TEST_F(MainWindow, CornersLargeAndStandard) {
       {4, {0, 546, 677, 491}},   {5, {1243, 546, 677, 491}}, {-1, {1243, 546, 677, 491}}};
   for (const auto& [corner, expected] : corners) {
     FinalEffect settings;
-    settings.corner = corner;
+    settings.corner = cornerFromNumber(corner);
     settings.longTitle = true;
     open(settings);
     EXPECT_EQ(window_.bounds.left, expected.left) << corner;
@@ -224,12 +224,12 @@ TEST_F(MainWindow, KeysAndMenusChooseAndShow) {
   form_->FormKeyUp(Key::f8);
   EXPECT_EQ(window_.memo, "");
   form_->FormKeyUp(Key::end);
-  EXPECT_EQ(form_->encoding(), 1);
+  EXPECT_EQ(encodingNumber(form_->encoding()), 1);
   EXPECT_EQ(window_.status, "EUC-JP");
   form_->FormKeyUp(Key::pageUp);
-  EXPECT_EQ(form_->encoding(), 3);
+  EXPECT_EQ(encodingNumber(form_->encoding()), 3);
   form_->ShiftJIS1Click();
-  EXPECT_EQ(form_->encoding(), 2);
+  EXPECT_EQ(encodingNumber(form_->encoding()), 2);
   form_->FormKeyUp(Key::f8);
   EXPECT_EQ(window_.memo, "Shift_JIS");
   form_->StatusBar1Click();
@@ -252,13 +252,13 @@ TEST_F(MainWindow, KeysAndMenusChooseAndShow) {
 // has not seen; its own write is not collected back.
 TEST_F(MainWindow, HomeTakesInAnUnreadRewriteAndHandsBackUtf8) {
   FinalEffect settings;
-  settings.encoding = 1;
+  settings.encoding = encodingFromNumber(1);
   open(settings);
   handOver("A" + kHiraganaA + "\r\n");
   writeBytes("VEL", "B\r\n");
   form_->FormKeyUp(Key::home);
   EXPECT_EQ(readBytes("VEL"), "A\xE3\x81\x82\r\nB\r\n");  // CR LF: the default line end
-  EXPECT_EQ(form_->encoding(), 1);
+  EXPECT_EQ(encodingNumber(form_->encoding()), 1);
   form_->Timer1Timer();
   EXPECT_FALSE(window_.timerOn(TimerId::reload));
   EXPECT_TRUE(window_.timerOn(TimerId::poll));
@@ -293,7 +293,7 @@ TEST_F(MainWindow, LeaveHandsBackEveryCollectedLineByEncoding) {
   };
   for (const Case& c : cases) {
     FinalEffect settings;
-    settings.encoding = c.encoding;
+    settings.encoding = encodingFromNumber(c.encoding);
     settings.crlf = c.encoding == 2;
     settings.skipControls = c.skip;
     open(settings);

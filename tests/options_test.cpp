@@ -1,6 +1,6 @@
 #include "options.h"
 
-#include "console.h"
+#include "typed_text.h"
 
 #include <gtest/gtest.h>
 
@@ -27,8 +27,8 @@ namespace {
 auto fieldsOf(const CommandLineOptions& o) {
   const FinalEffect& e = o.effect;
   return std::tuple(e.crlf, e.pdfHelp, e.longTitle, e.anotherFile, e.numbering, e.keepBinary, e.no_searching, e.switchB,
-                    e.skipControls, e.whichTable, e.corner, e.encoding, e.tableName, e.substituted, e.substitute,
-                    e.listName, o.editMode, o.quiet, o.inputName, o.outputName);
+                    e.skipControls, e.whichTable, cornerNumber(e.corner), encodingNumber(e.encoding), e.tableName,
+                    e.substituted, e.substitute, e.listName, o.editMode, o.quiet, o.inputName, o.outputName);
 }
 
 // Each test reads "parameters.txt" of its own empty directory.
@@ -114,8 +114,8 @@ TEST_F(Options, DefaultsWithoutFileOrWords) {
   EXPECT_TRUE(e.switchB);
   EXPECT_FALSE(e.skipControls);
   EXPECT_FALSE(e.whichTable);
-  EXPECT_EQ(e.corner, 3);
-  EXPECT_EQ(e.encoding, 3);
+  EXPECT_EQ(cornerNumber(e.corner), 3);
+  EXPECT_EQ(encodingNumber(e.encoding), 3);
   EXPECT_EQ(e.tableName, "MS932~EUC-JP.bin");
   EXPECT_EQ(e.substituted, kCircledTwenty);
   EXPECT_EQ(e.substitute, kKanjiTwenty);
@@ -159,7 +159,7 @@ TEST_F(Options, EachSwitchSetsItsValue) {
       {{"-e2", "-8"},
        [](CommandLineOptions& o) {
          o.effect.crlf = false;
-         o.effect.encoding = 3;
+         o.effect.encoding = encodingFromNumber(3);
        }},
   };
   for (const Case& c : cases) {
@@ -172,10 +172,10 @@ TEST_F(Options, EachSwitchSetsItsValue) {
 
 TEST_F(Options, UnixThenCrlfKeepsEucJp) {
   const CommandLineOptions unix = readOptions({"--unix"});
-  EXPECT_EQ(unix.effect.encoding, 1);
+  EXPECT_EQ(encodingNumber(unix.effect.encoding), 1);
   EXPECT_FALSE(unix.effect.crlf);
   const CommandLineOptions both = readOptions({"--unix", "-CRLF"});
-  EXPECT_EQ(both.effect.encoding, 1);
+  EXPECT_EQ(encodingNumber(both.effect.encoding), 1);
   EXPECT_TRUE(both.effect.crlf);
 }
 
@@ -196,7 +196,7 @@ TEST_F(Options, EncodingNumberSetsLineEnds) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.word);
     const CommandLineOptions o = readOptions({c.word});
-    EXPECT_EQ(o.effect.encoding, c.encoding);
+    EXPECT_EQ(encodingNumber(o.effect.encoding), c.encoding);
     EXPECT_EQ(o.effect.crlf, c.crlf);
     EXPECT_EQ(o.effect.tableName, "MS932~EUC-JP.bin");
     EXPECT_TRUE(o.editMode);
@@ -204,40 +204,40 @@ TEST_F(Options, EncodingNumberSetsLineEnds) {
 }
 
 TEST_F(Options, CornerNumber) {
-  EXPECT_EQ(readOptions({"-c4"}).effect.corner, 4);
-  EXPECT_EQ(readOptions({"-c0"}).effect.corner, 0);
-  EXPECT_EQ(readOptions({"-c4", "-c"}).effect.corner, 3);
-  EXPECT_EQ(readOptions({"-c4", "-c2147483648"}).effect.corner, 3);
+  EXPECT_EQ(cornerNumber(readOptions({"-c4"}).effect.corner), 4);
+  EXPECT_EQ(cornerNumber(readOptions({"-c0"}).effect.corner), 0);
+  EXPECT_EQ(cornerNumber(readOptions({"-c4", "-c"}).effect.corner), 3);
+  EXPECT_EQ(cornerNumber(readOptions({"-c4", "-c2147483648"}).effect.corner), 3);
   EXPECT_EQ(readOptions({"-c4"}).effect.tableName, "MS932~EUC-JP.bin");
 }
 
 TEST_F(Options, CornerWordWithOtherTextResetsAndNamesTheTable) {
   const CommandLineOptions o = readOptions({"-c4", "-cX"});
-  EXPECT_EQ(o.effect.corner, 3);
+  EXPECT_EQ(cornerNumber(o.effect.corner), 3);
   EXPECT_EQ(o.effect.tableName, "-cX");
   const CommandLineOptions misspelt = readOptions({"-c2", "-crlf"});
-  EXPECT_EQ(misspelt.effect.corner, 3);
+  EXPECT_EQ(cornerNumber(misspelt.effect.corner), 3);
   EXPECT_EQ(misspelt.effect.tableName, "-crlf");
   EXPECT_TRUE(misspelt.effect.crlf);
   const CommandLineOptions trailingDigits = readOptions({"-c1", "-cX4"});
-  EXPECT_EQ(trailingDigits.effect.corner, 3);
+  EXPECT_EQ(cornerNumber(trailingDigits.effect.corner), 3);
   EXPECT_EQ(trailingDigits.effect.tableName, "-cX4");
 }
 
 TEST_F(Options, EncodingWordWithOtherTextResetsAndNamesTheTable) {
   const CommandLineOptions o = readOptions({"-e1", "-eX"});
-  EXPECT_EQ(o.effect.encoding, 3);
+  EXPECT_EQ(encodingNumber(o.effect.encoding), 3);
   EXPECT_FALSE(o.effect.crlf);  // line ends stay as -e1 left them
   EXPECT_EQ(o.effect.tableName, "-eX");
   const CommandLineOptions crlfKept = readOptions({"-e2", "-eX"});
-  EXPECT_EQ(crlfKept.effect.encoding, 3);
+  EXPECT_EQ(encodingNumber(crlfKept.effect.encoding), 3);
   EXPECT_TRUE(crlfKept.effect.crlf);
 }
 
 TEST_F(Options, ResetWordOutsideEditModeIsIgnored) {
   const CommandLineOptions o = readOptions({"-u", "-c4", "-e2", "-cX", "-eX"});
-  EXPECT_EQ(o.effect.corner, 3);
-  EXPECT_EQ(o.effect.encoding, 3);
+  EXPECT_EQ(cornerNumber(o.effect.corner), 3);
+  EXPECT_EQ(encodingNumber(o.effect.encoding), 3);
   EXPECT_TRUE(o.effect.crlf);
   EXPECT_EQ(o.effect.tableName, "MS932~EUC-JP.bin");
   EXPECT_EQ(o.inputName, "");
@@ -389,8 +389,8 @@ TEST_F(Options, ParameterFileSetsEveryLine) {
   e.substituted = "AB";
   e.substitute = "CD";
   e.listName = "list.txt";
-  e.corner = 2;
-  e.encoding = 1;
+  e.corner = cornerFromNumber(2);
+  e.encoding = encodingFromNumber(1);
   e.anotherFile = true;
   e.switchB = false;
   e.crlf = false;
@@ -425,8 +425,8 @@ TEST_F(Options, ParameterFlagLinesOnlyZeroIsFalse) {
   EXPECT_EQ(on.effect.tableName, "");
   EXPECT_EQ(on.effect.substituted, "");
   EXPECT_EQ(on.effect.substitute, "");
-  EXPECT_EQ(on.effect.corner, 0);
-  EXPECT_EQ(on.effect.encoding, 0);
+  EXPECT_EQ(cornerNumber(on.effect.corner), 0);
+  EXPECT_EQ(encodingNumber(on.effect.encoding), 0);
 
   std::string zeros;
   for (int line = 0; line < 18; ++line) zeros += "0\n";
@@ -505,7 +505,7 @@ TEST_F(Options, ParameterCommentsAreCut) {
   EXPECT_EQ(o.effect.substituted, "A");
   EXPECT_EQ(o.effect.substitute, "C");
   EXPECT_EQ(o.effect.listName, "list.txt");
-  EXPECT_EQ(o.effect.corner, 4);
+  EXPECT_EQ(cornerNumber(o.effect.corner), 4);
 }
 
 TEST_F(Options, ParameterFlagWithCommentIsStillText) {
@@ -569,8 +569,8 @@ TEST_F(Options, ParameterNumbersStartAtTheThirdByte) {
     SCOPED_TRACE(c.line);
     writeBytes(kParameterFile, std::string("\n\n\n\n") + c.line + "\n" + c.line + "\n");
     const CommandLineOptions o = readOptions({});
-    EXPECT_EQ(o.effect.corner, c.number);
-    EXPECT_EQ(o.effect.encoding, c.number);
+    EXPECT_EQ(cornerNumber(o.effect.corner), c.number);
+    EXPECT_EQ(encodingNumber(o.effect.encoding), c.number);
   }
 }
 
@@ -586,9 +586,9 @@ TEST_F(Options, LinesAfter18AreIgnored) {
 TEST_F(Options, WordsOverrideTheParameterFile) {
   writeBytes(kParameterFile, "file.bin\n\n\n\n-c2\n-e1\n\n\n-LF\n");
   const CommandLineOptions o = readOptions({"-e2", "-c4", "word.bin"});
-  EXPECT_EQ(o.effect.encoding, 2);
+  EXPECT_EQ(encodingNumber(o.effect.encoding), 2);
   EXPECT_TRUE(o.effect.crlf);
-  EXPECT_EQ(o.effect.corner, 4);
+  EXPECT_EQ(cornerNumber(o.effect.corner), 4);
   EXPECT_EQ(o.effect.tableName, "word.bin");
 }
 
@@ -672,7 +672,7 @@ TEST_F(Options, VersionStopsTheReading) {
   EXPECT_EQ(readOptions({"-e1", "-V"}).version, VersionRequest::plain);
   const CommandLineOptions o = readOptions({"-VC", "-V", "-e1"});
   EXPECT_EQ(o.version, VersionRequest::commented);
-  EXPECT_EQ(o.effect.encoding, 3);  // words after it are never read
+  EXPECT_EQ(encodingNumber(o.effect.encoding), 3);  // words after it are never read
   EXPECT_FALSE(std::filesystem::exists(kVersionFile));
 }
 

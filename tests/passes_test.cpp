@@ -63,7 +63,7 @@ class Passes : public testing::Test {
     job.crlf = crlf;
     job.lines = std::move(lines);
     std::string output = "binary.tmp";
-    EXPECT_EQ(pass(context(), job, output), PassResult::converted);
+    EXPECT_EQ(pass(context(), job, output), PassResult::done);
     EXPECT_EQ(output, "binary.tmp");
     return readBytes("binary.tmp");
   }
@@ -74,7 +74,7 @@ class Passes : public testing::Test {
     job.crlf = crlf;
     job.inputName = "input.txt";
     std::string output = "binary.tmp";
-    EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::converted);
+    EXPECT_EQ(readingAnotherFileToProduceEUC(context(), job, output), PassResult::done);
     return readBytes("binary.tmp");
   }
 
@@ -319,7 +319,7 @@ TEST_F(Passes, TableIsSearchedWithTheJobsSwitches) {
   job.lines = {"a"};
   job.whichTable = true;
   std::string output = "binary.tmp";
-  EXPECT_EQ(readingToProduceUTF8(context(), job, output), PassResult::converted);
+  EXPECT_EQ(readingToProduceUTF8(context(), job, output), PassResult::done);
   EXPECT_FALSE(job.whichTable);
   EXPECT_EQ(readBytes("messages.txt"), "MS932~UTF-8.bin is primarily accessible to Morvel.\r\n");
 

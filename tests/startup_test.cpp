@@ -60,9 +60,9 @@ TEST_F(Startup, TheRunnerGetsTheSettingsAndGivesTheExitCode) {
   writeBytes("parameters.txt", "given.bin\n");
   EXPECT_EQ(run({"-e2", "-n", "-c4"}), 7);
   ASSERT_EQ(received_.size(), 1u);
-  EXPECT_EQ(received_[0].encoding, 2);
+  EXPECT_EQ(encodingNumber(received_[0].encoding), 2);
   EXPECT_TRUE(received_[0].numbering);
-  EXPECT_EQ(received_[0].corner, 4);
+  EXPECT_EQ(cornerNumber(received_[0].corner), 4);
   EXPECT_EQ(received_[0].tableName, "given.bin");
   EXPECT_TRUE(reports_.lines.empty());
 }

@@ -12,6 +12,7 @@
 
 #include "binary_file.h"
 #include "console.h"
+#include "typed_text.h"
 #include "file_replace.h"
 #include "native_file.h"
 #include "support/temp_dir.h"

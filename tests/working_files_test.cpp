@@ -10,6 +10,7 @@
 #include <string>
 #include <thread>
 
+#include "named_conversion.h"
 #include "reporter.h"
 #include "support/file_limits.h"
 #include "support/same_bytes.h"
@@ -33,60 +34,16 @@ std::string sample(std::size_t size) {
 
 }  // namespace
 
-TEST(MoveToWorkFile, CopiesBytesExactlyAndDeletesTheSource) {
-  TempDir dir;
-  for (std::size_t size : {0u, 1u, 2559u, 2560u, 5120u, 5121u, 100000u, (3u << 20) + 5u}) {
-    const std::string bytes = sample(size) + "\r\n\x1A\r";
-    writeBytes("SJIS", bytes);
-    ASSERT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::copied) << size;
-    EXPECT_TRUE(sameBytes(readBytes("binary.tmp"), bytes)) << size;
-    EXPECT_FALSE(fs::exists("SJIS"));
-  }
-}
-
-TEST(MoveToWorkFile, KeepsTheSourceWhenAsked) {
-  TempDir dir;
-  writeBytes("SJIS", "abc");
-  ASSERT_EQ(MoveToWorkFile("SJIS", true), WorkCopy::copied);
-  EXPECT_EQ(readBytes("SJIS"), "abc");
-  EXPECT_EQ(readBytes("binary.tmp"), "abc");
-}
-
-TEST(MoveToWorkFile, MissingSourceLeavesAnEmptyWorkFile) {
-  TempDir dir;
-  writeBytes("binary.tmp", "old");
-  EXPECT_EQ(MoveToWorkFile("absent", false), WorkCopy::failed);
-  EXPECT_EQ(readBytes("binary.tmp"), "");
-}
-
-TEST(MoveToWorkFile, UncreatableWorkFileIsReported) {
-  TempDir dir;
-  writeBytes("SJIS", "abc");
-  fs::create_directory("binary.tmp");
-  testing::internal::CaptureStderr();
-  EXPECT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::workFileUnwritable);
-  EXPECT_EQ(testing::internal::GetCapturedStderr(), "fopen() error-1: binary.tmp\n");
-  EXPECT_EQ(readBytes("SJIS"), "abc");
-}
-
-TEST(MoveToWorkFile, FailedCopyKeepsTheSource) {
-  TempDir dir;
-  writeBytes("SJIS", sample(10000));
-  fs::create_symlink("/dev/full", "binary.tmp");
-  EXPECT_EQ(MoveToWorkFile("SJIS", false), WorkCopy::failed);
-  EXPECT_TRUE(sameBytes(readBytes("SJIS"), sample(10000)));
-}
-
 TEST(CopyBackFromWorkFile, CopiesOverTheTarget) {
   TempDir dir;
   ReportFiles reports;
   const std::string bytes = sample(5120);
   writeBytes("binary.tmp", bytes);
   writeBytes("VEL", "a much longer old content that must vanish entirely ....");
-  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::toTarget);
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::done);
   EXPECT_TRUE(sameBytes(readBytes("VEL"), bytes));
   EXPECT_TRUE(sameBytes(readBytes("binary.tmp"), bytes));
-  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", false), Delivery::toTarget);
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", false), Delivery::done);
   EXPECT_FALSE(fs::exists("binary.tmp"));
   EXPECT_FALSE(fs::exists("messages.txt"));
 }
@@ -177,7 +134,7 @@ TEST(FollowWorkFile, CopiesTheWorkFileAsItGrowsAndReplacesTheTargetOnceComplete)
   const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
   writer.join();
   ASSERT_TRUE(delivery.has_value());
-  EXPECT_EQ(*delivery, Delivery::toTarget);
+  EXPECT_EQ(*delivery, Delivery::done);
   EXPECT_TRUE(sameBytes(readBytes("target"), bytes));
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);  // no temporary file left
 }
@@ -206,7 +163,7 @@ TEST(FollowWorkFile, AnEmptyResultIsDelivered) {
   const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
   writer.join();
   ASSERT_TRUE(delivery.has_value());
-  EXPECT_EQ(*delivery, Delivery::toTarget);
+  EXPECT_EQ(*delivery, Delivery::done);
   EXPECT_EQ(readBytes("target"), "");
 }
 

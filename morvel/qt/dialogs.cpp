@@ -1,38 +1,17 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "dialogs.h"
 
-#include <QApplication>
-#include <QClipboard>
-#include <QDesktopServices>
-#include <QDir>
-#include <QFile>
-#include <QIcon>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
-#include <QScreen>
-#include <QUrl>
 
 #include "keys.h"
-#include "startup.h"
-
-// Pictures compiled into a static library reach the program only when asked
-// for by name, from the global namespace.
-static void initImages() { Q_INIT_RESOURCE(images); }
+#include "widget_support.h"
 
 namespace morvel {
 
 namespace {
-
-QFont fontOf(const char* family, int pixels) {
-  QFont font(QString::fromLatin1(family));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixels);
-  return font;
-}
-
-QFont formFont(int pixels) { return fontOf("Noto Sans CJK JP", pixels); }
 
 template <class Control>
 Control* placed(QWidget* parent, const char* name, const QRect& at, int fontPixels) {
@@ -45,57 +24,6 @@ Control* placed(QWidget* parent, const char* name, const QRect& at, int fontPixe
 
 }  // namespace
 
-QIcon morvelIcon() {
-  static const bool loaded = (initImages(), true);
-  (void)loaded;
-  QIcon icon;
-  for (const int size : {16, 32, 48, 64, 128, 256}) icon.addFile(QStringLiteral(":/morvel/morvel-%1.png").arg(size));
-  return icon;
-}
-
-namespace {
-
-// The desktop's default program for PDF files, where the desktop can say;
-// true when it cannot.
-bool pdfViewerKnown() {
-  QProcess query;
-  query.start(QStringLiteral("xdg-mime"),
-              {QStringLiteral("query"), QStringLiteral("default"), QStringLiteral("application/pdf")});
-  if (!query.waitForStarted(2000)) return true;
-  if (!query.waitForFinished(2000)) return true;
-  return query.exitCode() == 0 && !query.readAllStandardOutput().trimmed().isEmpty();
-}
-
-}  // namespace
-
-void openManual(QWidget* owner, const QString& path) {
-  if (QFile::exists(path) && pdfViewerKnown() && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
-  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Morvel VCL"),
-                              QStringLiteral("The manual could not be shown: no program for PDF files was found, or "
-                                             "the file is missing.\n\n%1")
-                                  .arg(QDir::toNativeSeparators(path)),
-                              QMessageBox::Ok, owner);
-  box->setObjectName(QStringLiteral("ManualNotShown"));
-  box->setAttribute(Qt::WA_DeleteOnClose);
-  box->open();
-}
-
-void fitText(QLabel* label) {
-  QVariant designed = label->property("designedPixels");
-  if (!designed.isValid()) {
-    designed = label->font().pixelSize();
-    label->setProperty("designedPixels", designed);
-  }
-  QFont font = label->font();
-  const QString text = label->text();
-  for (int pixels = designed.toInt(); pixels >= 6; --pixels) {
-    font.setPixelSize(pixels);
-    const QFontMetrics metrics(font);
-    if (metrics.horizontalAdvance(text) <= label->width() && metrics.height() <= label->height()) break;
-  }
-  label->setFont(font);
-}
-
 DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialog(parent), display_(display) {
   setFont(formFont(12));
   setWindowIcon(morvelIcon());
@@ -105,7 +33,7 @@ DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialo
   framed_ = new FramedGeometry(this, true);
 }
 
-QString DialogWindow::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
+QString DialogWindow::shown(std::string_view sjis) const { return shownText(display_, sjis); }
 
 // Several codes show as one character (the NEC and IBM duplicates): while
 // an edit shows what it was given, its bytes are the ones given.
@@ -132,21 +60,15 @@ void DialogWindow::setText(std::string_view control, std::string_view text) {
 
 void DialogWindow::setKeyPreview(bool on) { keyPreview_->setEnabled(on); }
 
-void DialogWindow::hide() { QDialog::hide(); }
+void DialogWindow::hideDialog() { QDialog::hide(); }
 
-Size DialogWindow::screenSize() const {
-  const QRect area = screen()->geometry();
-  return {area.width(), area.height()};
-}
+Size DialogWindow::screenSize() const { return screenSizeOf(*this); }
 
 void DialogWindow::setBounds(const Bounds& bounds) { framed_->set(bounds); }
 
-void DialogWindow::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
+void DialogWindow::setClipboardText(std::string_view text) { copyToClipboard(display_, text); }
 
-void DialogWindow::openDocument(const std::string& path) {
-  openManual(
-      this, QDir::current().absoluteFilePath(QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()))));
-}
+void DialogWindow::openDocument(const std::string& path) { openDocumentBeside(this, path); }
 
 Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : DialogWindow(parent, display) {

@@ -29,7 +29,7 @@ class DialogWindow : public QDialog, public DialogServices {
   std::optional<std::string> typedText(std::string_view control) const override;
   void setText(std::string_view control, std::string_view text) override;
   void setKeyPreview(bool on) override;
-  void hide() override;
+  void hideDialog() override;
   Size screenSize() const override;
   void setBounds(const Bounds& bounds) override;
   void setClipboardText(std::string_view text) override;
@@ -85,15 +85,5 @@ class Form3Dialog final : public DialogWindow {
  private:
   std::unique_ptr<TForm3> form_;
 };
-
-// The application icon, at every size drawn.
-QIcon morvelIcon();
-
-// Opens the manual with the desktop's PDF viewer; where that cannot be done
-// (no viewer, no manual) a message box beside `owner` names the manual.
-void openManual(QWidget* owner, const QString& path);
-
-// Makes a label's text fit its box: the font shrinks until it does.
-void fitText(QLabel* label);
 
 }  // namespace morvel

@@ -1,52 +1,27 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "form1_window.h"
 
 #include <QApplication>
-#include <QClipboard>
 #include <QCloseEvent>
-#include <QDesktopServices>
-#include <QDir>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLayout>
 #include <QMenuBar>
 #include <QPushButton>
-#include <QScreen>
 #include <QScrollBar>
 #include <QStatusBar>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
 #include <QTimer>
-#include <QUrl>
 #include <algorithm>
 
 #include "dialogs.h"
 #include "keys.h"
+#include "widget_support.h"
 
 namespace morvel {
-
-namespace {
-
-// The design's fonts, by their Japanese equivalents where installed.
-QFont memoFont() {
-  QFont font(QStringLiteral("Noto Sans Mono CJK JP"));
-  font.setStyleHint(QFont::Monospace);
-  font.setPixelSize(16);
-  return font;
-}
-
-QFont formFont(int pixels) {
-  QFont font(QStringLiteral("Noto Sans CJK JP"));
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixels);
-  return font;
-}
-
-QString fromPath(std::string_view path) {
-  return QString::fromLocal8Bit(path.data(), static_cast<qsizetype>(path.size()));
-}
-
-}  // namespace
 
 Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : display_(display) {
@@ -64,16 +39,15 @@ Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const 
   if (layout() != nullptr) layout()->activate();  // menu and status bar take their sizes now
   form_ = std::make_unique<TForm1>(*this, settings, reporter);
   form_->FormCreate();
+  // The dialogs, created hidden and owned as the window's children: the
+  // Record dialog looks its character up at once.
+  Form2 = new Form2Dialog(this, settings, reporter, display);
+  Form3 = new Form3Dialog(this, profileFor(settings), display);
 }
 
 Form1Window::~Form1Window() {
   keyPreview_->setEnabled(false);
   form_->FormClose(LockWait::untilFree);  // nothing left to do once the window closed
-}
-
-void Form1Window::setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog) {
-  Form2 = recordDialog;
-  Form3 = versionDialog;
 }
 
 void Form1Window::createMemo() {
@@ -181,7 +155,7 @@ QTimer* Form1Window::timer(TimerId id) const {
   return Timer1;
 }
 
-QString Form1Window::shown(std::string_view sjis) const { return QString::fromStdString(display_.utf8(sjis)); }
+QString Form1Window::shown(std::string_view sjis) const { return shownText(display_, sjis); }
 
 void Form1Window::setCaption(std::string_view text) { setWindowTitle(shown(text)); }
 
@@ -193,11 +167,11 @@ void Form1Window::setMemoText(std::string_view text) {
 
 void Form1Window::setStatusText(std::string_view text) { statusPanel0_->setText(shown(text)); }
 
-void Form1Window::setStatusPath(std::string_view path) { statusPanel0_->setText(fromPath(path)); }
+void Form1Window::setStatusPath(std::string_view path) { statusPanel0_->setText(pathText(path)); }
 
 void Form1Window::setKeyPreview(bool on) { keyPreview_->setEnabled(on); }
 
-void Form1Window::close() { QMainWindow::close(); }
+void Form1Window::closeWindow() { QMainWindow::close(); }
 
 void Form1Window::setTimer(TimerId id, int intervalMs, bool enabled) {
   QTimer* t = timer(id);
@@ -215,12 +189,9 @@ Size Form1Window::clientSize() const { return {width(), height() - menuBar()->he
 
 void Form1Window::setWindowBounds(const Bounds& bounds) { framed_->set(bounds); }
 
-Size Form1Window::screenSize() const {
-  const QRect area = screen()->geometry();
-  return {area.width(), area.height()};
-}
+Size Form1Window::screenSize() const { return screenSizeOf(*this); }
 
-void Form1Window::showNormal() {
+void Form1Window::restoreWindow() {
   if (isMaximized() || isMinimized() || isFullScreen()) QMainWindow::showNormal();
 }
 
@@ -231,19 +202,13 @@ void Form1Window::setButtonBounds(const Bounds& bounds) {
   Button1->raise();
 }
 
-void Form1Window::setClipboardText(std::string_view text) { QGuiApplication::clipboard()->setText(shown(text)); }
+void Form1Window::setClipboardText(std::string_view text) { copyToClipboard(display_, text); }
 
-void Form1Window::openDocument(const std::string& path) {
-  openManual(this, QDir::current().absoluteFilePath(fromPath(path)));
-}
+void Form1Window::openDocument(const std::string& path) { openDocumentBeside(this, path); }
 
-void Form1Window::showRecordDialog() {
-  if (Form2 != nullptr) Form2->showBeside();
-}
+void Form1Window::showRecordDialog() { Form2->showBeside(); }
 
-void Form1Window::showVersionDialog(std::string_view version) {
-  if (Form3 != nullptr) Form3->showModally(version);
-}
+void Form1Window::showVersionDialog(std::string_view version) { Form3->showModally(version); }
 
 void Form1Window::showFailure(std::string_view text) {
   // Not modal: the window, its timers and the writer's hand-over go on.

@@ -33,8 +33,9 @@ class Form1Window final : public QMainWindow, public WindowServices {
   Form1Window(const Form1Window&) = delete;
   Form1Window& operator=(const Form1Window&) = delete;
 
-  // The places of the Record and Version dialogs.
-  void setDialogs(Form2Dialog* recordDialog, Form3Dialog* versionDialog);
+  // The Record and Version dialogs, the window's children.
+  Form2Dialog* recordDialog() const { return Form2; }
+  Form3Dialog* versionDialog() const { return Form3; }
 
   TForm1& logic() { return *form_; }
   QTextEdit* memo() const { return Memo1; }
@@ -45,13 +46,13 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void setStatusText(std::string_view text) override;
   void setStatusPath(std::string_view path) override;
   void setKeyPreview(bool on) override;
-  void close() override;
+  void closeWindow() override;
   void setTimer(TimerId timer, int intervalMs, bool enabled) override;
   Bounds windowBounds() const override;
   Size clientSize() const override;
   void setWindowBounds(const Bounds& bounds) override;
   Size screenSize() const override;
-  void showNormal() override;
+  void restoreWindow() override;
   int statusBarHeight() const override;
   void setButtonBounds(const Bounds& bounds) override;
   void setClipboardText(std::string_view text) override;

@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "morvelform.h"
+#include "window_services.h"
 
 namespace morvel {
 

@@ -1,3 +1,5 @@
+// Fixed texts: the quoted lines, names and captions here are the design's own;
+// see docs/design-names.md before changing one.
 #include "run_windows.h"
 
 #include <QApplication>
@@ -5,11 +7,10 @@
 #include <exception>
 #include <memory>
 
-#include "dialogs.h"
 #include "display_text.h"
 #include "form1_window.h"
 #include "session_end.h"
-#include "startup.h"
+#include "widget_support.h"
 
 namespace morvel {
 
@@ -66,17 +67,12 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
     const ProgramProfile profile = profileFor(settings);
     const DisplayText display = DisplayText::load({profile, reporter}, settings.no_searching);
     QApplication::setWindowIcon(morvelIcon());
+    // The main window owns its dialogs.
     auto Form1 = std::make_unique<Form1Window>(settings, reporter, display);
-    // The dialogs, created hidden: the Record dialog looks its character up at once.
-    auto Form2 = std::make_unique<Form2Dialog>(Form1.get(), settings, reporter, display);
-    auto Form3 = std::make_unique<Form3Dialog>(Form1.get(), profile, display);
-    Form1->setDialogs(Form2.get(), Form3.get());
     Form1->show();
     sessionEnd.watch(Form1.get(), [&Form1] { Form1->logic().FormClose(LockWait::untilFree); });
     QApplication::exec();
     sessionEnd.stop();
-    Form3.reset();
-    Form2.reset();
     Form1.reset();  // the hand-off ran as it closed
   } catch (const std::exception& failure) {
     sessionEnd.stop();

@@ -6,7 +6,7 @@
 #include <string_view>
 #include <vector>
 
-#include "console.h"
+#include "typed_text.h"
 #include "window_services.h"
 
 namespace testing_support {
@@ -20,7 +20,7 @@ class FakeDialog final : public morvel::DialogServices {
   }
   void setText(std::string_view control, std::string_view text) override { texts[std::string(control)] = text; }
   void setKeyPreview(bool on) override { keyPreview = on; }
-  void hide() override { ++hides; }
+  void hideDialog() override { ++hides; }
   morvel::Size screenSize() const override { return {1920, 1080}; }
   void setBounds(const morvel::Bounds& b) override { bounds = b; }
   void setClipboardText(std::string_view text) override { clipboard = text; }

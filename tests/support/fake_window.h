@@ -30,13 +30,13 @@ class FakeWindow final : public morvel::WindowServices {
   void setStatusText(std::string_view text) override { status = text; }
   void setStatusPath(std::string_view path) override { status = path; }
   void setKeyPreview(bool on) override { keyPreview = on; }
-  void close() override { ++closeRequests; }
+  void closeWindow() override { ++closeRequests; }
   void setTimer(morvel::TimerId timer, int intervalMs, bool enabled) override { timers[timer] = {intervalMs, enabled}; }
   morvel::Bounds windowBounds() const override { return bounds; }
   morvel::Size clientSize() const override { return {bounds.width, bounds.height - kMenuHeight}; }
   void setWindowBounds(const morvel::Bounds& b) override { bounds = b; }
   morvel::Size screenSize() const override { return screen; }
-  void showNormal() override { ++normalRequests; }
+  void restoreWindow() override { ++normalRequests; }
   int statusBarHeight() const override { return kStatusHeight; }
   void setButtonBounds(const morvel::Bounds& b) override { button = b; }
   void setClipboardText(std::string_view text) override { clipboard = text; }
