@@ -20,7 +20,6 @@
 #include "main_window.h"
 #include "options.h"
 #include "shell_services.h"
-#include "startup.h"
 #include "support/temp_dir.h"
 #include "wide_text.h"
 

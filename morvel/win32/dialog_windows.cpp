@@ -107,7 +107,7 @@ LRESULT CALLBACK DialogWindow::procedure(HWND window, UINT message, WPARAM wPara
         if (LOWORD(wParam) == kButtonId && HIWORD(wParam) == BN_CLICKED && lParam != 0) self->buttonClicked();
         return 0;
       case WM_CLOSE:
-        self->hide();  // closing a dialog only hides it
+        self->hideDialog();  // closing a dialog only hides it
         return 0;
       default:
         break;
@@ -147,7 +147,7 @@ void DialogWindow::setText(std::string_view name, std::string_view text) {
 
 void DialogWindow::setKeyPreview(bool on) { setKeyPreviewOf(window_, on); }
 
-void DialogWindow::hide() { ShowWindow(window_, SW_HIDE); }
+void DialogWindow::hideDialog() { ShowWindow(window_, SW_HIDE); }
 
 Size DialogWindow::screenSize() const { return screenSizeOf(window_); }
 

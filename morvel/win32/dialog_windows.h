@@ -32,7 +32,7 @@ class DialogWindow : public DialogServices {
   std::optional<std::string> typedText(std::string_view control) const override;
   void setText(std::string_view control, std::string_view text) override;
   void setKeyPreview(bool on) override;
-  void hide() override;
+  void hideDialog() override;
   Size screenSize() const override;
   void setBounds(const Bounds& bounds) override;
   void setClipboardText(std::string_view text) override;

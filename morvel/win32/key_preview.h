@@ -10,7 +10,7 @@
 
 #include <functional>
 
-#include "morvelform.h"
+#include "window_services.h"
 
 namespace morvel {
 

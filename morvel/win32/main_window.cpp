@@ -366,7 +366,7 @@ void MainWindow::setStatusPath(std::string_view path) {
 void MainWindow::setKeyPreview(bool on) { setKeyPreviewOf(Form1, on); }
 
 // Once control is back in the loop, as the logic expects.
-void MainWindow::close() { PostMessageW(Form1, WM_CLOSE, 0, 0); }
+void MainWindow::closeWindow() { PostMessageW(Form1, WM_CLOSE, 0, 0); }
 
 void MainWindow::setTimer(TimerId timer, int intervalMs, bool enabled) {
   const auto id = static_cast<std::size_t>(timer);
@@ -398,7 +398,7 @@ void MainWindow::setWindowBounds(const Bounds& bounds) {
 
 Size MainWindow::screenSize() const { return screenSizeOf(Form1); }
 
-void MainWindow::showNormal() {
+void MainWindow::restoreWindow() {
   if (IsZoomed(Form1) || IsIconic(Form1)) ShowWindow(Form1, SW_RESTORE);
 }
 

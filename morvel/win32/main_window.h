@@ -53,13 +53,13 @@ class MainWindow final : public WindowServices {
   void setStatusText(std::string_view text) override;
   void setStatusPath(std::string_view path) override;
   void setKeyPreview(bool on) override;
-  void close() override;
+  void closeWindow() override;
   void setTimer(TimerId timer, int intervalMs, bool enabled) override;
   Bounds windowBounds() const override;
   Size clientSize() const override;
   void setWindowBounds(const Bounds& bounds) override;
   Size screenSize() const override;
-  void showNormal() override;
+  void restoreWindow() override;
   int statusBarHeight() const override;
   void setButtonBounds(const Bounds& bounds) override;
   void setClipboardText(std::string_view text) override;

@@ -10,7 +10,7 @@
 #include "display_text.h"
 #include "key_preview.h"
 #include "main_window.h"
-#include "startup.h"
+#include "options.h"
 #include "wide_text.h"
 
 namespace morvel {

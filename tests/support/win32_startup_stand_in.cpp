@@ -9,17 +9,9 @@
 #include "native_file.h"
 #include "passes.h"
 #include "report_files.h"
-#include "startup.h"
 #include "working_files.h"
 
 namespace morvel {
-
-ProgramProfile profileFor(const FinalEffect& settings) {
-  ProgramProfile profile = morvelProfile();
-  profile.givenTableName = settings.tableName;
-  profile.reportEncoding = settings.encoding;
-  return profile;
-}
 
 WorkFolderLock::WorkFolderLock(LockWait) {}
 WorkFolderLock::~WorkFolderLock() = default;
@@ -41,7 +33,7 @@ Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const s
   Delivery delivery = Delivery::failed;
   Replacement result = copyTo(target);
   if (result == Replacement::done) {
-    delivery = Delivery::toTarget;
+    delivery = Delivery::done;
   } else if (result == Replacement::unwritable && copyTo(kFallbackOutput) == Replacement::done) {
     delivery = Delivery::toFallback;
     reporter.message(target, std::string("cannot be written; the result is in ") + kFallbackOutput);
