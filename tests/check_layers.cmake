@@ -1,15 +1,16 @@
 # Keeps the layers apart. Fails when a file includes a header of a higher
-# layer (io < tables < engine < morvel, fenra; morvel/qt, the windows, above
-# morvel), when the two programs include each other's headers, when a header
+# layer (io < tables < engine < morvel, fenra; morvel/qt and morvel/win32,
+# the windows of each platform, above morvel), when the two programs include each other's headers, when a header
 # name is held by two layers, or when code other than a program's entry
 # (main.cpp) ends the process.
 # Usage: cmake -DSOURCE=<project root> -P check_layers.cmake
-set(layers io tables engine morvel morvel/qt fenra)
+set(layers io tables engine morvel morvel/qt morvel/win32 fenra)
 set(rank_io 0)
 set(rank_tables 1)
 set(rank_engine 2)
 set(rank_morvel 3)
 set(rank_morvel/qt 4)
+set(rank_morvel/win32 4)
 set(rank_fenra 3)
 
 # The layer of a file: the deepest layer folder that holds it.
@@ -55,6 +56,7 @@ set(faults "")
 # never reaches into the other program.
 set(program_morvel morvel)
 set(program_morvel/qt morvel)
+set(program_morvel/win32 morvel)
 set(program_fenra fenra)
 
 foreach(source ${files})

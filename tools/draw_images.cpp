@@ -2,8 +2,13 @@
 // application icon at the usual sizes. The PNG files it writes are kept in
 // morvel/qt/images/; run it again to redraw them:
 //   draw_images morvel/qt/images
+// The Windows window takes the same pictures in Windows' forms (the icon
+// as one .ico holding every size, the banner as a 24-bit bitmap), made from
+// those PNG files and kept in morvel/win32/images/:
+//   draw_images --windows morvel/qt/images morvel/win32/images
 #include <QColor>
 #include <QDir>
+#include <QFile>
 #include <QFont>
 #include <QGuiApplication>
 #include <QImage>
@@ -11,6 +16,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -66,13 +72,59 @@ QImage banner() {
   return image;
 }
 
+void putLittleEndian(QByteArray& bytes, quint32 value, int width) {
+  for (int k = 0; k < width; ++k) bytes.append(static_cast<char>((value >> (8 * k)) & 0xFF));
+}
+
+// An icon file whose images are the PNG files as they are, which Windows
+// reads since Vista.
+bool writeIcon(const QDir& from, const QString& to) {
+  const std::vector<int> sizes = {16, 32, 48, 64, 128, 256};
+  std::vector<QByteArray> images;
+  for (const int size : sizes) {
+    QFile png(from.filePath(QStringLiteral("morvel-%1.png").arg(size)));
+    if (!png.open(QIODevice::ReadOnly)) return false;
+    images.push_back(png.readAll());
+  }
+  QByteArray icon;
+  putLittleEndian(icon, 0, 2);  // reserved
+  putLittleEndian(icon, 1, 2);  // an icon
+  putLittleEndian(icon, static_cast<quint32>(sizes.size()), 2);
+  auto offset = static_cast<quint32>(6 + 16 * sizes.size());
+  for (std::size_t k = 0; k < sizes.size(); ++k) {
+    const auto side = static_cast<quint32>(sizes[k] >= 256 ? 0 : sizes[k]);  // 0 stands for 256
+    putLittleEndian(icon, side, 1);
+    putLittleEndian(icon, side, 1);
+    putLittleEndian(icon, 0, 2);   // no palette, reserved
+    putLittleEndian(icon, 1, 2);   // planes
+    putLittleEndian(icon, 32, 2);  // bits per pixel
+    putLittleEndian(icon, static_cast<quint32>(images[k].size()), 4);
+    putLittleEndian(icon, offset, 4);
+    offset += static_cast<quint32>(images[k].size());
+  }
+  for (const QByteArray& image : images) icon.append(image);
+  QFile out(to);
+  return out.open(QIODevice::WriteOnly) && out.write(icon) == icon.size();
+}
+
+bool writeWindowsImages(const QDir& from, const QDir& to) {
+  const QImage banner(from.filePath(QStringLiteral("version.png")));
+  const bool bannerDone =
+      !banner.isNull() &&
+      banner.convertToFormat(QImage::Format_RGB888).save(to.filePath(QStringLiteral("version.bmp")), "BMP");
+  return writeIcon(from, to.filePath(QStringLiteral("morvel.ico"))) && bannerDone;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QGuiApplication application(argc, argv);
+  if (argc == 4 && QString::fromLatin1(argv[1]) == QStringLiteral("--windows")) {
+    return writeWindowsImages(QDir(QString::fromLocal8Bit(argv[2])), QDir(QString::fromLocal8Bit(argv[3]))) ? 0 : 1;
+  }
   if (argc != 2) {
-    std::fprintf(stderr, "usage: draw_images FOLDER\n");
+    std::fprintf(stderr, "usage: draw_images FOLDER\n       draw_images --windows PNG_FOLDER WINDOWS_FOLDER\n");
     return 2;
   }
   const QDir folder(QString::fromLocal8Bit(argv[1]));

@@ -17,5 +17,6 @@ morvel_install_packages() {
 MORVEL_BUILD_PACKAGES=(cmake make g++ qt6-base-dev fonts-noto-cjk)
 MORVEL_TEST_PACKAGES=(libgtest-dev nodejs clang libclang-rt-14-dev xvfb xauth xdotool openbox x11-utils poppler-utils dpkg-dev desktop-file-utils)
 # The Windows build: cross compiler, Wine to run its tests, GoogleTest's
-# sources to build it with that compiler, NSIS for the installer.
-MORVEL_WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest nsis)
+# sources to build it with that compiler, NSIS for the installer, Xvfb and
+# xdotool for the window tests.
+MORVEL_WINDOWS_PACKAGES=(cmake make g++-mingw-w64-x86-64-posix wine wine64 googletest nsis xvfb xdotool)

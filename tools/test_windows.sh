@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # The Windows programs and their tests: installs the cross compiler and
 # Wine when missing, cross-builds into build-windows/ with MinGW-w64
-# (cmake/mingw-w64.cmake) and runs the tests under Wine through CTest, in
-# one Wine prefix made for this run (wineboot once, WINEDEBUG=-all).
+# (cmake/mingw-w64.cmake), builds the installer, and runs the tests under
+# Wine through CTest (the windows under Xvfb, the installer installed and
+# removed), in one Wine prefix made for this run (wineboot once,
+# WINEDEBUG=-all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -26,8 +28,13 @@ touch "$WINEPREFIX/.morvel-ready"  # cmake/wine-run.sh finds it made
 echo "   made in $((SECONDS - start)) s"
 
 echo "== Windows build"
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON
+# The installer carries the manual the Linux test build made, when there is one.
+manual=()
+[ -f build-test/MorvelVCL.pdf ] && manual=(-DMORVEL_MANUAL_PDF="$PWD/build-test/MorvelVCL.pdf")
+cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON \
+  "${manual[@]}"
 cmake --build "$dir" -j"$jobs"
+cmake --build "$dir" --target installer
 echo "== Windows tests under Wine"
 (cd "$dir" && ctest --output-on-failure -j"$jobs")
 wineserver -w

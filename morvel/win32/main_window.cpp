@@ -1,0 +1,429 @@
+#include "main_window.h"
+
+#include <commctrl.h>
+#include <shellapi.h>
+
+#include <algorithm>
+#include <exception>
+#include <initializer_list>
+
+#include "dialog_windows.h"
+#include "key_preview.h"
+#include "shell_services.h"
+#include "wide_text.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr const wchar_t* kMainClass = L"MorvelForm1";
+constexpr int kStatusPanel1Width = 50;
+constexpr int kMemoPixels = 16;  // the design's display font
+constexpr int kFormPixels = 12;
+constexpr int kButtonPixels = 16;
+
+// The design's fonts first, then the Japanese fonts Windows and the
+// Linux desktops (which Wine sees) commonly have.
+constexpr std::initializer_list<const wchar_t*> kFixedFaces = {
+    L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF",  // MS Gothic, as Japanese Windows names it
+    L"MS Gothic",
+    L"BIZ UDGothic",
+    L"Noto Sans Mono CJK JP",
+    L"Source Han Code JP",
+    L"IPAGothic"};
+constexpr std::initializer_list<const wchar_t*> kProportionalFaces = {
+    L"\u30E1\u30A4\u30EA\u30AA",  // Meiryo, as Japanese Windows names it
+    L"Meiryo",
+    L"Meiryo UI",
+    L"Yu Gothic UI",
+    L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF",  // MS PGothic
+    L"MS PGothic",
+    L"Noto Sans CJK JP",
+    L"Source Han Sans JP",
+    L"IPAPGothic"};
+
+int CALLBACK faceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
+  *reinterpret_cast<bool*>(found) = true;
+  return 0;
+}
+
+bool systemHasFace(const wchar_t* face) {
+  LOGFONTW wanted{};
+  wanted.lfCharSet = DEFAULT_CHARSET;
+  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
+  bool found = false;
+  HDC screen = GetDC(nullptr);
+  EnumFontFamiliesExW(screen, &wanted, faceFound, reinterpret_cast<LPARAM>(&found), 0);
+  ReleaseDC(nullptr, screen);
+  return found;
+}
+
+const wchar_t* chosenFace(bool fixedPitch) {
+  static const wchar_t* const fixed = [] {
+    for (const wchar_t* face : kFixedFaces) {
+      if (systemHasFace(face)) return face;
+    }
+    return *kFixedFaces.begin();
+  }();
+  static const wchar_t* const proportional = [] {
+    for (const wchar_t* face : kProportionalFaces) {
+      if (systemHasFace(face)) return face;
+    }
+    return *kProportionalFaces.begin();
+  }();
+  return fixedPitch ? fixed : proportional;
+}
+
+int fontHeight(HFONT font) {
+  HDC screen = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(screen, font);
+  TEXTMETRICW metrics{};
+  GetTextMetricsW(screen, &metrics);
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return metrics.tmHeight;
+}
+
+void setFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
+
+Bounds boundsOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
+
+}  // namespace
+
+HFONT japaneseFont(int pixels, bool fixedPitch) {
+  LOGFONTW font{};
+  font.lfHeight = -pixels;
+  font.lfCharSet = SHIFTJIS_CHARSET;
+  font.lfQuality = CLEARTYPE_QUALITY;
+  font.lfPitchAndFamily = static_cast<BYTE>(fixedPitch ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS);
+  lstrcpynW(font.lfFaceName, chosenFace(fixedPitch), LF_FACESIZE);
+  return CreateFontIndirectW(&font);
+}
+
+void registerWindowClasses(HINSTANCE instance) {
+  static bool registered = false;
+  if (registered) return;
+  registered = true;
+  INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_BAR_CLASSES | ICC_STANDARD_CLASSES};
+  InitCommonControlsEx(&controls);
+  WNDCLASSEXW main{};
+  main.cbSize = sizeof(main);
+  main.style = CS_HREDRAW | CS_VREDRAW;
+  main.lpfnWndProc = DefWindowProcW;  // replaced per window
+  main.hInstance = instance;
+  main.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(1));
+  main.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                               GetSystemMetrics(SM_CYSMICON), 0));
+  main.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  main.lpszClassName = kMainClass;
+  RegisterClassExW(&main);
+  registerDialogClass(instance, main.hIcon, main.hIconSm);
+}
+
+MainWindow::MainWindow(HINSTANCE instance, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
+    : instance_(instance), display_(display) {
+  registerWindowClasses(instance);
+  Form1 = CreateWindowExW(0, kMainClass, L"Morvel", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                          kStandardSize.width, kStandardSize.height, nullptr, createMenus(), instance, nullptr);
+  if (Form1 == nullptr) throw std::runtime_error("CreateWindowExW() error: Form1");
+  SetWindowLongPtrW(Form1, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+  SetWindowLongPtrW(Form1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::procedure));
+  createControls();
+  ACCEL standard{FVIRTKEY, VK_F5, static_cast<WORD>(Command::standard)};
+  shortcuts_ = CreateAcceleratorTableW(&standard, 1);
+  watchKeys(
+      Form1, [this](Key key) { form_->FormKeyUp(key); }, false);
+  setShortcuts(Form1, shortcuts_);
+  layOut();
+  form_ = std::make_unique<TForm1>(*this, settings, reporter);
+  form_->FormCreate();
+}
+
+MainWindow::~MainWindow() {
+  forgetKeys(Form1);
+  form_->FormClose(LockWait::untilFree);  // nothing left to do once the window closed
+  if (IsWindow(Form1)) {
+    SetWindowLongPtrW(Form1, GWLP_USERDATA, 0);
+    DestroyWindow(Form1);
+  }
+  DestroyAcceleratorTable(shortcuts_);
+  for (HGDIOBJ object : {static_cast<HGDIOBJ>(formFont_), static_cast<HGDIOBJ>(buttonFont_),
+                         static_cast<HGDIOBJ>(memoFont_), static_cast<HGDIOBJ>(memoBrush_)}) {
+    if (object != nullptr) DeleteObject(object);
+  }
+}
+
+void MainWindow::setDialogs(RecordDialog* recordDialog, VersionDialog* versionDialog) {
+  Form2 = recordDialog;
+  Form3 = versionDialog;
+}
+
+void MainWindow::show() {
+  ShowWindow(Form1, SW_SHOWNORMAL);
+  UpdateWindow(Form1);
+  SetFocus(Memo1);
+}
+
+HMENU MainWindow::createMenus() {
+  const auto item = [](HMENU menu, Command id, const wchar_t* caption) {
+    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), caption);
+  };
+  HMENU file = CreatePopupMenu();
+  item(file, Command::leave, L"&Leave");
+  item(file, Command::exit, L"E&xit");
+  HMENU encoding = CreatePopupMenu();
+  item(encoding, Command::shiftJis, L"&Shift_JIS");
+  item(encoding, Command::utf8, L"&UTF-8");
+  eucJpMenu_ = CreatePopupMenu();
+  item(eucJpMenu_, Command::record, L"&Record");
+  AppendMenuW(encoding, MF_POPUP, reinterpret_cast<UINT_PTR>(eucJpMenu_), L"EU&C-JP");
+  HMENU help = CreatePopupMenu();
+  item(help, Command::large, L"L&arge");
+  item(help, Command::standard, L"S&tandard\tF5");
+  item(help, Command::version, L"&Version");
+  HMENU bar = CreateMenu();
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(encoding), L"&Encoding");
+  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+  return bar;
+}
+
+void MainWindow::createControls() {
+  formFont_ = japaneseFont(kFormPixels, false);
+  buttonFont_ = japaneseFont(kButtonPixels, false);
+  memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
+  setFont(Form1, formFont_);
+  // Read-only and never wrapped: a shown line is cut by the logic, and the
+  // display area holds the rows the logic counts.
+  Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
+                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
+                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+                          0, 0, 10, 10, Form1, nullptr, instance_, nullptr);
+  StatusBar1 =
+      CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Form1, nullptr, instance_, nullptr);
+  setFont(StatusBar1, formFont_);
+  Button1 = CreateWindowExW(0, L"BUTTON", L"Large", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
+                            kButtonSize.width, kButtonSize.height, Form1,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(Command::button)), instance_, nullptr);
+  setFont(Button1, buttonFont_);
+  SetWindowPos(Button1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  fitRows();
+}
+
+// The status bar takes the bottom, the display area the rest; the button
+// stands over the display area's bottom-right corner (the logic places it).
+void MainWindow::layOut() {
+  if (StatusBar1 == nullptr) return;
+  SendMessageW(StatusBar1, WM_SIZE, 0, 0);
+  RECT client{};
+  GetClientRect(Form1, &client);
+  const int bar = statusBarHeight();
+  int parts[2] = {std::max(1, static_cast<int>(client.right) - kStatusPanel1Width), -1};
+  SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
+  MoveWindow(Memo1, 0, 0, client.right, std::max(0, static_cast<int>(client.bottom) - bar), TRUE);
+  if (form_) form_->FormResize();
+  fitRows();
+}
+
+void MainWindow::fitRows() {
+  const int rows = std::max(1, form_ ? form_->visibleRows() : 1);
+  RECT area{};
+  SendMessageW(Memo1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  const int available = area.bottom - area.top;
+  int pixels = kMemoPixels;
+  HFONT font = japaneseFont(pixels, true);
+  while (pixels > 6 && fontHeight(font) * rows > available) {
+    DeleteObject(font);
+    font = japaneseFont(--pixels, true);
+  }
+  if (memoFont_ != nullptr && pixels == memoPixels_) {
+    DeleteObject(font);
+    return;
+  }
+  setFont(Memo1, font);
+  if (memoFont_ != nullptr) DeleteObject(memoFont_);
+  memoFont_ = font;
+  memoPixels_ = pixels;
+  rowHeight_ = fontHeight(font);
+}
+
+void MainWindow::command(Command id) {
+  switch (id) {
+    case Command::leave:
+      return form_->Leave1Click();
+    case Command::exit:
+      return form_->Exit1Click();
+    case Command::shiftJis:
+      return form_->ShiftJIS1Click();
+    case Command::utf8:
+      return form_->UTF81Click();
+    case Command::record:
+      return form_->Record1Click();
+    case Command::large:
+      return form_->Large1Click();
+    case Command::standard:
+      return form_->Standard1Click();
+    case Command::version:
+      return form_->Version1Click();
+    case Command::button:
+      return form_->Button1Click();
+  }
+}
+
+LRESULT CALLBACK MainWindow::procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+  if (self == nullptr) return DefWindowProcW(window, message, wParam, lParam);
+  // No exception may cross the system's frames: the logic's handlers report
+  // their own; anything else is shown and the window runs on.
+  try {
+    return self->handle(message, wParam, lParam);
+  } catch (const std::exception& failure) {
+    self->showFailure(failure.what());
+  } catch (...) {
+    self->showFailure("unknown exception");
+  }
+  return 0;
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      layOut();
+      return 0;
+    case WM_COMMAND:
+      if (lParam == 0 || reinterpret_cast<HWND>(lParam) == Button1) {
+        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) command(static_cast<Command>(LOWORD(wParam)));
+        return 0;
+      }
+      break;
+    case WM_INITMENUPOPUP:
+      // The EUC-JP submenu chooses its encoding each time it opens.
+      if (reinterpret_cast<HMENU>(wParam) == eucJpMenu_) form_->EUCJP1Click();
+      return 0;
+    case WM_NOTIFY: {
+      const auto* note = reinterpret_cast<const NMHDR*>(lParam);
+      if (note->hwndFrom == StatusBar1 && (note->code == NM_CLICK || note->code == NM_RCLICK)) {
+        form_->StatusBar1Click();
+      }
+      return 0;
+    }
+    case WM_CTLCOLORSTATIC:
+      if (reinterpret_cast<HWND>(lParam) == Memo1) {
+        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
+        return reinterpret_cast<LRESULT>(memoBrush_);
+      }
+      break;
+    case WM_TIMER:
+      switch (static_cast<TimerId>(wParam)) {
+        case TimerId::poll:
+          form_->Timer1Timer();
+          break;
+        case TimerId::reload:
+          form_->Timer2Timer();
+          break;
+        case TimerId::close:
+          form_->Timer3Timer();
+          break;
+        case TimerId::wait:
+          form_->Timer4Timer();
+          break;
+      }
+      return 0;
+    case WM_CLOSE:
+      // The hand-off, while the window still runs: waiting for the folder's
+      // lock keeps it open until the lock comes free.
+      if (!form_->FormClose()) return 0;
+      closing_ = true;
+      DestroyWindow(Form1);
+      return 0;
+    case WM_ENDSESSION:
+      if (wParam != 0) form_->FormClose(LockWait::untilFree);
+      return 0;
+    case WM_DESTROY:
+      PostQuitMessage(0);  // closing the main window ends the program, open dialogs or not
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcW(Form1, message, wParam, lParam);
+}
+
+// WindowServices ----------------------------------------------------------
+
+void MainWindow::setCaption(std::string_view text) { SetWindowTextW(Form1, shownText(display_, text).c_str()); }
+
+void MainWindow::setMemoText(std::string_view text) { SetWindowTextW(Memo1, shownText(display_, text, true).c_str()); }
+
+void MainWindow::setStatusText(std::string_view text) {
+  SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shownText(display_, text).c_str()));
+}
+
+void MainWindow::setStatusPath(std::string_view path) {
+  SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wideOfCodePage932(path).c_str()));
+}
+
+void MainWindow::setKeyPreview(bool on) { setKeyPreviewOf(Form1, on); }
+
+// Once control is back in the loop, as the logic expects.
+void MainWindow::closeWindow() { PostMessageW(Form1, WM_CLOSE, 0, 0); }
+
+void MainWindow::setTimer(TimerId timer, int intervalMs, bool enabled) {
+  const auto id = static_cast<std::size_t>(timer);
+  if (!enabled) {
+    if (timerOn_[id]) KillTimer(Form1, id);
+    timerOn_[id] = false;
+  } else if (!timerOn_[id] || timerInterval_[id] != intervalMs) {
+    SetTimer(Form1, id, static_cast<UINT>(intervalMs), nullptr);
+    timerOn_[id] = true;
+  }
+  timerInterval_[id] = intervalMs;
+}
+
+Bounds MainWindow::windowBounds() const {
+  RECT outer{};
+  GetWindowRect(Form1, &outer);
+  return boundsOf(outer);
+}
+
+Size MainWindow::clientSize() const {
+  RECT client{};
+  GetClientRect(Form1, &client);  // below the menu bar
+  return {client.right, client.bottom};
+}
+
+void MainWindow::setWindowBounds(const Bounds& bounds) {
+  SetWindowPos(Form1, nullptr, bounds.left, bounds.top, bounds.width, bounds.height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+Size MainWindow::screenSize() const { return screenSizeOf(Form1); }
+
+void MainWindow::restoreWindow() {
+  if (IsZoomed(Form1) || IsIconic(Form1)) ShowWindow(Form1, SW_RESTORE);
+}
+
+int MainWindow::statusBarHeight() const {
+  RECT bar{};
+  GetWindowRect(StatusBar1, &bar);
+  return bar.bottom - bar.top;
+}
+
+void MainWindow::setButtonBounds(const Bounds& bounds) {
+  SetWindowPos(Button1, HWND_TOP, bounds.left, bounds.top, bounds.width, bounds.height, SWP_NOACTIVATE);
+}
+
+void MainWindow::setClipboardText(std::string_view text) { putOnClipboard(Form1, shownText(display_, text)); }
+
+void MainWindow::openDocument(const std::string& path) { openWithShell(Form1, path); }
+
+void MainWindow::showRecordDialog() {
+  if (Form2 != nullptr) Form2->showBeside();
+}
+
+void MainWindow::showVersionDialog(std::string_view version) {
+  if (Form3 != nullptr) Form3->showModally(version);
+}
+
+void MainWindow::showFailure(std::string_view text) { showNote(Form1, shownText(display_, text), true); }
+
+}  // namespace morvel

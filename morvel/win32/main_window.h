@@ -1,0 +1,110 @@
+// Morvel's main window on Win32: thin adapters between the window's
+// controls and the window logic TForm1, which does everything that matters.
+#pragma once
+
+#include <windows.h>
+
+#include <array>
+#include <memory>
+
+#include "display_text.h"
+#include "morvelform.h"
+#include "window_services.h"
+
+namespace morvel {
+
+class RecordDialog;
+class VersionDialog;
+
+// The command ids of the menu items and the button.
+enum class Command : WORD {
+  leave = 101,
+  exit,
+  shiftJis,
+  utf8,
+  record,
+  large,
+  standard,
+  version,
+  button = 201,
+};
+
+class MainWindow final : public WindowServices {
+ public:
+  MainWindow(HINSTANCE instance, const FinalEffect& settings, Reporter& reporter, const DisplayText& display);
+  // The hand-off runs as the window closes; only a window that never
+  // closed still has it done here.
+  ~MainWindow() override;
+  MainWindow(const MainWindow&) = delete;
+  MainWindow& operator=(const MainWindow&) = delete;
+
+  void setDialogs(RecordDialog* recordDialog, VersionDialog* versionDialog);
+  void show();
+
+  HWND handle() const { return Form1; }
+  HWND memo() const { return Memo1; }
+  TForm1& logic() { return *form_; }
+  // The font height the display area's rows have now, in pixels.
+  int rowHeight() const { return rowHeight_; }
+
+  // WindowServices: the only place where the logic's calls arrive.
+  void setCaption(std::string_view text) override;
+  void setMemoText(std::string_view text) override;
+  void setStatusText(std::string_view text) override;
+  void setStatusPath(std::string_view path) override;
+  void setKeyPreview(bool on) override;
+  void closeWindow() override;
+  void setTimer(TimerId timer, int intervalMs, bool enabled) override;
+  Bounds windowBounds() const override;
+  Size clientSize() const override;
+  void setWindowBounds(const Bounds& bounds) override;
+  Size screenSize() const override;
+  void restoreWindow() override;
+  int statusBarHeight() const override;
+  void setButtonBounds(const Bounds& bounds) override;
+  void setClipboardText(std::string_view text) override;
+  void openDocument(const std::string& path) override;
+  void showRecordDialog() override;
+  void showVersionDialog(std::string_view version) override;
+  void showFailure(std::string_view text) override;
+
+ private:
+  static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
+  void createControls();
+  HMENU createMenus();
+  void command(Command id);
+  void layOut();
+  // Every row the window shows fits the display area without scrolling.
+  void fitRows();
+
+  HINSTANCE instance_;
+  const DisplayText& display_;
+  HWND Form1 = nullptr;
+  HWND Memo1 = nullptr;
+  HWND StatusBar1 = nullptr;
+  HWND Button1 = nullptr;
+  HMENU eucJpMenu_ = nullptr;
+  HACCEL shortcuts_ = nullptr;
+  HFONT formFont_ = nullptr;
+  HFONT buttonFont_ = nullptr;
+  HFONT memoFont_ = nullptr;
+  HBRUSH memoBrush_ = nullptr;
+  int memoPixels_ = 0;
+  int rowHeight_ = 0;
+  std::array<bool, 5> timerOn_{};
+  std::array<int, 5> timerInterval_{};
+  RecordDialog* Form2 = nullptr;
+  VersionDialog* Form3 = nullptr;
+  bool closing_ = false;
+  std::unique_ptr<TForm1> form_;
+};
+
+// Registers the window classes of Morvel's windows once.
+void registerWindowClasses(HINSTANCE instance);
+
+// The design's fonts, by the Japanese fonts the system has: the first of
+// `faces` it knows, else whatever Japanese font it maps the first to.
+HFONT japaneseFont(int pixels, bool fixedPitch);
+
+}  // namespace morvel

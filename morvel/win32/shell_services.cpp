@@ -1,0 +1,102 @@
+#include "shell_services.h"
+
+#include <shellapi.h>
+
+#include <cstring>
+
+#include "wide_text.h"
+
+namespace morvel {
+
+namespace {
+
+constexpr const wchar_t* kNoteClass = L"MorvelNote";
+constexpr WORD kNoteOk = 1;
+constexpr int kNoteWidth = 360;
+constexpr int kNoteHeight = 150;
+
+LRESULT CALLBACK noteProcedure(HWND note, UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_COMMAND:
+      if (LOWORD(wParam) == kNoteOk) DestroyWindow(note);
+      return 0;
+    case WM_CLOSE:
+      DestroyWindow(note);
+      return 0;
+    default:
+      return DefWindowProcW(note, message, wParam, lParam);
+  }
+}
+
+}  // namespace
+
+Size screenSizeOf(HWND window) {
+  MONITORINFO monitor{};
+  monitor.cbSize = sizeof(monitor);
+  if (GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTOPRIMARY), &monitor) == 0) {
+    return {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return {monitor.rcMonitor.right - monitor.rcMonitor.left, monitor.rcMonitor.bottom - monitor.rcMonitor.top};
+}
+
+void putOnClipboard(HWND owner, const std::wstring& text) {
+  if (OpenClipboard(owner) == 0) return;
+  EmptyClipboard();
+  const std::size_t bytes = (text.size() + 1) * sizeof(wchar_t);
+  if (HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, bytes)) {
+    if (void* copy = GlobalLock(memory)) {
+      std::memcpy(copy, text.c_str(), bytes);
+      GlobalUnlock(memory);
+      if (SetClipboardData(CF_UNICODETEXT, memory) == nullptr) GlobalFree(memory);
+    } else {
+      GlobalFree(memory);
+    }
+  }
+  CloseClipboard();
+}
+
+void openWithShell(HWND owner, const std::string& path) {
+  const std::wstring name = wideOfCodePage932(path);
+  const auto result =
+      reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", name.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
+  if (result > 32) return;
+  showNote(owner,
+           L"The manual could not be shown: no program for PDF files was found, or the file is missing.\r\n\r\n" + name,
+           false);
+}
+
+void registerNoteClass(HINSTANCE instance) {
+  WNDCLASSEXW note{};
+  note.cbSize = sizeof(note);
+  note.lpfnWndProc = noteProcedure;
+  note.hInstance = instance;
+  note.hCursor = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));  // IDC_ARROW
+  note.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  note.lpszClassName = kNoteClass;
+  RegisterClassExW(&note);
+}
+
+void showNote(HWND owner, const std::wstring& text, bool failure) {
+  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
+  RECT around{};
+  GetWindowRect(owner, &around);
+  HWND note =
+      CreateWindowExW(WS_EX_DLGMODALFRAME, kNoteClass, L"Morvel VCL", WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                      around.left + 40, around.top + 40, kNoteWidth, kNoteHeight, owner, nullptr, instance, nullptr);
+  if (note == nullptr) return;
+  SetWindowTextW(note, failure ? L"Morvel VCL: failure" : L"Morvel VCL");
+  RECT client{};
+  GetClientRect(note, &client);
+  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
+  HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10, client.right - 20,
+                               client.bottom - 56, note, nullptr, instance, nullptr);
+  HWND ok = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
+                            client.right - 90, client.bottom - 38, 80, 28, note,
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kNoteOk)), instance, nullptr);
+  SendMessageW(label, WM_SETFONT, font, TRUE);
+  SendMessageW(ok, WM_SETFONT, font, TRUE);
+  ShowWindow(note, SW_SHOWNORMAL);
+  SetFocus(ok);
+}
+
+}  // namespace morvel

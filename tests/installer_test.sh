@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# The Windows installer under Wine, end to end:
+#
+#   installer_test.sh WINE_RUN SETUP_EXE DATA_DIR
+#
+# Installs silently (/S), then checks the files in C:\MorvelVCL\ and
+# C:\fenraCxx\, the Start-menu entries and the entry among the installed
+# programs; runs the installed fenra.exe (-V, then a list edit of its
+# EUC-JP table, with exact bytes) and, when the installer holds it,
+# Morvel.exe (a command-line conversion, exact bytes); uninstalls silently
+# and checks that nothing of it remains. Exits with 77 (skipped) when the installer was not
+# built (cmake --build build-windows --target installer).
+set -uo pipefail
+
+wine_run="$(realpath "${1:?usage: installer_test.sh WINE_RUN SETUP_EXE DATA_DIR}")"
+setup="${2:?}"
+data="$(realpath "${3:?}")"
+[[ -f "$setup" ]] || { echo "SKIP: $setup is not built"; exit 77; }
+setup="$(realpath "$setup")"
+export WINEPREFIX="${WINEPREFIX:-$(dirname "$setup")/wine-prefix}"
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-installer.XXXXXX")"
+trap 'rm -rf "$work"' EXIT
+failures=0
+fail() {
+  echo "FAIL: $*"
+  failures=$((failures + 1))
+}
+
+"$wine_run" cmd /c exit >/dev/null 2>&1  # the prefix, made once
+drive_c="$WINEPREFIX/drive_c"
+menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Morvel VCL"
+key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MorvelVCL'
+leftovers() {
+  local found=()
+  [[ -e "$drive_c/MorvelVCL" ]] && found+=("C:\\MorvelVCL")
+  [[ -e "$drive_c/fenraCxx" ]] && found+=("C:\\fenraCxx")
+  [[ -e "$menu" ]] && found+=("the Start-menu folder")
+  "$wine_run" reg query "$key" >/dev/null 2>&1 && found+=("$key")
+  echo "${found[*]}"
+}
+before="$(leftovers)"
+if [[ -n "$before" ]]; then
+  echo "FAIL: already there before the installation: $before"
+  exit 1
+fi
+
+echo "== silent installation"
+"$wine_run" "$setup" /S || fail "the installer ended with exit code $?"
+for file in MorvelVCL/MS932~EUC-JP.bin MorvelVCL/MS932~UTF-8.bin MorvelVCL/MS932~Shift_JIS.bin \
+    MorvelVCL/Uninstall.exe fenraCxx/fenra.exe fenraCxx/MS932~EUC-JP.bin; do
+  [[ -f "$drive_c/$file" ]] || fail "$file is not installed"
+done
+for table in MorvelVCL/MS932~EUC-JP.bin MorvelVCL/MS932~UTF-8.bin MorvelVCL/MS932~Shift_JIS.bin \
+    fenraCxx/MS932~EUC-JP.bin; do
+  cmp -s "$drive_c/$table" "$data/$(basename "$table")" || fail "$table differs from the shipped table"
+done
+[[ -f "$menu/Uninstall Morvel VCL.lnk" ]] || fail "no Start-menu entry for the uninstaller"
+"$wine_run" reg query "$key" /v DisplayName 2>/dev/null | grep -q "Morvel VCL" ||
+  fail "not listed among the installed programs"
+
+echo "== the installed fenra.exe"
+cd "$work"
+"$wine_run" 'C:\fenraCxx\fenra.exe' -V >version.out 2>&1
+status=$?
+[[ "$status" -eq 1 ]] || fail "fenra.exe -V ended with exit code $status, not 1"
+grep -q "^fenra C++ Version " version.out || fail "fenra.exe -V printed: $(head -c 200 version.out)"
+# Half-width NA (0xC5) takes the entry of N: the table found in C:\fenraCxx\
+# is written, edited, under its name in the current folder: the record's
+# target becomes "N" and a zero byte, nothing else changes, and the
+# installed tables stay as they are.
+printf '\xc5N\n' >bars.txt
+"$wine_run" 'C:\fenraCxx\fenra.exe' -f bars.txt >edit.out 2>&1 || fail "fenra.exe -f bars.txt failed: $(cat edit.out)"
+table="$data/MS932~EUC-JP.bin"
+record="$(od -An -tx1 -v -w4 "$table" | awk 'NR <= 158 && $1 == "c5" { print NR - 1; exit }')"
+{ head -c $((record * 4 + 2)) "$table"; printf 'N\0'; tail -c +$((record * 4 + 5)) "$table"; } >expected.bin
+cmp -s expected.bin "MS932~EUC-JP.bin" || fail "the edited table is not the expected bytes"
+for installed in fenraCxx MorvelVCL; do
+  cmp -s "$table" "$drive_c/$installed/MS932~EUC-JP.bin" || fail "the table in C:\\$installed changed"
+done
+
+echo "== the installed Morvel.exe"
+if [[ -f "$drive_c/MorvelVCL/Morvel.exe" ]]; then
+  mkdir "$work/morvel" && cd "$work/morvel"
+  printf '\x82\xa0\r\nabc\r\n' >in.txt  # hiragana a
+  "$wine_run" 'C:\MorvelVCL\Morvel.exe' -e1 -u -a in.txt out.txt -q >morvel.out 2>&1
+  status=$?
+  [[ "$status" -eq 0 ]] || fail "Morvel.exe -e1 -u -a in.txt out.txt -q ended with exit code $status"
+  printf '\xa4\xa2\nabc\n' >expected.txt
+  cmp -s expected.txt out.txt || fail "Morvel.exe converted to: $(od -An -tx1 out.txt 2>&1)"
+  cd "$work"
+else
+  echo "   not in this installer (Morvel.exe was not built)"
+fi
+[[ -f "$menu/Morvel VCL.lnk" || ! -f "$drive_c/MorvelVCL/Morvel.exe" ]] || fail "no Start-menu entry for Morvel"
+
+echo "== silent uninstallation"
+# The uninstaller runs from a copy of itself in the temporary folder, so it
+# ends after the command returns: wait until the folders are gone.
+"$wine_run" 'C:\MorvelVCL\Uninstall.exe' /S || fail "the uninstaller ended with exit code $?"
+for _ in $(seq 100); do
+  [[ -z "$(leftovers)" ]] && break
+  sleep 0.2
+done
+after="$(leftovers)"
+[[ -z "$after" ]] || fail "left after the uninstallation: $after"
+
+if [[ "$failures" -ne 0 ]]; then
+  echo "$failures failure(s)"
+  exit 1
+fi
+echo "All passed"

@@ -1,0 +1,304 @@
+// Morvel's Win32 windows over the real window logic, under Wine with a
+// display (xvfb-run): the geometry the logic sets, the rows shown, the
+// hand-off through "VEL", the dialogs. Keys are posted to the controls and
+// go through the program's own message loop, as typed keys do.
+#include <windows.h>
+// after windows.h, which it needs
+#include <commctrl.h>
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "dialog_windows.h"
+#include "display_text.h"
+#include "key_preview.h"
+#include "main_window.h"
+#include "options.h"
+#include "shell_services.h"
+#include "support/temp_dir.h"
+#include "wide_text.h"
+
+using namespace morvel;
+using testing_support::readBytes;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+
+namespace {
+
+// Errors and messages kept for the test; the code pairs in "info.txt".
+class Reports final : public Reporter {
+ public:
+  void error(std::string_view line) override { errors.emplace_back(line); }
+  void message(std::string_view subject, std::string_view note) override {
+    messages.push_back(std::string(subject) + " " + std::string(note));
+  }
+  // As Morvel's report files: "info.txt".
+  void info(std::string_view line) override { files.info(line); }
+  ReportFiles files;
+  std::vector<std::string> errors;
+  std::vector<std::string> messages;
+};
+
+constexpr const char* kTables[] = {"MS932~EUC-JP.bin", "MS932~UTF-8.bin", "MS932~Shift_JIS.bin"};
+
+// Read while the tests still stand in the build folder.
+std::map<std::string, std::string>& shippedTables() {
+  static std::map<std::string, std::string> tables = [] {
+    std::map<std::string, std::string> read;
+    for (const char* name : kTables) read[name] = readBytes(std::string(MORVEL_DATA_DIR) + "/" + name);
+    return read;
+  }();
+  return tables;
+}
+
+RECT rectOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return r;
+}
+
+class Win32Window : public testing::Test {
+ protected:
+  static void SetUpTestSuite() { shippedTables(); }
+
+  void SetUp() override {
+    for (const auto& [name, bytes] : shippedTables()) writeBytes(name, bytes);
+  }
+
+  void TearDown() override {
+    Form3.reset();
+    Form2.reset();
+    Form1.reset();
+    MSG message{};
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
+    }
+    closed_ = false;
+  }
+
+  void open(const std::vector<std::string>& words = {}) {
+    settings_ = readOptions(words).effect;
+    display_ = std::make_unique<DisplayText>(DisplayText::load({profileFor(settings_), reports_}, false));
+    Form1 = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), settings_, reports_, *display_);
+    Form2 = std::make_unique<RecordDialog>(Form1->handle(), settings_, reports_, *display_);
+    Form3 = std::make_unique<VersionDialog>(Form1->handle(), profileFor(settings_), *display_);
+    Form1->setDialogs(Form2.get(), Form3.get());
+    Form1->show();
+    pump(50);
+  }
+
+  // The program's loop for `ms` milliseconds, or until the main window
+  // closed (true then).
+  bool pump(int ms) {
+    const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+    MSG message{};
+    while (!closed_ && std::chrono::steady_clock::now() < end) {
+      while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE) != 0) {
+        if (message.message == WM_QUIT) {
+          closed_ = true;
+          break;
+        }
+        dispatchMessage(message);
+      }
+      if (!closed_) MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+    return closed_;
+  }
+
+  // A key typed into `control`: pressed, then released.
+  void type(HWND control, WPARAM key) {
+    const UINT scan = MapVirtualKeyW(static_cast<UINT>(key), 0);
+    PostMessageW(control, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
+    PostMessageW(control, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | 0xC0000000u));
+    pump(60);
+  }
+
+  void choose(Command item) {
+    PostMessageW(Form1->handle(), WM_COMMAND, static_cast<WPARAM>(item), 0);
+    pump(60);
+  }
+
+  Bounds standardAtCorner() const {
+    const Size screen = screenSizeOf(Form1->handle());
+    return {screen.width - 677, screen.height - 534, 677, 491};
+  }
+
+  static void expectBounds(HWND window, const Bounds& expected) {
+    const RECT r = rectOf(window);
+    EXPECT_EQ(r.left, expected.left);
+    EXPECT_EQ(r.top, expected.top);
+    EXPECT_EQ(r.right - r.left, expected.width);
+    EXPECT_EQ(r.bottom - r.top, expected.height);
+  }
+
+  TempDir dir_;
+  Reports reports_;
+  FinalEffect settings_;
+  std::unique_ptr<DisplayText> display_;
+  std::unique_ptr<MainWindow> Form1;
+  std::unique_ptr<RecordDialog> Form2;
+  std::unique_ptr<VersionDialog> Form3;
+  bool closed_ = false;
+};
+
+TEST_F(Win32Window, StandsAtItsCornerThenLargeThenBackWithF5) {
+  open();
+  EXPECT_EQ(windowText(Form1->handle()), L"Morvel");
+  expectBounds(Form1->handle(), standardAtCorner());
+  EXPECT_EQ(Form1->logic().visibleColumns(), 80);
+  EXPECT_EQ(Form1->logic().visibleRows(), 26);
+  // The button sits in the client area's bottom-right corner, above the status bar.
+  RECT client{};
+  GetClientRect(Form1->handle(), &client);
+  RECT button = rectOf(GetDlgItem(Form1->handle(), static_cast<int>(Command::button)));
+  MapWindowPoints(nullptr, Form1->handle(), reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_EQ(button.right, client.right);
+  EXPECT_EQ(button.bottom, client.bottom - Form1->statusBarHeight());
+  EXPECT_EQ(button.right - button.left, 68);
+  EXPECT_EQ(button.bottom - button.top, 34);
+
+  choose(Command::large);
+  const Size screen = screenSizeOf(Form1->handle());
+  expectBounds(Form1->handle(), {0, 0, screen.width, screen.height - 43});
+  type(Form1->memo(), VK_F5);
+  expectBounds(Form1->handle(), standardAtCorner());
+  EXPECT_EQ(Form1->logic().visibleRows(), 26);
+  EXPECT_EQ(readBytes("VEL"), " ");
+}
+
+TEST_F(Win32Window, ShowsTheRowsTheLogicCountsWithoutScrolling) {
+  open();
+  std::string text = "\x82\xA0\r\n";  // hiragana a
+  for (int k = 1; k < 40; ++k) text += std::string(100, static_cast<char>('a' + k % 26)) + "\r\n";
+  writeBytes("VEL", text);
+  pump(900);
+  const std::wstring shown = windowText(Form1->memo());
+  std::wstring expected = L"\u3042\r\n";
+  for (int k = 1; k < 26; ++k) expected += std::wstring(79, static_cast<wchar_t>(L'a' + k % 26)) + L"+\r\n";
+  EXPECT_EQ(shown, expected);
+  EXPECT_EQ(Form1->logic().collectedLines().size(), 40u);
+  // Every shown row lies inside the display area, the first at the top.
+  RECT area{};
+  SendMessageW(Form1->memo(), EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
+  EXPECT_EQ(SendMessageW(Form1->memo(), EM_GETFIRSTVISIBLELINE, 0, 0), 0);
+  const auto lastRow = SendMessageW(Form1->memo(), EM_LINEINDEX, 25, 0);
+  const auto at = SendMessageW(Form1->memo(), EM_POSFROMCHAR, static_cast<WPARAM>(lastRow), 0);
+  EXPECT_LE(static_cast<short>(HIWORD(at)) + Form1->rowHeight(), area.bottom);
+  EXPECT_GE(Form1->rowHeight(), 8);
+}
+
+TEST_F(Win32Window, HandsOverThroughVel) {
+  // End, then File > Leave: EUC-JP, here with LF line ends; the status bar
+  // names the choice.
+  open({"-LF"});
+  writeBytes("VEL", "\x82\xA0\r\nabc\r\n");  // hiragana a
+  pump(900);
+  type(Form1->memo(), VK_END);
+  wchar_t status[64] = {};
+  SendMessageW(FindWindowExW(Form1->handle(), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
+               reinterpret_cast<LPARAM>(status));
+  EXPECT_STREQ(status, L"EUC-JP");
+  choose(Command::leave);
+  EXPECT_TRUE(pump(500));
+  EXPECT_EQ(readBytes("VEL"), "\xA4\xA2\nabc\n");
+  TearDown();
+
+  // The default: UTF-8 with CR LF.
+  open();
+  writeBytes("VEL", "\x82\xA0\r\n");
+  pump(900);
+  choose(Command::leave);
+  EXPECT_TRUE(pump(500));
+  EXPECT_EQ(readBytes("VEL"), "\xE3\x81\x82\r\n");
+  TearDown();
+
+  // Home writes UTF-8 and the window stays; F3 closes it and deletes "VEL".
+  open();
+  writeBytes("VEL", "\x82\xA0\r\n");
+  pump(900);
+  type(Form1->memo(), VK_HOME);
+  EXPECT_EQ(readBytes("VEL"), "\xE3\x81\x82\r\n");
+  EXPECT_TRUE(IsWindowVisible(Form1->handle()));
+  type(Form1->memo(), VK_F3);
+  EXPECT_TRUE(pump(300));
+  EXPECT_FALSE(std::filesystem::exists("VEL"));
+  EXPECT_TRUE(reports_.errors.empty()) << reports_.errors.front();
+}
+
+TEST_F(Win32Window, RecordDialogSavesCopiesAndHidesWithEsc) {
+  open();
+  choose(Command::record);
+  HWND dialog = Form2->handle();
+  ASSERT_TRUE(IsWindowVisible(dialog));
+  EXPECT_EQ(GetFocus(), Form2->control("Button1"));
+  expectBounds(dialog, {(screenSizeOf(dialog).width - 143) / 2, (screenSizeOf(dialog).height - 142) / 2, 143, 142});
+  EXPECT_EQ(windowText(Form2->control("Edit1")), L"\u2473");  // circled twenty
+  EXPECT_EQ(windowText(Form2->control("Label1")), L"8753");
+  // Typed text goes back to code page 932; Enter on the focused button saves.
+  SetWindowTextW(Form2->control("Edit2"), L"\uFF3F");  // full-width low line
+  SetFocus(Form2->control("Button1"));
+  type(Form2->control("Button1"), VK_RETURN);
+  EXPECT_EQ(readBytes("info.txt"), "8753 \x81\xCB 8151\r\n");  // the arrow between
+  EXPECT_EQ(windowText(Form2->control("Label1")), L"8753 \u21D2 8151");
+  // F8 in an edit: the label's text on the clipboard.
+  type(Form2->control("Edit1"), VK_F8);
+  ASSERT_TRUE(OpenClipboard(Form1->handle()));
+  HANDLE data = GetClipboardData(CF_UNICODETEXT);
+  ASSERT_NE(data, nullptr);
+  EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(data)), L"8753 \u21D2 8151");
+  GlobalUnlock(data);
+  CloseClipboard();
+  type(Form2->control("Edit1"), VK_ESCAPE);
+  EXPECT_FALSE(IsWindowVisible(dialog));
+  EXPECT_TRUE(IsWindow(dialog));
+}
+
+struct ModalSeen {
+  HWND dialog = nullptr;
+  HWND owner = nullptr;
+  bool visible = false;
+  bool ownerEnabled = true;
+  std::wstring version;
+};
+ModalSeen* seen = nullptr;
+
+void CALLBACK lookAtModal(HWND, UINT, UINT_PTR timer, DWORD) {
+  KillTimer(nullptr, timer);
+  seen->visible = IsWindowVisible(seen->dialog) != 0;
+  seen->ownerEnabled = IsWindowEnabled(seen->owner) != 0;
+  // Label3
+  for (HWND child = GetWindow(seen->dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
+    const std::wstring text = windowText(child);
+    if (text.rfind(L"Version ", 0) == 0) seen->version = text;
+  }
+  HWND focus = GetFocus();
+  PostMessageW(focus, WM_KEYDOWN, VK_ESCAPE, 1);
+  PostMessageW(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
+}
+
+TEST_F(Win32Window, VersionDialogIsModalAndClosesWithEsc) {
+  open();
+  EXPECT_EQ(windowText(Form3->control("Label3")), L"Version 1.0");
+  ModalSeen look;
+  look.dialog = Form3->handle();
+  look.owner = Form1->handle();
+  seen = &look;
+  SetTimer(nullptr, 0, 200, lookAtModal);
+  choose(Command::version);  // returns once the dialog is closed
+  pump(100);
+  EXPECT_TRUE(look.visible);
+  EXPECT_FALSE(look.ownerEnabled);
+  EXPECT_EQ(look.version, L"Version 1.08");
+  EXPECT_FALSE(IsWindowVisible(Form3->handle()));
+  EXPECT_TRUE(IsWindowEnabled(Form1->handle()));
+  EXPECT_EQ(windowText(Form3->control("Label1")), L"Morvel VCL");
+  const Size screen = screenSizeOf(Form3->handle());
+  expectBounds(Form3->handle(), {(screen.width - 166) / 2, (screen.height - 166) / 2, 166, 166});
+  seen = nullptr;
+}
+
+}  // namespace
