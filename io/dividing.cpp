@@ -1,12 +1,9 @@
 #include "dividing.h"
 
-#include <cstring>
 #include <new>
 
 #include "native_file.h"
 #include "out_of_memory.h"
-
-extern char** environ;
 
 namespace morvel {
 
@@ -97,20 +94,6 @@ std::string findInPath(std::string_view list, std::string_view fileName) {
   }
   return {};
 }
-
-namespace {
-
-std::string_view pathVariable() {
-  const char* found = nullptr;
-  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-    const char* e = *entry;
-    if (std::strncmp(e, "PATH=", 5) == 0) return e + 5;
-    if (found == nullptr && ::strncasecmp(e, "PATH=", 5) == 0) found = e + 5;
-  }
-  return found != nullptr ? std::string_view(found) : std::string_view();
-}
-
-}  // namespace
 
 CommandPath::CommandPath(std::size_t bufferSize) : CommandPath(pathVariable(), bufferSize) {}
 

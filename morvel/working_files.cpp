@@ -1,17 +1,13 @@
 #include "working_files.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
+#include <cwctype>
 #include <filesystem>
 
 #include "binary_file.h"
 #include "console.h"
 #include "file_replace.h"
+#include "native_file.h"
 #include "passes.h"
 #include "report_files.h"
 
@@ -20,59 +16,61 @@ namespace morvel {
 namespace {
 
 Replacement copyWorkFileTo(int work, const std::string& destination) {
-  return replaceFile(destination,
-                     [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyAll(work, fd, true); });
+  return replaceFile(destination, [work](int fd) { return seekTo(work, 0) && copyAll(work, fd, true); });
+}
+
+// A name as a path; on Windows read as code page 932 and upper-cased, since
+// names there are the same whatever their letter case.
+std::filesystem::path pathOf(const std::string& name) {
+#ifdef _WIN32
+  std::wstring wide = wideOf(name);
+  for (wchar_t& unit : wide) unit = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(unit)));
+  return wide;
+#else
+  return name;
+#endif
+}
+
+void sayWaiting() {
+  hintOnTerminal(std::string("Waiting for another run in this folder to finish with ") + kWorkFile + ".");
 }
 
 }  // namespace
 
-WorkFolderLock::WorkFolderLock(LockWait wait) : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (fd_ < 0) return;  // a folder that cannot be opened cannot be shared either
-  int result = 0;
-  while ((result = ::flock(fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-  }
-  if (result != 0 && errno == EWOULDBLOCK && wait == LockWait::untilFree) {
-    hintOnTerminal(std::string("Waiting for another run in this folder to finish with ") + kWorkFile + ".");
-    while ((result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-  }
-  held_ = result == 0;
-}
+WorkFolderLock::WorkFolderLock(LockWait wait)
+    : turn_(takeFolderTurn(".", wait == LockWait::untilFree ? TurnWait::untilFree : TurnWait::no, sayWaiting)) {}
 
-WorkFolderLock::~WorkFolderLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-}
+WorkFolderLock::~WorkFolderLock() { giveBackFolderTurn(turn_); }
 
 bool isWorkFile(const std::string& name) {
   namespace fs = std::filesystem;
   std::error_code error;
-  const auto resolved = [&error](const fs::path& path) {
-    return fs::weakly_canonical(fs::absolute(path, error), error).lexically_normal();
+  const auto resolved = [&error](const std::string& given) {
+    return fs::weakly_canonical(fs::absolute(pathOf(given), error), error).lexically_normal();
   };
   if (resolved(name) == resolved(kWorkFile)) return true;
-  struct stat file {};
-  struct stat work {};
-  return ::stat(name.c_str(), &file) == 0 && ::stat(kWorkFile, &work) == 0 && file.st_dev == work.st_dev &&
-         file.st_ino == work.st_ino;
+  const std::optional<FileStatus> file = statusOf(name);
+  const std::optional<FileStatus> work = statusOf(kWorkFile);
+  return file && work && file->volume == work->volume && file->identity == work->identity;
 }
 
 WorkCopy MoveToWorkFile(const std::string& source, bool keepSource) {
-  const int work = ::open(kWorkFile, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+  const int work = openTruncated(kWorkFile);
   if (work < 0) {
     std::fprintf(stderr, "fopen() error-1: %s\n", kWorkFile);
     return WorkCopy::workFileUnwritable;
   }
-  const int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const int in = openForReading(source);
   if (in < 0) {
-    ::close(work);
+    closeFile(work);
     return WorkCopy::failed;
   }
   const bool copied = copyAll(in, work);
-  const bool closed = ::close(work) == 0;
-  ::close(in);
+  const bool closed = closeFile(work);
+  closeFile(in);
   // The source goes only when its bytes are safely in the working file.
   if (!copied || !closed) return WorkCopy::failed;
-  if (!keepSource) std::remove(source.c_str());
+  if (!keepSource) removeFile(source);
   return WorkCopy::copied;
 }
 
@@ -85,7 +83,7 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
 Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
   // The source is opened first, so that a missing one never touches the
   // target.
-  const int work = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const int work = openForReading(source);
   if (work < 0) return Delivery::failed;
   Delivery delivery = Delivery::failed;
   Replacement result = copyWorkFileTo(work, target);
@@ -103,7 +101,7 @@ Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const s
     reporter.error(
         joinedParts({"CopyBackFromWorkFile() error:", target, "cannot be written; the result is only in", source}));
   }
-  ::close(work);
+  closeFile(work);
   return delivery;
 }
 
@@ -149,7 +147,7 @@ std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFil
   // The pass empties "binary.tmp" before it writes: it is opened once the
   // pass has written.
   if (growing.await(1).second == GrowingWorkFile::State::failed) return Delivery::failed;
-  const int work = ::open(kWorkFile, O_RDONLY | O_CLOEXEC);
+  const int work = openForReading(kWorkFile);
   if (work < 0) return std::nullopt;
   const auto follow = [&growing, work](int fd) {
     std::uint64_t copied = 0;
@@ -171,7 +169,7 @@ std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFil
     }
   };
   const Replacement result = replaceFile(target, follow, InPlace::refused);
-  ::close(work);
+  closeFile(work);
   switch (result) {
     case Replacement::done:
       return Delivery::toTarget;

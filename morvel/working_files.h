@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "folder_turn.h"
 #include "reporter.h"
 
 namespace morvel {
@@ -28,11 +29,10 @@ class WorkFolderLock {
   WorkFolderLock(const WorkFolderLock&) = delete;
   WorkFolderLock& operator=(const WorkFolderLock&) = delete;
 
-  bool held() const { return held_; }
+  bool held() const { return turn_.held; }
 
  private:
-  int fd_ = -1;
-  bool held_ = true;  // a folder that cannot be opened cannot be shared either
+  FolderTurn turn_;
 };
 
 // True when `name` is the working file: its name, or the same file.
