@@ -1,7 +1,5 @@
 #include "editors.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -10,6 +8,7 @@
 #include "console.h"
 #include "file_replace.h"
 #include "locator.h"
+#include "native_file.h"
 #include "report_files.h"
 #include "text_file.h"
 
@@ -74,7 +73,7 @@ void reportCodes(const TableContext& context, std::int32_t from, std::int32_t to
 // The table file as read for rewriting: all 7882 records, or nothing.
 bool readRecords(const std::string& path, Image& records) {
   records.assign(SparseEUC::imageSize, 0);
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openStream(path, "rb");
   if (file == nullptr) return false;
   const std::size_t got = std::fread(records.data(), 1, records.size(), file);
   std::fclose(file);
@@ -113,9 +112,9 @@ Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORM
 // the table name goes) is never overwritten by a table. Pipes, devices and
 // new names take the table.
 bool mayBeReplacedByTable(const std::string& tableName, const Image& records) {
-  struct stat existing {};
-  if (::stat(tableName.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return true;
-  if (static_cast<std::size_t>(existing.st_size) != records.size()) return false;
+  const std::optional<FileStatus> existing = statusOf(tableName);
+  if (!existing || existing->type != FileType::regular) return true;
+  if (existing->size != records.size()) return false;
   Image present;
   if (!readRecords(tableName, present)) return false;
   for (std::size_t n = 1; n <= kRecordCount; ++n) {
