@@ -2,7 +2,10 @@
 # The Windows programs and their tests: installs the cross compiler and
 # Wine when missing, cross-builds into build-windows/ with MinGW-w64
 # (cmake/mingw-w64.cmake) and runs the tests under Wine through CTest, in
-# one Wine prefix made for this run (wineboot once, WINEDEBUG=-all).
+# one Wine prefix made for this run (wineboot once, WINEDEBUG=-all). Then
+# the Linux build (build-test/, or MORVEL_LINUX_BUILD) gets the process
+# tests against the .exe files and the differential test of the Windows and
+# the Linux programs, and runs them (CTest label "windows").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -26,9 +29,22 @@ touch "$WINEPREFIX/.morvel-ready"  # cmake/wine-run.sh finds it made
 echo "   made in $((SECONDS - start)) s"
 
 echo "== Windows build"
-cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON
+# The fixed table folders point into the build tree (Wine's Z: is /), away
+# from any installation.
+fixed="Z:$(echo "$PWD/$dir/fixed" | tr / '\\')"
+cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON \
+  -DMORVEL_FIXED_FOLDER="$fixed\\MorvelVCL\\" -DFENRA_FIXED_FOLDER="$fixed\\fenraCxx\\"
 cmake --build "$dir" -j"$jobs"
 echo "== Windows tests under Wine"
 (cd "$dir" && ctest --output-on-failure -j"$jobs")
+
+echo "== Windows programs against the Linux process tests, and against the Linux programs"
+linux="${MORVEL_LINUX_BUILD:-build-test}"
+cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON \
+  -DMORVEL_FIXED_FOLDER="$PWD/$linux/fixed/MorvelVCL/" -DFENRA_FIXED_FOLDER="$PWD/$linux/fixed/fenraCxx/" \
+  -DMORVEL_WINDOWS_BUILD="$PWD/$dir"
+cmake --build "$linux" -j"$jobs" --target Morvel fenra fenra_process_test_windows morvel_process_test_windows \
+  windows_process_test_windows
+(cd "$linux" && ctest --output-on-failure -j"$jobs" -L windows)
 wineserver -w
 echo "== Windows part done in $((SECONDS - start)) s"
