@@ -19,6 +19,23 @@ int openForReading(const std::string& name);
 // Created when missing (mode 0666 less the umask); the content is kept.
 int openForWriting(const std::string& name);
 bool closeFile(int fd);
+// Emptied, or created when missing, for writing.
+int openTruncated(const std::string& name);
+// Created for writing; -1 (errno EEXIST) when the name exists already.
+int openNew(const std::string& name);
+// Deletes the file; false when it cannot.
+bool removeFile(const std::string& name);
+
+// Gives `target` the modification time of `source`, leaving its content
+// and its other times alone; false when that is not allowed.
+bool copyModificationTime(const std::string& source, const std::string& target);
+
+// The current folder's full path; "." when the system does not say.
+std::string currentFolder();
+
+// The value of the variable that lists the folders searched for programs
+// (PATH, its name matched whatever its letter case); empty when unset.
+std::string pathVariable();
 
 // fopen with a binary `mode` ("rb", "wb", ...); nullptr on failure.
 std::FILE* openStream(const std::string& name, const char* mode);
@@ -67,6 +84,8 @@ std::optional<FileStatus> statusOf(const std::string& name);
 // (a character it cannot write becomes '?').
 std::wstring wideOf(std::string_view cp932);
 std::string cp932Of(std::wstring_view wide);
+// UTF-16 as code page 932, or nothing when a character has no code there.
+std::optional<std::string> exactCp932Of(std::wstring_view wide);
 #endif
 
 }  // namespace morvel

@@ -2,10 +2,15 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <strings.h>
+
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 
 #include "native_file.h"
+
+extern char** environ;
 
 namespace morvel {
 
@@ -73,6 +78,38 @@ std::optional<FileStatus> statusOf(const std::string& name) {
   struct stat info {};
   if (::stat(name.c_str(), &info) != 0) return std::nullopt;
   return statusFrom(info);
+}
+
+int openTruncated(const std::string& name) {
+  return ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+}
+
+int openNew(const std::string& name) { return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }
+
+bool removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0; }
+
+bool copyModificationTime(const std::string& source, const std::string& target) {
+  struct stat finished {};
+  if (::stat(source.c_str(), &finished) != 0) return false;
+  const timespec times[2] = {{0, UTIME_OMIT}, finished.st_mtim};
+  return ::utimensat(AT_FDCWD, target.c_str(), times, 0) == 0;
+}
+
+std::string currentFolder() {
+  std::string path(4096, '\0');
+  if (::getcwd(path.data(), path.size()) == nullptr) return ".";
+  path.resize(path.find('\0'));
+  return path;
+}
+
+std::string pathVariable() {
+  const char* found = nullptr;
+  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
+    const char* e = *entry;
+    if (std::strncmp(e, "PATH=", 5) == 0) return e + 5;
+    if (found == nullptr && ::strncasecmp(e, "PATH=", 5) == 0) found = e + 5;
+  }
+  return found != nullptr ? std::string(found) : std::string();
 }
 
 }  // namespace morvel

@@ -76,10 +76,25 @@ std::wstring wideOf(std::string_view cp932) {
 std::string cp932Of(std::wstring_view wide) {
   if (wide.empty() || wide.size() > INT_MAX) return {};
   const int size = static_cast<int>(wide.size());
-  const int length = ::WideCharToMultiByte(kShiftJis, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  // No best fit: a look-alike would name another file.
+  const int length =
+      ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, nullptr);
   if (length <= 0) return {};
   std::string bytes(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(kShiftJis, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+  ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
+std::optional<std::string> exactCp932Of(std::wstring_view wide) {
+  if (wide.empty()) return std::string();
+  if (wide.size() > INT_MAX) return std::nullopt;
+  const int size = static_cast<int>(wide.size());
+  BOOL usedDefault = FALSE;
+  const int length =
+      ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &usedDefault);
+  if (length <= 0 || usedDefault) return std::nullopt;
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length, nullptr, nullptr);
   return bytes;
 }
 
@@ -147,6 +162,58 @@ std::optional<FileStatus> statusOf(const std::string& name) {
   std::optional<FileStatus> status = statusOfHandle(handle);
   ::CloseHandle(handle);
   return status;
+}
+
+int openTruncated(const std::string& name) { return openWide(name, _O_WRONLY | _O_CREAT | _O_TRUNC); }
+
+int openNew(const std::string& name) { return openWide(name, _O_WRONLY | _O_CREAT | _O_EXCL); }
+
+bool removeFile(const std::string& name) {
+  const std::wstring wide = wideOf(name);
+  return !wide.empty() && ::DeleteFileW(wide.c_str());
+}
+
+bool copyModificationTime(const std::string& source, const std::string& target) {
+  const std::wstring from = wideOf(source);
+  const std::wstring to = wideOf(target);
+  if (from.empty() || to.empty()) return false;
+  constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+  FILETIME written{};
+  const HANDLE in = ::CreateFileW(from.c_str(), FILE_READ_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (in == INVALID_HANDLE_VALUE) return false;
+  const bool read = ::GetFileTime(in, nullptr, nullptr, &written);
+  ::CloseHandle(in);
+  if (!read) return false;
+  // Attributes may be written on a read-only file too, as its owner may on POSIX.
+  const HANDLE out = ::CreateFileW(to.c_str(), FILE_WRITE_ATTRIBUTES, kShareAll, nullptr, OPEN_EXISTING,
+                                   FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (out == INVALID_HANDLE_VALUE) return false;
+  const bool set = ::SetFileTime(out, nullptr, nullptr, &written);
+  ::CloseHandle(out);
+  return set;
+}
+
+std::string currentFolder() {
+  const DWORD length = ::GetCurrentDirectoryW(0, nullptr);
+  if (length == 0) return ".";
+  std::wstring wide(length, L'\0');
+  const DWORD written = ::GetCurrentDirectoryW(length, wide.data());
+  if (written == 0 || written >= length) return ".";
+  wide.resize(written);
+  const std::string folder = cp932Of(wide);
+  return folder.empty() ? "." : folder;
+}
+
+// The system matches the name whatever its letter case.
+std::string pathVariable() {
+  const DWORD length = ::GetEnvironmentVariableW(L"Path", nullptr, 0);
+  if (length == 0) return {};
+  std::wstring wide(length, L'\0');
+  const DWORD written = ::GetEnvironmentVariableW(L"Path", wide.data(), length);
+  if (written == 0 || written >= length) return {};
+  wide.resize(written);
+  return cp932Of(wide);
 }
 
 }  // namespace morvel

@@ -6,8 +6,6 @@
 #include "dividing.h"
 #include "native_file.h"
 
-extern char** environ;
-
 namespace morvel {
 
 namespace {
@@ -35,20 +33,6 @@ std::string findInPath(std::string_view list, std::string_view fileName) {
   }
   return {};
 }
-
-namespace {
-
-std::string_view pathVariable() {
-  const char* found = nullptr;
-  for (char** entry = environ; entry != nullptr && *entry != nullptr; ++entry) {
-    const char* e = *entry;
-    if (std::strncmp(e, "PATH=", 5) == 0) return e + 5;
-    if (found == nullptr && ::strncasecmp(e, "PATH=", 5) == 0) found = e + 5;
-  }
-  return found != nullptr ? std::string_view(found) : std::string_view();
-}
-
-}  // namespace
 
 CommandPath::CommandPath(std::size_t bufferSize) : CommandPath(pathVariable(), bufferSize) {}
 

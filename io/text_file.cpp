@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <cstring>
 
+#include "native_file.h"
+
 #if defined(__SSE2__) && !defined(MORVEL_NO_VECTOR_PATHS)
 #include <emmintrin.h>
 #define MORVEL_SSE2_TEXT 1
@@ -67,7 +69,7 @@ std::size_t dropCarriageReturns(char* data, std::size_t size) {
 #endif
 }
 
-TextReader::TextReader(const std::string& path) : file_(std::fopen(path.c_str(), "rb")), buffer_(kReadSize) {
+TextReader::TextReader(const std::string& path) : file_(openStream(path, "rb")), buffer_(kReadSize) {
   if (file_ != nullptr) std::setvbuf(file_, nullptr, _IONBF, 0);  // reads are large already
 }
 
@@ -161,7 +163,7 @@ std::string toCrlf(std::string_view text) {
   return out;
 }
 
-TextWriter::TextWriter(const std::string& path) : file_(std::fopen(path.c_str(), "wb")) {}
+TextWriter::TextWriter(const std::string& path) : file_(openStream(path, "wb")) {}
 
 TextWriter::~TextWriter() { close(); }
 

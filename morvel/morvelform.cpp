@@ -2,8 +2,6 @@
 // see docs/design-names.md before changing one.
 #include "morvelform.h"
 
-#include <unistd.h>
-
 #include <cmath>
 #include <cstdio>
 #include <iterator>
@@ -12,6 +10,7 @@
 
 #include "codes.h"
 #include "dividing.h"
+#include "native_file.h"
 #include "regulate.h"
 #include "report_files.h"
 #include "text_file.h"
@@ -28,10 +27,8 @@ constexpr const char* kCutMarker = "+";
 constexpr const char* kDisplayLineEnd = "\r\n";
 
 std::string currentDirectory() {
-  std::string path(4096, '\0');
-  if (::getcwd(path.data(), path.size()) == nullptr) return {};
-  path.resize(path.find('\0'));
-  return path.substr(0, kDirectoryLimit);
+  const std::string path = currentFolder();
+  return path == "." ? std::string() : path.substr(0, kDirectoryLimit);  // "." when the system does not say
 }
 
 // "%10d|" before the line.

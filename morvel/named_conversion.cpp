@@ -2,16 +2,13 @@
 // see docs/design-names.md before changing one.
 #include "named_conversion.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <system_error>
 #include <thread>
 
 #include "binary_file.h"
 #include "file_replace.h"
+#include "native_file.h"
 #include "passes.h"
 #include "report_files.h"
 
@@ -28,10 +25,9 @@ constexpr std::uint64_t kWriteBackStep = std::uint64_t{8} << 20;
 // "SJIS has the same time as EUC": the input takes the modification time of
 // the finished output. Where the user may not set it, the input stays as it is.
 void giveSameTime(const std::string& input, const std::string& output) {
-  struct stat finished {};
-  if (::stat(output.c_str(), &finished) != 0 || !S_ISREG(finished.st_mode)) return;  // a pipe's time is no file's
-  const timespec times[2] = {{0, UTIME_OMIT}, finished.st_mtim};
-  ::utimensat(AT_FDCWD, input.c_str(), times, 0);
+  const std::optional<FileStatus> finished = statusOf(output);
+  if (!finished || finished->type != FileType::regular) return;  // a pipe's time is no file's
+  copyModificationTime(output, input);
 }
 
 // The delivery of "binary.tmp" that follows the pass as it writes, on a
@@ -85,7 +81,7 @@ std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFil
   // The pass empties "binary.tmp" before it writes: it is opened once the
   // pass has written.
   if (growing.await(1).second == GrowingWorkFile::State::failed) return Delivery::failed;
-  const int work = ::open(kWorkFile, O_RDONLY | O_CLOEXEC);
+  const int work = openForReading(kWorkFile);
   if (work < 0) return std::nullopt;
   const auto follow = [&growing, work](int fd) {
     std::uint64_t copied = 0;
@@ -107,7 +103,7 @@ std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFil
     }
   };
   const Replacement result = replaceFile(target, follow, InPlace::refused);
-  ::close(work);
+  closeFile(work);
   switch (result) {
     case Replacement::done:
       return Delivery::done;

@@ -2,14 +2,9 @@
 // see docs/design-names.md before changing one.
 #include "startup.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 #include <new>
 #include <optional>
 #include <string>
@@ -18,10 +13,12 @@
 #include "editors.h"
 #include "locator.h"
 #include "named_conversion.h"
+#include "native_file.h"
 #include "out_of_memory.h"
 #include "passes.h"
 #include "report_files.h"
 #include "version_file.h"
+#include "watchers.h"
 #include "working_files.h"
 
 namespace morvel {
@@ -60,40 +57,6 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
   for (const std::string& refusal : options.refusals) context.reporter.error(refusal);
   if (!options.refusals.empty()) return false;
   return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching, &whichTable);
-}
-
-std::string currentFolder() {
-  std::string path(4096, '\0');
-  if (::getcwd(path.data(), path.size()) == nullptr) return ".";
-  path.resize(path.find('\0'));
-  return path;
-}
-
-std::string linkTarget(const std::string& link) {
-  std::string target(4096, '\0');
-  const ssize_t length = ::readlink(link.c_str(), target.data(), target.size());
-  if (length <= 0 || static_cast<std::size_t>(length) >= target.size()) return {};
-  target.resize(static_cast<std::size_t>(length));
-  return target;
-}
-
-// Another process of a program named Morvel whose current directory is this
-// one (as far as this user may see other processes).
-bool anotherMorvelWatchesHere() {
-  namespace fs = std::filesystem;
-  const std::string here = linkTarget("/proc/self/cwd");
-  const std::string self = std::to_string(::getpid());
-  std::error_code error;
-  for (const fs::directory_entry& entry : fs::directory_iterator("/proc", error)) {
-    const std::string pid = entry.path().filename().string();
-    if (pid == self || pid.find_first_not_of("0123456789") != std::string::npos) continue;
-    std::string program = linkTarget("/proc/" + pid + "/exe");
-    if (const auto deleted = program.rfind(" (deleted)"); deleted != std::string::npos) program.resize(deleted);
-    if (program.substr(program.rfind('/') + 1) == "Morvel" && linkTarget("/proc/" + pid + "/cwd") == here) {
-      return true;
-    }
-  }
-  return false;
 }
 
 }  // namespace
@@ -164,13 +127,13 @@ bool CheckWatchedFileAbsent(Reporter& reporter) {
 }
 
 bool CheckWatchedFileCreatable(Reporter& reporter) {
-  int fd = ::open(kWatchedFile, O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  int fd = openNew(kWatchedFile);
   const bool created = fd >= 0;
-  if (!created && errno == EEXIST) fd = ::open(kWatchedFile, O_WRONLY | O_CLOEXEC);
+  if (!created && errno == EEXIST) fd = openForWriting(kWatchedFile);
   const int why = errno;
   if (fd >= 0) {
-    ::close(fd);
-    if (created) ::unlink(kWatchedFile);
+    closeFile(fd);
+    if (created) removeFile(kWatchedFile);
     return true;
   }
   reporter.error(joinedParts({"VEL cannot be created in", currentFolder(), "-", std::strerror(why),

@@ -2,18 +2,14 @@
 // see docs/design-names.md before changing one.
 #include "working_files.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
 #include <cstdio>
+#include <cwctype>
 #include <filesystem>
 
 #include "binary_file.h"
 #include "console.h"
 #include "file_replace.h"
+#include "native_file.h"
 #include "passes.h"
 #include "report_files.h"
 
@@ -22,40 +18,42 @@ namespace morvel {
 namespace {
 
 Replacement copyWorkFileTo(int work, const std::string& destination) {
-  return replaceFile(destination,
-                     [work](int fd) { return ::lseek(work, 0, SEEK_SET) == 0 && copyAll(work, fd, true); });
+  return replaceFile(destination, [work](int fd) { return seekTo(work, 0) && copyAll(work, fd, true); });
+}
+
+// A name as a path; on Windows read as code page 932 and upper-cased, since
+// names there are the same whatever their letter case.
+std::filesystem::path pathOf(const std::string& name) {
+#ifdef _WIN32
+  std::wstring wide = wideOf(name);
+  for (wchar_t& unit : wide) unit = static_cast<wchar_t>(std::towupper(static_cast<std::wint_t>(unit)));
+  return wide;
+#else
+  return name;
+#endif
+}
+
+void sayWaiting() {
+  hintOnTerminal(std::string("Waiting for another run in this folder to finish with ") + kWorkFile + ".");
 }
 
 }  // namespace
 
-WorkFolderLock::WorkFolderLock(LockWait wait) : fd_(::open(".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)) {
-  if (fd_ < 0) return;  // a folder that cannot be opened cannot be shared either
-  int result = 0;
-  while ((result = ::flock(fd_, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-  }
-  if (result != 0 && errno == EWOULDBLOCK && wait == LockWait::untilFree) {
-    hintOnTerminal(std::string("Waiting for another run in this folder to finish with ") + kWorkFile + ".");
-    while ((result = ::flock(fd_, LOCK_EX)) != 0 && errno == EINTR) {
-    }
-  }
-  held_ = result == 0;
-}
+WorkFolderLock::WorkFolderLock(LockWait wait)
+    : turn_(takeFolderTurn(".", wait == LockWait::untilFree ? TurnWait::untilFree : TurnWait::no, sayWaiting)) {}
 
-WorkFolderLock::~WorkFolderLock() {
-  if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-}
+WorkFolderLock::~WorkFolderLock() { giveBackFolderTurn(turn_); }
 
 bool isWorkFile(const std::string& name) {
   namespace fs = std::filesystem;
   std::error_code error;
-  const auto resolved = [&error](const fs::path& path) {
-    return fs::weakly_canonical(fs::absolute(path, error), error).lexically_normal();
+  const auto resolved = [&error](const std::string& given) {
+    return fs::weakly_canonical(fs::absolute(pathOf(given), error), error).lexically_normal();
   };
   if (resolved(name) == resolved(kWorkFile)) return true;
-  struct stat file {};
-  struct stat work {};
-  return ::stat(name.c_str(), &file) == 0 && ::stat(kWorkFile, &work) == 0 && file.st_dev == work.st_dev &&
-         file.st_ino == work.st_ino;
+  const std::optional<FileStatus> file = statusOf(name);
+  const std::optional<FileStatus> work = statusOf(kWorkFile);
+  return file && work && file->volume == work->volume && file->identity == work->identity;
 }
 
 Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
@@ -67,7 +65,7 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
 Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
   // The source is opened first, so that a missing one never touches the
   // target.
-  const int work = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
+  const int work = openForReading(source);
   if (work < 0) return Delivery::failed;
   Delivery delivery = Delivery::failed;
   Replacement result = copyWorkFileTo(work, target);
@@ -85,7 +83,7 @@ Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const s
     reporter.error(
         joinedParts({"CopyBackFromWorkFile() error:", target, "cannot be written; the result is only in", source}));
   }
-  ::close(work);
+  closeFile(work);
   return delivery;
 }
 

@@ -6,6 +6,7 @@
 
 #include <string>
 
+#include "folder_turn.h"
 #include "reporter.h"
 
 #include "morvel_texts.h"
@@ -24,11 +25,10 @@ class WorkFolderLock {
   WorkFolderLock(const WorkFolderLock&) = delete;
   WorkFolderLock& operator=(const WorkFolderLock&) = delete;
 
-  bool held() const { return held_; }
+  bool held() const { return turn_.held; }
 
  private:
-  int fd_ = -1;
-  bool held_ = true;  // a folder that cannot be opened cannot be shared either
+  FolderTurn turn_;
 };
 
 // True when `name` is the working file: its name, or the same file.

@@ -2,8 +2,6 @@
 // see docs/design-names.md before changing one.
 #include "editors.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <cstdio>
 
@@ -11,6 +9,7 @@
 #include "codes.h"
 #include "file_replace.h"
 #include "locator.h"
+#include "native_file.h"
 #include "report_files.h"
 #include "text_file.h"
 #include "typed_text.h"
@@ -80,7 +79,7 @@ void reportCodes(const TableContext& context, std::int32_t from, std::int32_t to
 // The table file as read for rewriting: all 7882 records, or nothing.
 bool readRecords(const std::string& path, Image& records) {
   records.assign(SparseEUC::imageSize, 0);
-  std::FILE* file = std::fopen(path.c_str(), "rb");
+  std::FILE* file = openStream(path, "rb");
   if (file == nullptr) return false;
   const std::size_t got = std::fread(records.data(), 1, records.size(), file);
   std::fclose(file);
@@ -119,9 +118,9 @@ Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORM
 // the table name goes) is never overwritten by a table. Pipes, devices and
 // new names take the table.
 bool mayBeReplacedByTable(const std::string& tableName, const Image& records) {
-  struct stat existing {};
-  if (::stat(tableName.c_str(), &existing) != 0 || !S_ISREG(existing.st_mode)) return true;
-  if (static_cast<std::size_t>(existing.st_size) != records.size()) return false;
+  const std::optional<FileStatus> existing = statusOf(tableName);
+  if (!existing || existing->type != FileType::regular) return true;
+  if (existing->size != records.size()) return false;
   Image present;
   if (!readRecords(tableName, present)) return false;
   for (std::size_t n = 1; n <= kRecordCount; ++n) {

@@ -167,11 +167,13 @@ TEST_F(Fenra, SingleSubstitutionsOfEachKind) {
     std::string bytes;
   };
   const Case cases[] = {
-      {{"-k\xC5", "-aN"}, 0xC5, std::string("N\0", 2)},                // single by single
-      {{"-s\x87\x40", "-e\x82\x50"}, 0x8740, "\xA3\xB1"},              // double by double
-      {{"-k\xC5", "-e\x82\x50"}, 0xC5, "\xA3\xB1"},                    // single by double
-      {{"-s\x87\x40", "-aN"}, 0x8740, std::string("N\0", 2)},          // double by single
+      {{"-k\xC5", "-aN"}, 0xC5, std::string("N\0", 2)},        // single by single
+      {{"-s\x87\x40", "-e\x82\x50"}, 0x8740, "\xA3\xB1"},      // double by double
+      {{"-k\xC5", "-e\x82\x50"}, 0xC5, "\xA3\xB1"},            // single by double
+      {{"-s\x87\x40", "-aN"}, 0x8740, std::string("N\0", 2)},  // double by single
+#ifndef MORVEL_ON_WINDOWS  // a code without a character cannot be typed on a UTF-16 command line
       {{"-s\x87\x40", "-e\x85\x40"}, 0x8740, std::string("\0\0", 2)},  // substitute no record names
+#endif
   };
   for (const Case& c : cases) {
     writeBytes(kTable, original);

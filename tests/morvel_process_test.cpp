@@ -409,7 +409,11 @@ struct timespec modified(const char* name) {
 }
 
 bool sameTime(const struct timespec& a, const struct timespec& b) {
+#ifdef MORVEL_ON_WINDOWS
+  return a.tv_sec == b.tv_sec && a.tv_nsec / 100 == b.tv_nsec / 100;  // Windows keeps times to 100 ns
+#else
   return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
+#endif
 }
 
 }  // namespace

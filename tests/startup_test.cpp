@@ -111,7 +111,12 @@ TEST_F(Startup, ALargeNamedFileIsConvertedAsThePlainFormConvertsIt) {
 
 TEST_F(Startup, ANamedFileConvertsIntoATargetWrittenInPlace) {
   writeBytes("sjis.txt", "A\x82\xA0\r\n");
-  EXPECT_EQ(run({"-e1", "-u", "-a", "sjis.txt", "/dev/null", "-q"}), 0);
+#ifdef _WIN32
+  constexpr const char* kNullDevice = "NUL";
+#else
+  constexpr const char* kNullDevice = "/dev/null";
+#endif
+  EXPECT_EQ(run({"-e1", "-u", "-a", "sjis.txt", kNullDevice, "-q"}), 0);
   EXPECT_EQ(readBytes("binary.tmp"), "A\xA4\xA2\n");
 }
 

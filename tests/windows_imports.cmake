@@ -1,6 +1,8 @@
+cmake_minimum_required(VERSION 3.22)
 # The Windows executables are self-contained: they import only DLLs that
 # every Windows has, none of MinGW's (libstdc++, libgcc, libwinpthread).
-# cmake -DOBJDUMP=... -DEXE=... -P windows_imports.cmake
+# They carry their version resource with `VERSION` and the icon.
+# cmake -DOBJDUMP=... -DEXE=... -DVERSION=... -DICON=... -P windows_imports.cmake
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE headers RESULT_VARIABLE failed)
 if(failed)
   message(FATAL_ERROR "cannot read ${EXE}")
@@ -13,3 +15,19 @@ foreach(import ${imports})
     message(FATAL_ERROR "${EXE} needs ${dll} beside it")
   endif()
 endforeach()
+if(VERSION)
+  file(STRINGS ${EXE} texts ENCODING UTF-16LE REGEX "^(FileVersion|ProductName|${VERSION})$")
+  foreach(wanted FileVersion ProductName ${VERSION})
+    if(NOT wanted IN_LIST texts)
+      message(FATAL_ERROR "${EXE} has no version resource with ${wanted}")
+    endif()
+  endforeach()
+  # The icon's pictures go in whole: the resources are at least as large.
+  execute_process(COMMAND ${OBJDUMP} -h ${EXE} OUTPUT_VARIABLE sections)
+  string(REGEX MATCH "\\.rsrc +([0-9a-f]+)" found "${sections}")
+  math(EXPR resources "0x${CMAKE_MATCH_1}")
+  file(SIZE ${ICON} icon)
+  if(resources LESS icon)
+    message(FATAL_ERROR "${EXE} has no room for its icon: ${resources} bytes of resources, ${icon} bytes of icon")
+  endif()
+endif()

@@ -1,23 +1,32 @@
 #include "working_files.h"
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 #include <thread>
 
+#include "folder_turn.h"
 #include "named_conversion.h"
 #include "reporter.h"
+#ifndef _WIN32
 #include "support/file_limits.h"
+#endif
 #include "support/same_bytes.h"
 #include "support/temp_dir.h"
 
 using namespace morvel;
+#ifndef _WIN32
 using testing_support::FileSizeLimit;
+#endif
 using testing_support::readBytes;
 using testing_support::sameBytes;
 using testing_support::TempDir;
@@ -75,6 +84,7 @@ TEST(CopyBackFromWorkFile, NoDestinationAtAllCopiesNothing) {
   EXPECT_EQ(readBytes("binary.tmp"), "converted");
 }
 
+#ifndef _WIN32  // a full device and a file size limit
 TEST(CopyBackFromWorkFile, FailedWriteKeepsTheWorkFileAndTheTarget) {
   TempDir dir;
   ReportFiles reports;
@@ -92,6 +102,7 @@ TEST(CopyBackFromWorkFile, FailedWriteKeepsTheWorkFileAndTheTarget) {
             "CopyBackFromWorkFile() error: SJIS cannot be written; the result is only in binary.tmp\r\n");
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 3);  // with error.txt
 }
+#endif
 
 TEST(WorkingFiles, TheWorkFileIsKnownByNameAndByIdentity) {
   TempDir dir;
@@ -101,6 +112,46 @@ TEST(WorkingFiles, TheWorkFileIsKnownByNameAndByIdentity) {
   fs::create_hard_link("binary.tmp", "other");
   EXPECT_TRUE(isWorkFile("other"));
   EXPECT_FALSE(isWorkFile("binary.tmp2"));
+}
+
+#ifdef _WIN32
+// Names on Windows are the same whatever their letter case: a target named
+// so would be the working file the result is taken from.
+TEST(WorkingFiles, TheWorkFileIsKnownWhateverTheLetterCase) {
+  TempDir dir;
+  EXPECT_TRUE(isWorkFile("BINARY.TMP"));
+  EXPECT_TRUE(isWorkFile(".\\Binary.Tmp"));
+  EXPECT_FALSE(isWorkFile("binary.tmp2"));
+}
+#endif
+
+// Runs in one folder take turns: a second taker, even in the same process
+// and on another thread, goes without the turn or waits until it is given
+// back, and no file appears in the folder.
+TEST(FolderTurn, ASecondTakerGoesWithoutOrWaitsForTheFirst) {
+  TempDir dir;
+  FolderTurn first = takeFolderTurn(".", TurnWait::untilFree, nullptr);
+  ASSERT_TRUE(first.held);
+  FolderTurn without = takeFolderTurn(".", TurnWait::no, nullptr);
+  EXPECT_FALSE(without.held);
+  giveBackFolderTurn(without);
+  std::atomic<bool> waited{false};
+  std::atomic<bool> taken{false};
+  std::thread second([&] {
+    FolderTurn turn = takeFolderTurn(".", TurnWait::untilFree, nullptr);
+    taken = turn.held;
+    giveBackFolderTurn(turn);
+  });
+  std::this_thread::sleep_for(std::chrono::milliseconds(100));
+  waited = !taken;
+  giveBackFolderTurn(first);
+  second.join();
+  EXPECT_TRUE(waited);
+  EXPECT_TRUE(taken);
+  FolderTurn again = takeFolderTurn(".", TurnWait::no, nullptr);
+  EXPECT_TRUE(again.held);
+  giveBackFolderTurn(again);
+  EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 0);
 }
 
 namespace {
@@ -171,7 +222,12 @@ TEST(FollowWorkFile, LeavesTargetsThatNeedTheOrdinaryDeliveryAlone) {
   // One that cannot be written, and one that could only be written in place:
   // nothing is touched, and the ordinary delivery follows the pass.
   TempDir dir;
-  for (const char* target : {"no/such/dir/out", "/dev/null"}) {
+#ifdef _WIN32
+  constexpr const char* kNullDevice = "NUL";
+#else
+  constexpr const char* kNullDevice = "/dev/null";
+#endif
+  for (const char* target : {"no/such/dir/out", kNullDevice}) {
     GrowingWorkFile growing;
     std::thread writer = writeInSteps(growing, "converted", true);
     const std::optional<Delivery> delivery = FollowWorkFile(target, growing);

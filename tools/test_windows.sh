@@ -1,10 +1,13 @@
 #!/usr/bin/env bash
 # The Windows programs and their tests: installs the cross compiler and
 # Wine when missing, cross-builds into build-windows/ with MinGW-w64
-# (cmake/mingw-w64.cmake), builds the installer, and runs the tests under
-# Wine through CTest (the windows under Xvfb, the installer installed and
-# removed), in one Wine prefix made for this run (wineboot once,
-# WINEDEBUG=-all).
+# (cmake/mingw-w64.cmake) and runs the tests under Wine through CTest, in
+# one Wine prefix made for this run (wineboot once, WINEDEBUG=-all): the
+# windows under Xvfb, and the installer, built apart with the installed
+# folders, installed and removed. Then the Linux build (build-test/, or
+# MORVEL_LINUX_BUILD) gets the process tests against the .exe files and the
+# differential test of the Windows and the Linux programs, and runs them
+# (CTest label "windows").
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -28,14 +31,32 @@ touch "$WINEPREFIX/.morvel-ready"  # cmake/wine-run.sh finds it made
 echo "   made in $((SECONDS - start)) s"
 
 echo "== Windows build"
-# The installer carries the manual the Linux test build made, when there is one.
+# The installer is built apart, with the installed fixed folders, and
+# carries the manual the Linux test build made, when there is one.
+release="$dir-release"
 manual=()
 [ -f build-test/MorvelVCL.pdf ] && manual=(-DMORVEL_MANUAL_PDF="$PWD/build-test/MorvelVCL.pdf")
+cmake -S . -B "$release" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
+  -DMORVEL_WERROR=ON -DBUILD_TESTING=OFF "${manual[@]}"
+cmake --build "$release" -j"$jobs" --target installer
+# The test build's fixed table folders point into the build tree (Wine's Z:
+# is /), away from any installation.
+fixed="Z:$(echo "$PWD/$dir/fixed" | tr / '\\')"
+version="$(sed -n 's/^project(Morvel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)"
 cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON \
-  "${manual[@]}"
+  -DMORVEL_FIXED_FOLDER="$fixed\\MorvelVCL\\" -DFENRA_FIXED_FOLDER="$fixed\\fenraCxx\\" \
+  -DMORVEL_INSTALLER="$PWD/$release/MorvelVCL-$version-setup.exe"
 cmake --build "$dir" -j"$jobs"
-cmake --build "$dir" --target installer
 echo "== Windows tests under Wine"
 (cd "$dir" && ctest --output-on-failure -j"$jobs")
+
+echo "== Windows programs against the Linux process tests, and against the Linux programs"
+linux="${MORVEL_LINUX_BUILD:-build-test}"
+cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON \
+  -DMORVEL_FIXED_FOLDER="$PWD/$linux/fixed/MorvelVCL/" -DFENRA_FIXED_FOLDER="$PWD/$linux/fixed/fenraCxx/" \
+  -DMORVEL_WINDOWS_BUILD="$PWD/$dir"
+cmake --build "$linux" -j"$jobs" --target Morvel fenra fenra_process_test_windows morvel_process_test_windows \
+  windows_process_test_windows
+(cd "$linux" && ctest --output-on-failure -j"$jobs" -L windows)
 wineserver -w
 echo "== Windows part done in $((SECONDS - start)) s"

@@ -2,12 +2,14 @@
 #pragma once
 
 #include <fcntl.h>
+#include <iconv.h>
 #include <poll.h>
 #include <pty.h>
 #include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -21,11 +23,82 @@ struct ProcessResult {
 
 namespace detail {
 
+// What a Windows program is given under Wine: its words as UTF-8 (those in
+// code page 932 converted first), read by Wine in a UTF-8 locale, so that
+// the program sees the characters the test means.
+inline std::string wineWord(const std::string& word) {
+  const auto validUtf8 = [](const std::string& text) {
+    iconv_t check = ::iconv_open("UTF-8", "UTF-8");
+    std::string copy = text, out(text.size() * 2 + 4, '\0');
+    char* in = copy.data();
+    char* to = out.data();
+    std::size_t inLeft = copy.size(), outLeft = out.size();
+    const bool valid = ::iconv(check, &in, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1);
+    ::iconv_close(check);
+    return valid;
+  };
+  if (validUtf8(word)) return word;
+  iconv_t convert = ::iconv_open("UTF-8", "CP932");
+  std::string copy = word, out(word.size() * 3 + 4, '\0');
+  char* in = copy.data();
+  char* to = out.data();
+  std::size_t inLeft = copy.size(), outLeft = out.size();
+  const bool converted = ::iconv(convert, &in, &inLeft, &to, &outLeft) != static_cast<std::size_t>(-1);
+  ::iconv_close(convert);
+  if (!converted) return word;
+  out.resize(out.size() - outLeft);
+  return out;
+}
+
+// A folder list as Windows writes it: "Z:" before each absolute folder
+// (Wine's drive for /), '\' for '/', ';' between folders.
+inline std::string windowsFolderList(const std::string& list) {
+  std::string windows;
+  std::size_t start = 0;
+  while (start <= list.size()) {
+    const std::size_t end = std::min(list.find(':', start), list.size());
+    std::string folder = list.substr(start, end - start);
+    for (char& c : folder) c = c == '/' ? '\\' : c;
+    if (!windows.empty()) windows += ';';
+    windows += (!folder.empty() && folder[0] == '\\' ? "Z:" : "") + wineWord(folder);
+    start = end + 1;
+  }
+  return windows;
+}
+
+struct Command {
+  std::string program;
+  std::vector<std::string> arguments;
+  std::vector<std::string> environment;
+};
+
+// A program whose name ends in ".exe" runs under Wine (the test's
+// WINEPREFIX, WINEDEBUG=-all); the folders of a PATH the test gives go to
+// the program's Path through WINEPATH, Wine itself keeping its own.
+inline Command commandFor(const std::string& program, const std::vector<std::string>& arguments,
+                          const std::vector<std::string>& environment) {
+  if (!program.ends_with(".exe")) return {program, arguments, environment};
+  Command command{"/usr/bin/wine", {program}, {}};
+  for (const std::string& a : arguments) command.arguments.push_back(wineWord(a));
+  for (const std::string& e : environment) {
+    if (e.starts_with("PATH=")) {
+      const std::string list = e.substr(5);
+      command.environment.push_back("WINEPATH=" + (list.empty() ? std::string() : windowsFolderList(list)));
+    } else if (!e.starts_with("LD_PRELOAD=")) {
+      command.environment.push_back(e);
+    }
+  }
+  command.environment.push_back("LC_ALL=C.UTF-8");
+  command.environment.push_back("WINEDEBUG=-all");
+  return command;
+}
+
 // In the child: standard output and error to the given descriptors, standard
 // input from /dev/null, the extra environment, then the program.
-[[noreturn]] inline void execWith(int out, int err, const std::string& program,
-                                  const std::vector<std::string>& arguments,
-                                  const std::vector<std::string>& environment) {
+[[noreturn]] inline void execWith(int out, int err, const Command& command) {
+  const std::string& program = command.program;
+  const std::vector<std::string>& arguments = command.arguments;
+  const std::vector<std::string>& environment = command.environment;
   ::dup2(out, 1);
   ::dup2(err, 2);
   const int devnull = ::open("/dev/null", O_RDONLY);
@@ -36,6 +109,12 @@ namespace detail {
   argv.push_back(nullptr);
   ::execv(program.c_str(), argv.data());
   ::_exit(127);
+}
+
+[[noreturn]] inline void execWith(int out, int err, const std::string& program,
+                                  const std::vector<std::string>& arguments,
+                                  const std::vector<std::string>& environment) {
+  execWith(out, err, commandFor(program, arguments, environment));
 }
 
 // Reads both descriptors until each ends (a pseudo-terminal ends with an
@@ -72,11 +151,12 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
   int outPipe[2], errPipe[2];
   ProcessResult result;
   if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return result;
+  const detail::Command command = detail::commandFor(program, arguments, environment);
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::close(outPipe[0]);
     ::close(errPipe[0]);
-    detail::execWith(outPipe[1], errPipe[1], program, arguments, environment);
+    detail::execWith(outPipe[1], errPipe[1], command);
   }
   ::close(outPipe[1]);
   ::close(errPipe[1]);
@@ -88,8 +168,9 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
 // going to the given descriptors (which the caller still owns and closes).
 inline pid_t startProcess(const std::string& program, const std::vector<std::string>& arguments,
                           const std::vector<std::string>& environment, int out, int err) {
+  const detail::Command command = detail::commandFor(program, arguments, environment);
   const pid_t pid = ::fork();
-  if (pid == 0) detail::execWith(out, err, program, arguments, environment);
+  if (pid == 0) detail::execWith(out, err, command);
   return pid;
 }
 
@@ -116,11 +197,12 @@ inline ProcessResult runOnTerminals(const std::string& program, const std::vecto
     ::cfmakeraw(&raw);
     ::tcsetattr(slave, TCSANOW, &raw);
   }
+  const detail::Command command = detail::commandFor(program, arguments, environment);
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::close(outMaster);
     ::close(errMaster);
-    detail::execWith(outSlave, errSlave, program, arguments, environment);
+    detail::execWith(outSlave, errSlave, command);
   }
   ::close(outSlave);
   ::close(errSlave);

@@ -1,0 +1,18 @@
+# morvel_windows_resources(target name version description): gives a
+# Windows program its version resource (from `version`, "1.08" -> 1,8,0,0)
+# and Morvel's icon (morvel/morvel.ico, made by tools/make_icon.sh).
+function(morvel_windows_resources target name version description)
+  string(REPLACE "." ";" parts "${version}")
+  list(GET parts 0 RC_MAJOR)
+  list(GET parts 1 RC_MINOR)
+  math(EXPR RC_MAJOR "${RC_MAJOR}")
+  math(EXPR RC_MINOR "${RC_MINOR}")
+  set(RC_NAME ${name})
+  set(RC_VERSION ${version})
+  set(RC_DESCRIPTION "${description}")
+  set(MORVEL_ICON ${CMAKE_SOURCE_DIR}/morvel/morvel.ico)
+  set(rc ${CMAKE_BINARY_DIR}/generated/${name}.rc)
+  configure_file(${CMAKE_SOURCE_DIR}/cmake/program.rc.in ${rc} @ONLY)
+  target_sources(${target} PRIVATE ${rc})
+  set_property(SOURCE ${rc} APPEND PROPERTY OBJECT_DEPENDS ${MORVEL_ICON})
+endfunction()

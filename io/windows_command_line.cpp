@@ -1,0 +1,89 @@
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+// after windows.h
+#include <shellapi.h>
+
+#include "dividing.h"
+#include "native_file.h"
+#include "windows_command_line.h"
+
+namespace morvel {
+
+namespace {
+
+std::string utf8Of(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int size = static_cast<int>(wide.size());
+  const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string bytes(static_cast<std::size_t>(length), '\0');
+  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+  return bytes;
+}
+
+CommandWord wordOf(std::wstring_view wide) {
+  if (std::optional<std::string> exact = exactCp932Of(wide)) return {std::move(*exact), true};
+  return {utf8Of(wide), false};
+}
+
+}  // namespace
+
+std::vector<CommandWord> rawCommandWords() {
+  // Character by character, so that one a code page cannot write marks only
+  // the word that holds it. Its UTF-8 bytes hold no blank, quote, LF or NUL:
+  // the split is the same as that of the exact text.
+  const std::wstring_view wide = ::GetCommandLineW();
+  std::string line;
+  std::vector<bool> unwritable;
+  for (std::size_t at = 0; at < wide.size();) {
+    const bool pair = at + 1 < wide.size() && IS_HIGH_SURROGATE(wide[at]) && IS_LOW_SURROGATE(wide[at + 1]);
+    const std::wstring_view character = wide.substr(at, pair ? 2 : 1);
+    at += character.size();
+    const CommandWord part = wordOf(character);
+    line += part.text;
+    unwritable.insert(unwritable.end(), part.text.size(), !part.exact);
+  }
+  Dividing splitter(' ');
+  splitter.splitFields(line);
+  std::vector<CommandWord> words;
+  std::size_t start = 0;  // each field but the last ends at one blank
+  for (const std::string& field : splitter.fields()) {
+    bool exact = true;
+    for (std::size_t k = start; k < start + field.size() && k < unwritable.size(); ++k) exact = exact && !unwritable[k];
+    words.push_back({field, exact});
+    start += field.size() + 1;
+  }
+  return words;
+}
+
+std::vector<CommandWord> argumentWords() {
+  int count = 0;
+  wchar_t** arguments = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+  std::vector<CommandWord> words;
+  if (arguments == nullptr) return words;
+  for (int k = 0; k < count; ++k) words.push_back(wordOf(arguments[k]));
+  ::LocalFree(arguments);
+  return words;
+}
+
+std::optional<std::string> unwritableWordLine(const std::vector<CommandWord>& words,
+                                              std::initializer_list<std::string_view> characterOptions) {
+  for (std::size_t k = 1; k < words.size(); ++k) {
+    const CommandWord& word = words[k];
+    if (word.exact) continue;
+    bool option = false;
+    for (std::string_view prefix : characterOptions) option = option || word.text.starts_with(prefix);
+    if (!option) return word.text + " has a character that code page 932 cannot write: no file can be named by it";
+  }
+  return std::nullopt;
+}
+
+std::vector<std::string> wordTexts(const std::vector<CommandWord>& words) {
+  std::vector<std::string> texts;
+  for (std::size_t k = 1; k < words.size(); ++k) texts.push_back(words[k].text);
+  return texts;
+}
+
+}  // namespace morvel

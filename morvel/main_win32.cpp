@@ -1,0 +1,37 @@
+// Morvel on Windows: its raw command line is read as UTF-16, turned into
+// code page 932 and split as on every platform. The window is not built for
+// Windows yet: a run that would open it says so in "error.txt".
+#include <string>
+#include <vector>
+
+#include "file_replace.h"
+#include "report_files.h"
+#include "reporter.h"
+#include "startup.h"
+#include "windows_command_line.h"
+
+namespace {
+
+constexpr const char* kNoWindowLine =
+    "Morvel's window is not yet available on Windows: only -V, -VC, table edits and -u -a conversions with -q run "
+    "here.";
+
+}  // namespace
+
+int main() {
+  morvel::removeTemporariesOnSignals();
+  morvel::ReportFiles reports;  // Morvel has no console
+  const std::vector<morvel::CommandWord> words = morvel::rawCommandWords();
+  if (const auto refusal = morvel::unwritableWordLine(words, {"-a", "-g", "-k", "-s"})) {
+    reports.error(*refusal);
+    return 1;
+  }
+  std::vector<const char*> argv;
+  for (const morvel::CommandWord& word : words) argv.push_back(word.text.c_str());
+  argv.push_back(nullptr);
+  return morvel::runMorvel(static_cast<int>(words.size()), argv.data(), reports,
+                           [&reports](const morvel::FinalEffect&) {
+                             reports.error(kNoWindowLine);
+                             return 1;
+                           });
+}

@@ -1,0 +1,137 @@
+// The Windows programs as real processes under Wine, in what only Windows
+// has: a command line of UTF-16 words, names that reach the system as
+// UTF-16, Path read as UTF-16, and no window yet. Words are handed to Wine
+// in UTF-8 (support/process.h), as a user types them on any Windows.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "support/process.h"
+#include "support/table_records.h"
+#include "support/temp_dir.h"
+
+using testing_support::readBytes;
+using testing_support::recordIndex;
+using testing_support::runProcess;
+using testing_support::shippedBytes;
+using testing_support::targetOf;
+using testing_support::TempDir;
+using testing_support::writeBytes;
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const kEuc = "MS932~EUC-JP.bin";
+const char* const kUtf8 = "MS932~UTF-8.bin";
+const std::string kCircledOne = "\xE2\x91\xA0";                            // ①, 0x8740 in code page 932
+const std::string kFullWidthOne = "\xEF\xBC\x91";                          // １, 0x8250
+const std::string kGrinningFace = "\xF0\x9F\x98\x80";                      // no code page 932 code
+const std::string kTestName = "\xE3\x83\x86\xE3\x82\xB9\xE3\x83\x88.txt";  // テスト.txt
+const std::string kOutputName = "\xE5\x87\xBA\xE5\x8A\x9B.txt";            // 出力.txt
+
+class WindowsPrograms : public testing::Test {
+ protected:
+  void SetUp() override {
+    for (const char* name : {kEuc, kUtf8}) writeBytes(name, shippedBytes(name));
+  }
+
+  static testing_support::ProcessResult fenra(const std::vector<std::string>& words, const std::string& path = "") {
+    return runProcess(FENRA_EXECUTABLE, words, {"PATH=" + path});
+  }
+  static testing_support::ProcessResult morvel(const std::vector<std::string>& words) {
+    return runProcess(MORVEL_EXECUTABLE, words, {"PATH="});
+  }
+  static std::string target(int code) {
+    const std::string table = readBytes(kEuc);
+    return targetOf(table, recordIndex(table, code));
+  }
+
+  TempDir dir_;
+};
+
+}  // namespace
+
+// Wine hands a narrow command line over in the ANSI code page, where each
+// Japanese character is a '?': the programs read the UTF-16 words, so the
+// edit changes the record that was typed, not the one of '?'.
+TEST_F(WindowsPrograms, TypedCharactersEditTheRecordThatWasTyped) {
+  const std::string question = target('?');
+  auto r = fenra({"-s" + kCircledOne, "-e" + kFullWidthOne});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(target(0x8740), "\xA3\xB1");
+  EXPECT_EQ(target('?'), question);
+  writeBytes(kEuc, shippedBytes(kEuc));
+  r = morvel({"-e1", "-s" + kCircledOne, "-g" + kFullWidthOne, "-q"});
+  EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(target(0x8740), "\xA3\xB1");
+  EXPECT_EQ(target('?'), question);
+}
+
+// A character code page 932 cannot write is refused as on Linux, with the
+// table untouched; in a name it would name no file here, and the run says
+// so instead of opening another.
+TEST_F(WindowsPrograms, CharactersCodePage932CannotWriteAreRefused) {
+  auto r = fenra({"-s" + kGrinningFace, "-e" + kFullWidthOne});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_NE(r.err.find("option -s: " + kGrinningFace + " has a character that code page 932 cannot write"),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(readBytes(kEuc), shippedBytes(kEuc));
+  r = morvel({"-e1", "-s" + kGrinningFace, "-g" + kFullWidthOne, "-q"});
+  EXPECT_EQ(r.exitCode, 252);  // -4
+  EXPECT_EQ(readBytes("error.txt"),
+            "option -s: " + kGrinningFace + " has a character that code page 932 cannot write\r\n");
+  EXPECT_EQ(readBytes(kEuc), shippedBytes(kEuc));
+  writeBytes("in.txt", "A\r\n");
+  r = morvel({"-e1", "-u", "-a", "in.txt", kGrinningFace + ".txt", "-q"});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"), kGrinningFace +
+                                        ".txt has a character that code page 932 cannot write: no file can be "
+                                        "named by it\r\n");
+  EXPECT_FALSE(fs::exists("binary.tmp"));
+}
+
+// Names pass from code page 932 to UTF-16 for every file function: Wine
+// shows the UTF-16 names to Linux in UTF-8.
+TEST_F(WindowsPrograms, JapaneseNamesOnTheCommandLineNameTheFiles) {
+  writeBytes(kTestName, "A\x82\xA0\r\n");  // A and hiragana a
+  const auto r = morvel({"-e1", "-u", "-a", kTestName, kOutputName, "-q"});
+  ASSERT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(readBytes(kOutputName), "A\xA4\xA2\n");
+  EXPECT_EQ(readBytes(kTestName), "A\x82\xA0\r\n");
+  // The input takes the output's time, as far as Windows keeps it (100 ns).
+  const auto hundredNanoseconds = [](const std::string& name) {
+    using Ticks = std::chrono::duration<std::int64_t, std::ratio<1, 10000000>>;
+    return std::chrono::floor<Ticks>(fs::last_write_time(name).time_since_epoch()).count();
+  };
+  EXPECT_EQ(hundredNanoseconds(kTestName), hundredNanoseconds(kOutputName));
+}
+
+// Path is read as UTF-16: a folder with a Japanese name (表, whose second
+// byte is '\') is searched, with ';' between folders and '\' joining. The
+// edited table goes to the current folder, as everywhere.
+TEST_F(WindowsPrograms, PathFoldersWithJapaneseNamesAreSearched) {
+  fs::remove(kEuc);
+  const std::string folder = (dir_.path() / "\xE8\xA1\xA8").string();  // 表
+  fs::create_directory(folder);
+  writeBytes(folder + "/" + kEuc, shippedBytes(kEuc));
+  const auto r = fenra({"-s" + kCircledOne, "-e" + kFullWidthOne}, "/nowhere:" + folder);
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(target(0x8740), "\xA3\xB1");
+  EXPECT_EQ(readBytes(folder + "/" + kEuc), shippedBytes(kEuc));
+}
+
+// Until Windows has the window, a run that would open it says so in one
+// line and ends with 1, leaving no "VEL".
+TEST_F(WindowsPrograms, MorvelSaysItHasNoWindowYet) {
+  const auto r = morvel({});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(readBytes("error.txt"),
+            "Morvel's window is not yet available on Windows: only -V, -VC, table edits and -u -a conversions with -q "
+            "run here.\r\n");
+  EXPECT_FALSE(fs::exists("VEL"));
+  EXPECT_EQ(r.out, "");
+}
