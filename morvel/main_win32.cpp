@@ -1,22 +1,15 @@
 // Morvel on Windows: its raw command line is read as UTF-16, turned into
-// code page 932 and split as on every platform. The window is not built for
-// Windows yet: a run that would open it says so in "error.txt".
+// code page 932 and split as on every platform. Its Win32 windows are linked
+// in: nothing is loaded at run time.
 #include <string>
 #include <vector>
 
 #include "file_replace.h"
 #include "report_files.h"
 #include "reporter.h"
+#include "run_native_windows.h"
 #include "startup.h"
 #include "windows_command_line.h"
-
-namespace {
-
-constexpr const char* kNoWindowLine =
-    "Morvel's window is not yet available on Windows: only -V, -VC, table edits and -u -a conversions with -q run "
-    "here.";
-
-}  // namespace
 
 int main() {
   morvel::removeTemporariesOnSignals();
@@ -30,8 +23,8 @@ int main() {
   for (const morvel::CommandWord& word : words) argv.push_back(word.text.c_str());
   argv.push_back(nullptr);
   return morvel::runMorvel(static_cast<int>(words.size()), argv.data(), reports,
-                           [&reports](const morvel::FinalEffect&) {
-                             reports.error(kNoWindowLine);
-                             return 1;
+                           [&reports](const morvel::FinalEffect& settings) {
+                             int argc = 0;  // the windows take nothing more from the command line
+                             return morvel::runWindows(argc, nullptr, settings, reports);
                            });
 }

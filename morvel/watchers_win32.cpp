@@ -3,7 +3,8 @@
 namespace morvel {
 
 // Another process's current folder is not readable without debugging
-// rights; the window, once Windows has one, marks its folder itself.
+// rights, so Windows cannot tell: a second window in the same folder is
+// not told apart (the line about another Morvel is Linux's alone).
 bool anotherMorvelWatchesHere() { return false; }
 
 }  // namespace morvel

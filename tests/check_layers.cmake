@@ -2,7 +2,7 @@
 # layer (io < tables < engine < morvel, fenra; morvel/qt and morvel/win32,
 # the windows of each platform, above morvel), when the two programs include each other's headers, when a header
 # name is held by two layers, or when code other than a program's entry
-# (main.cpp) ends the process.
+# (main.cpp, main_win32.cpp on Windows) ends the process.
 # Usage: cmake -DSOURCE=<project root> -P check_layers.cmake
 set(layers io tables engine morvel morvel/qt morvel/win32 fenra)
 set(rank_io 0)
@@ -52,8 +52,8 @@ foreach(path ${files})
 endforeach()
 
 set(faults "")
-# A program's entry (main.cpp) stands above every layer of its program, but
-# never reaches into the other program.
+# A program's entry (main.cpp, main_win32.cpp) stands above every layer of
+# its program, but never reaches into the other program.
 set(program_morvel morvel)
 set(program_morvel/qt morvel)
 set(program_morvel/win32 morvel)
@@ -64,7 +64,9 @@ foreach(source ${files})
   get_filename_component(name ${source} NAME)
   layer_of(${shown} layer)
   set(rank ${rank_${layer}})
-  if(name STREQUAL "main.cpp")
+  set(entry FALSE)
+  if(name MATCHES "^main(_win32)?\\.cpp$")
+    set(entry TRUE)
     set(rank 9)
   endif()
   file(STRINGS ${source} includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"")
@@ -81,7 +83,7 @@ foreach(source ${files})
       list(APPEND faults "${shown} (${layer}/) includes ${included} from the other program's ${owner}/")
     endif()
   endforeach()
-  if(NOT name STREQUAL "main.cpp")
+  if(NOT entry)
     file(STRINGS ${source} exits REGEX "(^|[^A-Za-z0-9_])(exit|_exit|_Exit|quick_exit|abort|terminate)[ \t]*\\(")
     foreach(line ${exits})
       string(STRIP "${line}" line)

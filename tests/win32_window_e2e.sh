@@ -1,15 +1,16 @@
 #!/usr/bin/env bash
 # Morvel's Win32 windows under Wine, on an Xvfb of their own:
 #
-#   win32_window_e2e.sh WINE_RUN WINDOW_TEST_EXE WINDOW_RUN_EXE DATA_DIR
+#   win32_window_e2e.sh WINE_RUN WINDOW_TEST_EXE MORVEL_EXE DATA_DIR
 #
 # 1. The window tests (win32_window_test.exe): geometry, rows, hand-off and
 #    dialogs, keys posted through the program's own message loop.
-# 2. Typed through X11 by xdotool into the windows of win32_window_run.exe
-#    (Wine's windows are X11 windows), each run in a fresh folder with the
-#    tables: Shift_JIS through "VEL", End, File > Leave by the keyboard:
-#    "VEL" holds EUC-JP, and the window stood at its corner in its standard
-#    size; Home: "VEL" holds UTF-8 and the window stays; F3: "VEL" is gone;
+# 2. Typed through X11 by xdotool into the windows of Morvel.exe (Wine's
+#    windows are X11 windows), each run in a fresh folder with the tables:
+#    Shift_JIS through "VEL", End, File > Leave by the keyboard: "VEL"
+#    holds EUC-JP, and the window stood at its corner in its standard size;
+#    Home: "VEL" holds UTF-8 and the window stays; Large, then F5 brings the
+#    standard size back at the corner; F3: "VEL" is gone;
 #    the Record dialog's Save writes "info.txt"; the Version dialog opens
 #    and Esc closes both dialogs. Exact bytes.
 # Wine's windows are left unmanaged (its own frames, no window manager), so
@@ -17,9 +18,9 @@
 # (skipped) when Xvfb or xdotool is missing.
 set -uo pipefail
 
-wine_run="$(realpath "${1:?usage: win32_window_e2e.sh WINE_RUN TEST_EXE RUN_EXE DATA_DIR}")"
+wine_run="$(realpath "${1:?usage: win32_window_e2e.sh WINE_RUN TEST_EXE MORVEL_EXE DATA_DIR}")"
 test_exe="$(realpath "${2:?}")"
-run_exe="$(realpath "${3:?}")"
+morvel_exe="$(realpath "${3:?}")"
 data="$(realpath "${4:?}")"
 
 for tool in Xvfb xdotool; do
@@ -86,7 +87,7 @@ start_run() {  # start_run NAME WORDS...: the windows in a fresh folder
   shift
   mkdir -p "$run_dir"
   cp "$data"/MS932~*.bin "$run_dir/"
-  (cd "$run_dir" && exec "$wine_run" "$run_exe" "$@") >"$run_dir/run.out" 2>&1 &
+  (cd "$run_dir" && exec "$wine_run" "$morvel_exe" "$@") >"$run_dir/run.out" 2>&1 &
   run_pid=$!
   window=""
   for _ in $(seq 100); do
@@ -132,12 +133,16 @@ expect_vel() {
 }
 
 echo "== 2: Shift_JIS in, End, File > Leave typed: EUC-JP out"
-if start_run leave -LF; then
+expect_geometry() {  # expect_geometry X Y WIDTH HEIGHT WHEN: the outer geometry
+  local geometry
   geometry="$(xdotool getwindowgeometry "$window")"
-  if [[ "$geometry" != *"Position: $((screen_width - 677)),$((screen_height - 534)) "* ||
-        "$geometry" != *"Geometry: 677x491"* ]]; then
-    fail "the window is not 677x491 at its corner: $geometry"
+  if [[ "$geometry" != *"Position: $1,$2 "* || "$geometry" != *"Geometry: $3x$4"* ]]; then
+    fail "$5: the window is not $3x$4 at $1,$2: $geometry"
   fi
+}
+
+if start_run leave -LF; then
+  expect_geometry $((screen_width - 677)) $((screen_height - 534)) 677 491 "at start"
   printf 'A\x82\xa0\r\n\x93\xfa\x96\x7b\r\n' >"$run_dir/VEL"  # "A", hiragana a; the kanji of Japan
   sleep 1
   press End
@@ -146,7 +151,7 @@ if start_run leave -LF; then
   expect_end && expect_vel 'A\xa4\xa2\n\xc6\xfc\xcb\xdc\n'
 fi
 
-echo "== 3: Home writes UTF-8 and the window stays; F3 closes and deletes VEL"
+echo "== 3: Home writes UTF-8 and the window stays; Large, F5; F3 closes and deletes VEL"
 if start_run home; then
   printf '\x82\xa0\r\n' >"$run_dir/VEL"  # hiragana a
   sleep 1
@@ -154,6 +159,11 @@ if start_run home; then
   sleep 0.3
   expect_vel '\xe3\x81\x82\r\n'
   kill -0 "$run_pid" 2>/dev/null || fail "the window closed after Home"
+  press alt+h
+  press a  # Large
+  expect_geometry 0 0 "$screen_width" $((screen_height - 43)) "after Large"
+  press F5
+  expect_geometry $((screen_width - 677)) $((screen_height - 534)) 677 491 "after F5"
   press F3
   if expect_end && [[ -e "$run_dir/VEL" ]]; then
     fail "VEL is still there after F3"

@@ -5,7 +5,7 @@
 ; uninstalls silently. Built by the `installer` target:
 ;   makensis -DVERSION=.. -DOUTFILE=.. -DFENRA_EXE=.. -DMORVEL_EXE=..
 ;            -DDATA_DIR=.. -DMANUAL=.. installer.nsi
-; A Morvel.exe or manual that does not exist is left out.
+; A manual that does not exist is left out.
 ; A 64-bit installer, as the programs are (it also runs under a 64-bit-only Wine).
 Target amd64-unicode
 SetCompressor /SOLID lzma
@@ -41,9 +41,7 @@ UninstPage instfiles
 Section "Morvel VCL"
   SetShellVarContext all
   SetOutPath "${MORVEL_DIR}"
-  !if /FileExists "${MORVEL_EXE}"
-    File "/oname=Morvel.exe" "${MORVEL_EXE}"
-  !endif
+  File "/oname=Morvel.exe" "${MORVEL_EXE}"
   File "/oname=MS932~EUC-JP.bin" "${DATA_DIR}/MS932~EUC-JP.bin"
   File "/oname=MS932~UTF-8.bin" "${DATA_DIR}/MS932~UTF-8.bin"
   File "/oname=MS932~Shift_JIS.bin" "${DATA_DIR}/MS932~Shift_JIS.bin"
@@ -59,9 +57,7 @@ Section "Morvel VCL"
   ; Started from the menu, Morvel works in the user's own folder.
   CreateDirectory "${MENU_DIR}"
   SetOutPath "$PROFILE"
-  !if /FileExists "${MORVEL_EXE}"
-    CreateShortcut "${MENU_DIR}\Morvel VCL.lnk" "${MORVEL_DIR}\Morvel.exe"
-  !endif
+  CreateShortcut "${MENU_DIR}\Morvel VCL.lnk" "${MORVEL_DIR}\Morvel.exe"
   !if /FileExists "${MANUAL}"
     CreateShortcut "${MENU_DIR}\Morvel VCL manual.lnk" "${MORVEL_DIR}\MorvelVCL.pdf"
   !endif
@@ -73,9 +69,7 @@ Section "Morvel VCL"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "InstallLocation" "${MORVEL_DIR}"
   WriteRegStr HKLM "${UNINSTALL_KEY}" "UninstallString" '"${MORVEL_DIR}\Uninstall.exe"'
   WriteRegStr HKLM "${UNINSTALL_KEY}" "QuietUninstallString" '"${MORVEL_DIR}\Uninstall.exe" /S'
-  !if /FileExists "${MORVEL_EXE}"
-    WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "${MORVEL_DIR}\Morvel.exe,0"
-  !endif
+  WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayIcon" "${MORVEL_DIR}\Morvel.exe,0"
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoModify" 1
   WriteRegDWORD HKLM "${UNINSTALL_KEY}" "NoRepair" 1
 SectionEnd

@@ -4,9 +4,8 @@
 #
 #   bash tools/screenshot_windows.sh [MORVEL_EXE [GRAB_WINDOW [OUTPUT.png]]]
 #
-# MORVEL_EXE defaults to build-windows/bin/Morvel.exe, else the window test
-# program win32_window_run.exe beside it; GRAB_WINDOW (a Linux program)
-# to build/bin/grab_window. Nothing is built here. Needs Wine, Xvfb,
+# MORVEL_EXE defaults to build-windows/bin/Morvel.exe; GRAB_WINDOW (a Linux
+# program) to build/bin/grab_window. Nothing is built here. Needs Wine, Xvfb,
 # xdotool, iconv and the Japanese fonts (Wine takes them from the system).
 #
 # As tools/screenshot.sh: Japanese text handed over as Shift_JIS through
@@ -16,7 +15,6 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 morvel="${1:-build-windows/bin/Morvel.exe}"
-[[ -f "$morvel" ]] || morvel="build-windows/bin/win32_window_run.exe"
 morvel="$(realpath "$morvel")"
 grab="$(realpath "${2:-build/bin/grab_window}")"
 output="$(realpath -m "${3:-docs/morvel-windows.png}")"
