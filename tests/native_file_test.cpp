@@ -17,7 +17,7 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// "テスト.txt" in code page 932 (katakana te, su, to).
+// The name テスト.txt in code page 932 (katakana te, su, to).
 const std::string kJapaneseName = "\x83\x65\x83\x58\x83\x67.txt";
 
 // The name as the system stores it.
