@@ -8,8 +8,8 @@
 #include <algorithm>
 #include <climits>
 
+#include "code_page.h"
 #include "console.h"
-#include "typed_text.h"
 
 namespace morvel {
 
@@ -66,10 +66,6 @@ std::wstring wideOfShiftJis(std::string_view bytes) {
   return wide;
 }
 
-bool hasNonAscii(std::string_view text) {
-  return std::any_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
-}
-
 }  // namespace
 
 bool isTerminal(std::FILE* stream) {
@@ -77,22 +73,10 @@ bool isTerminal(std::FILE* stream) {
   return ::GetConsoleMode(handleOf(stream), &mode) != 0;
 }
 
-std::optional<std::string> shiftJisOfTyped(std::string_view typed) {
-  if (!hasNonAscii(typed)) return std::string(typed);
-  const std::optional<std::wstring> wide = wideFrom(CP_UTF8, typed);
-  if (!wide) return std::string(typed);  // not UTF-8: Shift_JIS already
+std::optional<std::string> cp932OfUtf8(std::string_view utf8) {
+  const std::optional<std::wstring> wide = wideFrom(CP_UTF8, utf8);
+  if (!wide) return std::nullopt;
   return bytesIn(kShiftJis, *wide);
-}
-
-std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount) {
-  std::optional<std::string> bytes = shiftJisOfTyped(value);
-  if (bytes) bytes->resize(std::min(bytes->size(), byteCount));
-  return bytes;
-}
-
-std::string refusedOptionLine(std::string_view option, std::string_view value) {
-  return "option " + std::string(option) + ": " + std::string(value) +
-         " has a character that code page 932 cannot write";
 }
 
 std::string sjisToUtf8(std::string_view bytes) {

@@ -1,15 +1,12 @@
 #include "typed_text.h"
 
-#include <iconv.h>
-
 #include <algorithm>
+
+#include "code_page.h"
 
 namespace morvel {
 
 namespace {
-
-// iconv_open's failure value is (iconv_t)-1.
-bool opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
 
 bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
 
@@ -52,19 +49,7 @@ bool isUtf8BeyondAscii(std::string_view text) {
 
 std::optional<std::string> shiftJisOfTyped(std::string_view typed) {
   if (!isUtf8BeyondAscii(typed)) return std::string(typed);
-  iconv_t cd = ::iconv_open("CP932", "UTF-8");
-  if (!opened(cd)) return std::string(typed);  // no converter: as typed
-  std::string input(typed);
-  std::string out(input.size(), '\0');  // code page 932 never takes more bytes than UTF-8
-  char* in = input.data();
-  std::size_t inLeft = input.size();
-  char* outPtr = out.data();
-  std::size_t outLeft = out.size();
-  const std::size_t r = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-  ::iconv_close(cd);
-  if (r == static_cast<std::size_t>(-1) || inLeft != 0) return std::nullopt;
-  out.resize(out.size() - outLeft);
-  return out;
+  return cp932OfUtf8(typed);
 }
 
 std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount) {
