@@ -76,6 +76,7 @@ class BenchWindow final : public morvel::WindowServices {
   void showFailure(std::string_view text) override {
     std::fprintf(stderr, "failure: %.*s\n", static_cast<int>(text.size()), text.data());
   }
+  void postFileChange() override {}
 
   std::string memo;
   int memoSets = 0;

@@ -16,6 +16,11 @@ namespace morvel {
 
 // -1 when the file cannot be opened.
 int openForReading(const std::string& name);
+// For reading without keeping any other program from writing, replacing or
+// deleting the file meanwhile (on Windows every sharing is granted). -1
+// when it cannot be opened; `busy` then says whether another program's own
+// sharing refused it (Windows' sharing violation), which passes.
+int openSharedForReading(const std::string& name, bool& busy);
 // Created when missing (mode 0666 less the umask); the content is kept.
 int openForWriting(const std::string& name);
 bool closeFile(int fd);

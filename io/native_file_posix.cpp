@@ -35,6 +35,11 @@ FileStatus statusFrom(const struct stat& info) {
 
 int openForReading(const std::string& name) { return ::open(name.c_str(), O_RDONLY | O_CLOEXEC); }
 
+int openSharedForReading(const std::string& name, bool& busy) {
+  busy = false;  // nothing here refuses a reader
+  return openForReading(name);
+}
+
 int openForWriting(const std::string& name) { return ::open(name.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0666); }
 
 bool closeFile(int fd) { return ::close(fd) == 0; }

@@ -100,6 +100,23 @@ std::optional<std::string> exactCp932Of(std::wstring_view wide) {
 
 int openForReading(const std::string& name) { return openWide(name, _O_RDONLY); }
 
+int openSharedForReading(const std::string& name, bool& busy) {
+  busy = false;
+  const std::wstring wide = wideOf(name);
+  if (wide.empty()) return -1;
+  const HANDLE handle =
+      ::CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD error = ::GetLastError();
+    busy = error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION;
+    return -1;
+  }
+  const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+  if (fd < 0) ::CloseHandle(handle);
+  return fd;
+}
+
 int openForWriting(const std::string& name) { return openWide(name, _O_WRONLY | _O_CREAT); }
 
 bool closeFile(int fd) { return ::_close(fd) == 0; }

@@ -30,6 +30,12 @@ inline constexpr const char* kDesignedVersion = "Version 1.0";  // until a versi
 // Shown in status panel 0 while Home or Leave waits for the folder's lock.
 inline constexpr const char* kWaitingForLockText = "Waiting: another Morvel in this folder is using binary.tmp";
 
+// Said once, in status panel 0 and messages.txt, when a writer replaced
+// "VEL" again before the text it held could be read.
+inline constexpr const char* kMissedRewriteStatus = "VEL was rewritten faster than it could be read: see messages.txt";
+inline constexpr const char* kMissedRewriteNote =
+    "was rewritten before the text it held could be read: at least one text was not collected";
+
 // The start-up's line when no display is set.
 inline constexpr const char* kNoDisplayLine =
     "Morvel needs a display for its window: neither DISPLAY nor WAYLAND_DISPLAY is set. Runs with -q need none, "

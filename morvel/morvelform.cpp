@@ -2,10 +2,13 @@
 // see docs/design-names.md before changing one.
 #include "morvelform.h"
 
+#include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 #include <iterator>
 #include <limits>
+#include <thread>
 #include <utility>
 
 #include "codes.h"
@@ -31,6 +34,9 @@ std::string currentDirectory() {
   return path == "." ? std::string() : path.substr(0, kDirectoryLimit);  // "." when the system does not say
 }
 
+constexpr int kLastReadTries = 5;  // Home and Leave read a "VEL" under way this often
+constexpr auto kLastReadPause = std::chrono::milliseconds(20);
+
 // "%10d|" before the line.
 std::string numbered(std::uint32_t number, std::string_view line) {
   char prefix[16];
@@ -38,6 +44,64 @@ std::string numbered(std::uint32_t number, std::string_view line) {
   std::string text(prefix);
   text.append(line);
   return text;
+}
+
+// A line of the text as read: its bytes, CR dropped, without the line end,
+// and where it ends in the file.
+struct Piece {
+  std::string line;
+  std::size_t end = 0;
+};
+
+// The pieces of bytes[from, to) as a text file is read: each ends after a
+// line end or after kWorkBufferSize - 1 bytes, the CR bytes dropped and not
+// counted. At most `most` of them.
+std::vector<Piece> piecesOf(const std::string& bytes, std::size_t from, std::size_t to, std::size_t most) {
+  constexpr std::size_t kLimit = kWorkBufferSize - 1;
+  const char* const base = bytes.data();
+  std::vector<Piece> pieces;
+  std::size_t at = from;
+  while (at < to && pieces.size() < most) {
+    Piece piece;
+    while (at < to && piece.line.size() < kLimit) {
+      const auto* lf = static_cast<const char*>(std::memchr(base + at, '\n', to - at));
+      const std::size_t lineEnd = lf != nullptr ? static_cast<std::size_t>(lf - base) : to;
+      const auto* cr = static_cast<const char*>(std::memchr(base + at, '\r', lineEnd - at));
+      const std::size_t runEnd = cr != nullptr ? static_cast<std::size_t>(cr - base) : lineEnd;
+      const std::size_t taken = std::min(runEnd - at, kLimit - piece.line.size());
+      piece.line.append(base + at, taken);
+      at += taken;
+      if (at != runEnd) break;  // the piece is full
+      if (cr != nullptr) {
+        ++at;  // dropped
+        continue;
+      }
+      // The line end closes the piece, unless the piece is full without it.
+      if (lf != nullptr && piece.line.size() < kLimit) ++at;
+      break;
+    }
+    piece.end = at;
+    pieces.push_back(std::move(piece));
+  }
+  return pieces;
+}
+
+// Whether a lead byte waits for its trail byte after the lines, as the
+// conversion pairs them (across line ends too).
+std::vector<bool> leadPendingAfter(const std::vector<Piece>& pieces) {
+  std::vector<bool> pending(pieces.size());
+  bool waiting = false;
+  for (std::size_t k = 0; k < pieces.size(); ++k) {
+    for (const char c : pieces[k].line) {
+      if (waiting) {
+        waiting = false;
+      } else if (isLeadByte(static_cast<unsigned char>(c))) {
+        waiting = true;
+      }
+    }
+    pending[k] = waiting;
+  }
+  return pending;
 }
 
 }  // namespace
@@ -103,6 +167,9 @@ void TForm1::FormCreate() {
   }
   WatchedAge = fileAge(kWatchedFile);
   ReadAge = WatchedAge;
+  // Every rewrite is read as soon as it is complete where the system tells
+  // of them; the poll stays as the clock and where it does not.
+  notice_ = std::make_unique<ChangeNotice>(kWatchedFile, [this] { services_.postFileChange(); });
   services_.setTimer(TimerId::poll, kPollInterval, true);
   services_.setTimer(TimerId::reload, kReloadInterval, false);
   services_.setTimer(TimerId::wait, kLockRetryInterval, false);
@@ -236,9 +303,7 @@ void TForm1::Timer1Timer() {
     const FileAge age = fileAge(kWatchedFile);
     if (age == WatchedAge) return;
     WatchedAge = age;
-    services_.setTimer(TimerId::poll, kPollInterval, false);
-    count = 0;
-    services_.setTimer(TimerId::reload, kReloadInterval, true);
+    StartReload();
   });
 }
 
@@ -246,24 +311,130 @@ void TForm1::Timer2Timer() {
   Guarded("Timer2Timer()", [this] { ReloadTick(); });
 }
 
-void TForm1::ReloadTick() {
-  if (count >= MANY_TIMES_1 + 1) return;
-  ++count;
-  if (count >= MANY_TIMES_1 + 1) return;
-  bool loaded = false;
-  // A reload that throws (a huge "VEL" and no memory) failed like any other.
-  Guarded("ReloadWatchedFile()", [this, &loaded] { loaded = ReloadWatchedFile(); });
-  if (loaded) {
-    ResumeWatching();
-  } else if (count == MANY_TIMES_1) {
-    GiveUp();
+// The reload waits, 200 ms at a time, until "VEL" has stopped changing.
+void TForm1::StartReload() {
+  if (reloading_) return;
+  reloading_ = true;
+  services_.setTimer(TimerId::poll, kPollInterval, false);
+  count = 0;
+  LookAge = WatchedAge;
+  quietTicks_ = 0;
+  unsettledTicks_ = 0;
+  services_.setTimer(TimerId::reload, kReloadInterval, true);
+}
+
+// Settled when "VEL" looks as it did a tick ago and, where the system tells
+// of a writer still at work, once it is done or has long been quiet. One
+// that never stops is read all the same after a while.
+bool TForm1::Settled() {
+  const FileAge age = fileAge(kWatchedFile);
+  if (age != LookAge) {
+    LookAge = age;
+    quietTicks_ = 0;
+    return ++unsettledTicks_ > kMostUnsettledTicks;
   }
+  ++quietTicks_;
+  const bool writerTold = notice_ && notice_->tellsCompletion() && writerAtWork_;
+  return !writerTold || quietTicks_ >= kQuietTicksForAnOpenLine || unsettledTicks_ > kMostUnsettledTicks;
+}
+
+// A line without its line end is its writer's last only once the writer is
+// done with the file, or has long left it alone.
+bool TForm1::OpenLineIsFinal() const {
+  return writerDone_ || quietTicks_ >= kQuietTicksForAnOpenLine || unsettledTicks_ > kMostUnsettledTicks;
+}
+
+void TForm1::ReloadTick() {
+  if (count >= MANY_TIMES_1) return;  // parked, or given up
+  TakeNews();
+  if (!Settled()) return;
+  if (fileAge(kWatchedFile) == ReadAge && !lineOpen_) {
+    ResumeWatching();  // read meanwhile, on the system's news
+    return;
+  }
+  const bool late = unsettledTicks_ > kMostUnsettledTicks;
+  switch (GuardedReload(OpenLineIsFinal())) {
+    case Reload::collected:
+      ResumeWatching();
+      return;
+    case Reload::partly:
+      return;  // the rest once its writer is done
+    case Reload::busy:
+    case Reload::raced:
+      if (!late) return;  // a writer at work: not a failure yet
+      break;
+    case Reload::failed:
+      break;
+  }
+  if (++count == MANY_TIMES_1) GiveUp();
 }
 
 void TForm1::ResumeWatching() {
+  reloading_ = false;
   services_.setTimer(TimerId::reload, kReloadInterval, false);
   services_.setTimer(TimerId::poll, kPollInterval, true);
   count = kParkedCount;
+}
+
+// What the system told since the last look.
+void TForm1::TakeNews() {
+  if (!notice_) return;
+  const ChangeNews news = notice_->take();
+  unreadVersions_ += news.completed;
+  if (news.writing) {
+    writerAtWork_ = true;
+    writerDone_ = false;
+  } else if (news.completed > 0) {
+    writerAtWork_ = false;
+    writerDone_ = true;
+  }
+}
+
+void TForm1::WatchedFileChanged() {
+  Guarded("WatchedFileChanged()", [this] { ReadOnNotice(); });
+}
+
+// A finished rewrite is read at once, before its writer can replace it; a
+// write under way settles on the reload timer first.
+void TForm1::ReadOnNotice() {
+  if (closed_ || !notice_) return;
+  // Each read may find the next rewrite already done.
+  for (int round = 0; round < MANY_TIMES_1; ++round) {
+    TakeNews();
+    if (fileAge(kWatchedFile) == ReadAge && !lineOpen_) {
+      unreadVersions_ = 0;  // the window's own write, or read already
+      return;
+    }
+    if (writerAtWork_) {
+      StartReload();
+      return;
+    }
+    if (GuardedReload(writerDone_) != Reload::collected) {
+      StartReload();  // the rest, or the retries, on the reload timer
+      return;
+    }
+    if (reloading_) ResumeWatching();
+  }
+}
+
+// Said once: a text "VEL" held was replaced before it could be read.
+void TForm1::SayMissed(unsigned versions) {
+  if (versions == 0 || missedSaid_) return;
+  missedSaid_ = true;
+  reporter_.message(kWatchedFile, kMissedRewriteNote);
+  services_.setStatusText(kMissedRewriteStatus);
+}
+
+// "VEL" holds the window's own text now: no writer's, nothing to collect.
+void TForm1::ForgetOwnWrite() {
+  WatchedAge = fileAge(kWatchedFile);
+  ReadAge = WatchedAge;
+  collected_ = {};
+  lineOpen_ = false;
+  TakeNews();
+  unreadVersions_ = 0;
+  writerAtWork_ = false;
+  writerDone_ = false;
 }
 
 void TForm1::GiveUp() {
@@ -310,47 +481,134 @@ void TForm1::RestoreStatus() {
 }
 
 // Home and Leave convert what "VEL" holds now: a rewrite that the poll or
-// the reload has not read yet is read first.
+// the reload has not read yet is read first, a line without its line end
+// included.
 void TForm1::TakeInUnreadChange() {
-  if (fileAge(kWatchedFile) == ReadAge) return;
-  if (ReloadWatchedFile()) ResumeWatching();
+  TakeNews();
+  if (fileAge(kWatchedFile) == ReadAge && !lineOpen_) return;
+  for (int attempt = 1;; ++attempt) {
+    const Reload result = ReloadWatchedFile(true);
+    if (result == Reload::collected) {
+      ResumeWatching();
+      return;
+    }
+    if ((result != Reload::busy && result != Reload::raced) || attempt == kLastReadTries) return;
+    std::this_thread::sleep_for(kLastReadPause);  // its writer is at it: a moment more
+  }
 }
 
-bool TForm1::ReloadWatchedFile() {
-  const int limit = VisibleColumns - 1;
-  // The age of the text about to be read: a rewrite between the poll and
-  // this reload is read now, and the next poll must not read it again.
-  const FileAge age = fileAge(kWatchedFile);
-  WatchedAge = age;
-  TextReader reader(kWatchedFile);
-  if (!reader.isOpen()) {
-    reporter_.error(joinedParts({"fopen() error-2:", kWatchedFile}));
-    return false;
+// A reload that throws (a huge "VEL" and no memory) failed like any other.
+TForm1::Reload TForm1::GuardedReload(bool final) {
+  Reload result = Reload::failed;
+  Guarded("ReloadWatchedFile()", [this, final, &result] { result = ReloadWatchedFile(final); });
+  return result;
+}
+
+TForm1::Reload TForm1::ReloadWatchedFile(bool final) {
+  const WatchedText text = readWatchedText(kWatchedFile);
+  switch (text.outcome) {
+    case ReadOutcome::read:
+      break;
+    case ReadOutcome::unreadable:
+      reporter_.error(joinedParts({"fopen() error-2:", kWatchedFile}));
+      return Reload::failed;
+    case ReadOutcome::busy:
+      return Reload::busy;
+    case ReadOutcome::raced:
+      return Reload::raced;
   }
-  // Collected only once all is read and shown: a reload that fails half
-  // way adds nothing, and its retry nothing twice.
-  std::vector<std::string> read;
+  // Without the system's news, a file replaced between the poll and this
+  // read held a text nobody read.
+  const bool replacedUnread = !(notice_ && notice_->active()) && WatchedAge.exists && WatchedAge != ReadAge &&
+                              WatchedAge.inode != text.age.inode;
+  // The next poll must not read this text again.
+  WatchedAge = text.age;
+  const Reload result = CollectText(text, final);
+  if (result != Reload::collected) return result;
+  // Rewrites finished since the last read, but for the one read now.
+  SayMissed(replacedUnread ? 1 : unreadVersions_ > 1 ? unreadVersions_ - 1 : 0);
+  // The news of the rewrite just read may come only now.
+  unreadVersions_ = 0;
+  TakeNews();
+  if (fileAge(kWatchedFile) == ReadAge || unreadVersions_ == 0) {
+    unreadVersions_ = 0;
+  } else {
+    --unreadVersions_;
+  }
+  writerDone_ = false;
+  return result;
+}
+
+// The lines of a text read: all of a new text, or only what was added to
+// the text taken last. A line still without its line end waits, unless
+// `final`, and so does one whose lead byte waits for its trail byte; taken
+// as final, such a lead byte is dropped, so that it never pairs with the
+// next text's first byte.
+TForm1::Reload TForm1::CollectText(const WatchedText& text, bool final) {
+  const std::string& bytes = text.bytes;
+  const std::string& before = collected_.bytes;
+  const bool continues = collected_.valid && collected_.identity == text.age.inode && bytes.size() > before.size() &&
+                         bytes.compare(0, before.size(), before) == 0;
+  const std::size_t from = continues ? before.size() : 0;
+  // A 0x1A ends the text.
+  std::size_t end = bytes.find('\x1A', from);
+  const bool ended = (continues && collected_.ended) || end != std::string::npos;
+  if (continues && collected_.ended) end = from;
+  if (end == std::string::npos) end = bytes.size();
+
+  std::vector<Piece> pieces = piecesOf(bytes, from, end, std::numeric_limits<std::size_t>::max());
+  const std::uint32_t firstNumber = continues ? collected_.firstNumber : LineNumber + 1;
   std::uint32_t number = LineNumber;
-  std::string display;
-  int i = 1;
-  for (;;) {
-    std::string_view piece = reader.nextPiece(kWorkBufferSize - 1);
-    if (piece.empty()) break;
-    if (piece.back() == '\n') piece.remove_suffix(1);
-    std::string line = settings_.numbering ? numbered(++number, piece) : std::string(piece);
-    if (i <= VisibleRows) {
-      display += FitLine(line, limit);
-      display += kDisplayLineEnd;
-    }
-    read.push_back(std::move(line));
-    ++i;
+  for (Piece& piece : pieces) {
+    if (settings_.numbering) piece.line = numbered(++number, piece.line);
   }
-  services_.setMemoText(display);
-  Lines.reserve(Lines.size() + read.size());
-  std::move(read.begin(), read.end(), std::back_inserter(Lines));
-  LineNumber = number;
-  ReadAge = age;
-  return true;
+  const std::vector<bool> pending = leadPendingAfter(pieces);
+  const bool lastLineOpen = !pieces.empty() && !ended && end > from && bytes[end - 1] != '\n';
+  std::size_t kept = pieces.size();
+  if (!final && !ended) {
+    if (lastLineOpen) --kept;
+    while (kept > 0 && pending[kept - 1]) --kept;
+  } else if (!pieces.empty() && pending.back()) {
+    for (std::size_t k = pieces.size(); k-- > 0;) {
+      if (pieces[k].line.empty()) continue;
+      pieces[k].line.pop_back();
+      break;
+    }
+  }
+  const std::size_t takenTo = kept == 0 ? from : pieces[kept - 1].end;
+  const bool waits = takenTo < end;
+  // Shown first: a text that cannot be shown (no memory) is not taken, and
+  // its retry takes nothing twice.
+  if (kept > 0 || !waits) services_.setMemoText(DisplayOf(bytes, end, firstNumber));
+  if (!continues) {
+    // A new text, or the file written again from its start.
+    collected_ = {};
+    collected_.valid = true;
+    collected_.identity = text.age.inode;
+    collected_.firstNumber = firstNumber;
+  }
+  lineOpen_ = waits;
+  ReadAge = text.age;
+  if (kept == 0 && waits) return Reload::partly;
+  Lines.reserve(Lines.size() + kept);
+  for (std::size_t k = 0; k < kept; ++k) Lines.push_back(std::move(pieces[k].line));
+  if (settings_.numbering) LineNumber += static_cast<std::uint32_t>(kept);
+  collected_.bytes.assign(bytes, 0, takenTo);
+  collected_.ended = ended && !waits;
+  return waits ? Reload::partly : Reload::collected;
+}
+
+// The first rows of the text, as wide as the window shows them.
+std::string TForm1::DisplayOf(const std::string& bytes, std::size_t end, std::uint32_t firstNumber) const {
+  const int limit = VisibleColumns - 1;
+  const std::size_t rows = VisibleRows > 0 ? static_cast<std::size_t>(VisibleRows) : 0;
+  std::string display;
+  std::uint32_t number = firstNumber;
+  for (const Piece& piece : piecesOf(bytes, 0, end, rows)) {
+    display += FitLine(settings_.numbering ? numbered(number++, piece.line) : piece.line, limit);
+    display += kDisplayLineEnd;
+  }
+  return display;
 }
 
 void TForm1::Leave1Click() {
@@ -412,11 +670,8 @@ bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::st
   const Delivery delivery = outputName == kWorkFile
                                 ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
                                 : CopyBackFromFile(reporter_, outputName, kWatchedFile);
-  if (delivery == Delivery::done) {
-    // The window's own text, not the writer's: the poll must not collect it.
-    WatchedAge = fileAge(kWatchedFile);
-    ReadAge = WatchedAge;
-  }
+  // The window's own text, not the writer's: the poll must not collect it.
+  if (delivery == Delivery::done) ForgetOwnWrite();
   return delivery != Delivery::failed;
 }
 
@@ -466,6 +721,7 @@ bool TForm1::FormClose(LockWait wait) {
     finished = true;
   }
   closed_ = finished;
+  if (finished) notice_.reset();  // "VEL" is no longer watched
   return finished;
 }
 

@@ -5,11 +5,13 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "change_notice.h"
 #include "help_document.h"
 #include "options.h"
 #include "passes.h"
@@ -36,6 +38,10 @@ inline constexpr int kReloadInterval = 200;          // ms
 inline constexpr int kCloseInterval = 1000;          // ms
 inline constexpr int kLockRetryInterval = 200;       // ms, while another run holds the folder's lock
 inline constexpr std::size_t kFitBufferSize = 2560;  // FitLine looks at 2559 bytes of a line
+// A "VEL" still changing is read after this many reload ticks all the same;
+// a line without its line end is taken as it is after this many quiet ones.
+inline constexpr int kMostUnsettledTicks = 25;
+inline constexpr int kQuietTicksForAnOpenLine = 5;
 
 // Columns and rows of "VEL" shown for an outer window size.
 int ColumnsForWidth(int width);
@@ -66,6 +72,8 @@ class TForm1 {
   void Timer2Timer();
   void Timer3Timer();
   void Timer4Timer();
+  // The system said that "VEL" changed (on the window's thread, posted).
+  void WatchedFileChanged();
 
   void Leave1Click();
   void Exit1Click();
@@ -99,7 +107,28 @@ class TForm1 {
   void TakeInUnreadChange();
   bool LockFree(std::optional<WorkFolderLock>& lock, LockWait wait, Waiting waiting);
   void RestoreStatus();
-  bool ReloadWatchedFile();
+  enum class Reload { collected, partly, busy, raced, failed };
+  // What of "VEL" is in Lines: the file, and its bytes up to the end of the
+  // last line taken, so that text added to the same file is taken alone.
+  struct Collected {
+    bool valid = false;
+    std::uint64_t identity = 0;
+    std::string bytes;
+    bool ended = false;  // a 0x1A ended its text
+    std::uint32_t firstNumber = 0;
+  };
+
+  void StartReload();
+  bool Settled();
+  bool OpenLineIsFinal() const;
+  void TakeNews();
+  void ReadOnNotice();
+  void SayMissed(unsigned versions);
+  void ForgetOwnWrite();
+  Reload GuardedReload(bool final);
+  Reload ReloadWatchedFile(bool final);
+  Reload CollectText(const WatchedText& text, bool final);
+  std::string DisplayOf(const std::string& bytes, std::size_t end, std::uint32_t firstNumber) const;
   void SelectEncoding(TargetEncoding encoding, std::string_view name);
   void PlaceWindow();
   void EnlargeWindow();
@@ -136,6 +165,20 @@ class TForm1 {
   std::uint32_t LineNumber = 0;
   Waiting waiting_ = Waiting::none;
   bool closed_ = false;
+
+  // Settling: "VEL" is read once it stopped changing.
+  FileAge LookAge;  // at the last look while settling
+  int quietTicks_ = 0;
+  int unsettledTicks_ = 0;
+  bool reloading_ = false;
+  Collected collected_;
+  bool lineOpen_ = false;  // the last read left a line without its line end
+  // The system's news of "VEL", where it gives them.
+  std::unique_ptr<ChangeNotice> notice_;
+  bool writerAtWork_ = false;
+  bool writerDone_ = false;
+  unsigned unreadVersions_ = 0;
+  bool missedSaid_ = false;
 };
 
 }  // namespace morvel

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "morvel_texts.h"
+#include "native_file.h"
 
 namespace morvel {
 
@@ -26,6 +27,25 @@ struct FileAge {
 };
 
 FileAge fileAge(const std::string& path);
+FileAge ageOf(const FileStatus& status);
+
+enum class ReadOutcome {
+  read,
+  unreadable,  // it cannot be opened
+  busy,        // another program's sharing keeps readers out for now
+  raced,       // it changed, or was replaced, while it was read
+};
+
+// The whole file as it was at one moment, and the age of that moment.
+struct WatchedText {
+  ReadOutcome outcome = ReadOutcome::unreadable;
+  std::string bytes;  // as they are on disk
+  FileAge age;
+};
+
+// Reads the file whole without keeping its writer out; a read during which
+// its size, time or file changed holds nothing.
+WatchedText readWatchedText(const std::string& path);
 
 // Creates or empties the file and writes `text` into it; false on failure.
 bool writeWatchedFile(const std::string& path, const std::string& text);

@@ -71,6 +71,10 @@ class WindowServices {
   // Tells the user that a handler failed, without stopping the window (no
   // nested event loop).
   virtual void showFailure(std::string_view text) = 0;
+
+  // Callable from any thread: has the window's own thread run
+  // TForm1::WatchedFileChanged soon, between events.
+  virtual void postFileChange() = 0;
 };
 
 // What a dialog's logic needs of its window. Controls are named as the

@@ -164,15 +164,21 @@ TEST_F(MainWindow, TwoWritesWithinASecondAreBothCollected) {
   EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"first", "second"}));
 }
 
-TEST_F(MainWindow, ARewriteBeforeTheReloadIsCollectedOnce) {
+// The text replaced within the 200 ms before the reload is lost, and the
+// window says so; the one that replaced it is read once it settled.
+TEST_F(MainWindow, ARewriteBeforeTheReloadIsReadOnceSettledAndTheLostTextNamed) {
   open();
   writeBytes("VEL", "first\n");
   form_->Timer1Timer();
-  writeBytes("VEL", "second\n");  // within the 200 ms before the reload
+  writeBytes("VEL", "second\n");
+  form_->Timer2Timer();  // still changing
+  EXPECT_TRUE(form_->collectedLines().empty());
   form_->Timer2Timer();
   form_->Timer1Timer();
   EXPECT_FALSE(window_.timerOn(TimerId::reload));
   EXPECT_EQ(form_->collectedLines(), std::vector<std::string>{"second"});
+  EXPECT_EQ(reports_.messages, std::vector<std::string>{"VEL " + std::string(kMissedRewriteNote)});
+  EXPECT_EQ(window_.status, kMissedRewriteStatus);
 }
 
 TEST_F(MainWindow, NumberingGoesOnAcrossReloads) {

@@ -222,6 +222,12 @@ void Form1Window::showFailure(std::string_view text) {
   failureBox_->show();
 }
 
+void Form1Window::postFileChange() {
+  // Queued: the notice's thread only posts; the window's thread reads.
+  QMetaObject::invokeMethod(
+      this, [this] { form_->WatchedFileChanged(); }, Qt::QueuedConnection);
+}
+
 bool Form1Window::eventFilter(QObject* watched, QEvent* event) {
   // Clicks on the panels, which take no mouse events, reach the bar itself.
   if (watched == statusBar() && event->type() == QEvent::MouseButtonRelease) form_->StatusBar1Click();

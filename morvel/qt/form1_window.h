@@ -60,6 +60,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void showRecordDialog() override;
   void showVersionDialog(std::string_view version) override;
   void showFailure(std::string_view text) override;
+  void postFileChange() override;
 
  protected:
   bool eventFilter(QObject* watched, QEvent* event) override;

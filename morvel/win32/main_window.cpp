@@ -17,6 +17,7 @@ namespace morvel {
 namespace {
 
 constexpr const wchar_t* kMainClass = L"MorvelForm1";
+constexpr UINT kFileChangeMessage = WM_APP + 1;  // "VEL" changed: the notice's thread posts it
 constexpr int kStatusPanel1Width = 50;
 constexpr int kMemoPixels = 16;  // the design's display font
 constexpr int kFormPixels = 12;
@@ -330,6 +331,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
           break;
       }
       return 0;
+    case kFileChangeMessage:
+      form_->WatchedFileChanged();
+      return 0;
     case WM_CLOSE:
       // The hand-off, while the window still runs: waiting for the folder's
       // lock keeps it open until the lock comes free.
@@ -425,5 +429,8 @@ void MainWindow::showVersionDialog(std::string_view version) {
 }
 
 void MainWindow::showFailure(std::string_view text) { showNote(Form1, shownText(display_, text), true); }
+
+// PostMessageW may be called from any thread; a window gone takes nothing.
+void MainWindow::postFileChange() { PostMessageW(Form1, kFileChangeMessage, 0, 0); }
 
 }  // namespace morvel

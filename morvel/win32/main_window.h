@@ -67,6 +67,7 @@ class MainWindow final : public WindowServices {
   void showRecordDialog() override;
   void showVersionDialog(std::string_view version) override;
   void showFailure(std::string_view text) override;
+  void postFileChange() override;
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

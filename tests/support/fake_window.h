@@ -44,6 +44,7 @@ class FakeWindow final : public morvel::WindowServices {
   void showRecordDialog() override { ++recordDialogs; }
   void showVersionDialog(std::string_view version) override { versions.emplace_back(version); }
   void showFailure(std::string_view text) override { failures.emplace_back(text); }
+  void postFileChange() override { ++fileChanges; }
 
   bool timerOn(morvel::TimerId timer) const {
     const auto found = timers.find(timer);
@@ -59,6 +60,7 @@ class FakeWindow final : public morvel::WindowServices {
   int closeRequests = 0;
   int normalRequests = 0;
   int recordDialogs = 0;
+  int fileChanges = 0;
   std::map<morvel::TimerId, FakeTimer> timers;
   std::vector<std::string> opened;
   std::vector<std::string> versions;
