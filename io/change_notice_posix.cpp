@@ -35,6 +35,7 @@ void addEvent(ChangeNews& news, std::uint32_t mask) {
 struct ChangeNotice::Native {
   std::string name;
   std::function<void()> wake;
+  pid_t owner = ::getpid();
   int notify = -1;
   int stop[2] = {-1, -1};
   std::thread waiter;
@@ -99,6 +100,12 @@ ChangeNotice::ChangeNotice(const std::string& name, std::function<void()> wake) 
 }
 
 ChangeNotice::~ChangeNotice() {
+  // A forked child has no waiter thread, and its copies of the locks may be
+  // held: it leaves everything alone.
+  if (native_->owner != ::getpid()) {
+    static_cast<void>(native_.release());
+    return;
+  }
   if (native_->waiter.joinable()) {
     {
       const std::lock_guard<std::mutex> hold(native_->lock);

@@ -2,10 +2,14 @@
 // says so.
 #include "morvelform.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <chrono>
+#include <thread>
 
 #include <filesystem>
 #include <string>
@@ -179,6 +183,111 @@ TEST_F(MainWindow, ARewriteBeforeTheReloadIsReadOnceSettledAndTheLostTextNamed) 
   EXPECT_EQ(form_->collectedLines(), std::vector<std::string>{"second"});
   EXPECT_EQ(reports_.messages, std::vector<std::string>{"VEL " + std::string(kMissedRewriteNote)});
   EXPECT_EQ(window_.status, kMissedRewriteStatus);
+}
+
+// A writer that keeps "VEL" open and writes it in pieces, a pause between
+// them, one piece ending on a lead byte: each line is taken once, whole,
+// its double-byte characters intact.
+TEST_F(MainWindow, TextWrittenInPiecesIsCollectedOnceWithNoPartialLine) {
+  open();
+  const std::string letter =
+      "\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0\r\n"          // kabushiki kaisha
+      "\x8F\x5A\x8F\x8A\x81\x46\x93\x8C\x8B\x9E\r\n"  // address: Tokyo
+      "end\r\n";
+  const std::size_t cuts[] = {5, 17, letter.size()};  // the second piece ends on the lead byte 0x93
+  ASSERT_EQ(static_cast<unsigned char>(letter[16]), 0x93);
+  const int fd = ::open("VEL", O_WRONLY | O_TRUNC);
+  ASSERT_GE(fd, 0);
+  std::size_t written = 0;
+  for (const std::size_t cut : cuts) {
+    ASSERT_EQ(::write(fd, letter.data() + written, cut - written), static_cast<ssize_t>(cut - written));
+    written = cut;
+    form_->Timer1Timer();
+    form_->Timer2Timer();
+    form_->Timer2Timer();
+    ASSERT_TRUE(form_->collectedLines().size() <= 1u ||
+                form_->collectedLines()[1] == "\x8F\x5A\x8F\x8A\x81\x46\x93\x8C\x8B\x9E");
+  }
+  ::close(fd);
+  form_->WatchedFileChanged();  // its writer is done
+  for (int tick = 0; tick < kQuietTicksForAnOpenLine; ++tick) form_->Timer2Timer();
+  form_->Timer1Timer();
+  form_->Timer2Timer();
+  EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"\x8A\x94\x8E\xAE\x89\xEF\x8E\xD0",
+                                                               "\x8F\x5A\x8F\x8A\x81\x46\x93\x8C\x8B\x9E", "end"}));
+  EXPECT_TRUE(reports_.messages.empty());
+}
+
+// Lines added to the same file are taken alone, numbered on; a text whose
+// last line still waits for its line end leaves it to the next read, and
+// the hand-off takes it as it is, without a lead byte left alone at its end.
+TEST_F(MainWindow, AppendedLinesAreTakenAloneAndTheLastOpenLineAtLeave) {
+  FinalEffect settings;
+  settings.numbering = true;
+  settings.encoding = encodingFromNumber(2);
+  open(settings);
+  handOver("a\n");
+  const auto append = [](const std::string& text) {
+    const int fd = ::open("VEL", O_WRONLY | O_APPEND);
+    ASSERT_EQ(::write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+    ::close(fd);
+  };
+  append("b\r\n");
+  form_->Timer1Timer();
+  form_->Timer2Timer();
+  EXPECT_EQ(window_.memo, "         1|a\r\n         2|b\r\n");
+  append("c\x82");
+  form_->Leave1Click();
+  EXPECT_TRUE(form_->FormClose());
+  EXPECT_EQ(readBytes("VEL"), "         1|a\r\n         2|b\r\n         3|c\r\n");
+}
+
+// Where the system tells of each finished rewrite, each is read at once,
+// with no timer; two finished before one read leave one text unread,
+// which the window says once.
+TEST_F(MainWindow, EachFinishedRewriteIsReadOnTheSystemsNews) {
+  open();
+  int version = 0;
+  const auto replace = [&version](const std::string& text) {
+    const std::string temporary = "VEL." + std::to_string(++version);
+    writeBytes(temporary, text);
+    fs::rename(temporary, "VEL");
+  };
+  replace("one\n");
+  for (int waited = 0; window_.fileChanges == 0 && waited < 500; ++waited) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (window_.fileChanges == 0) GTEST_SKIP() << "no change notification in " << fs::current_path();
+  form_->WatchedFileChanged();
+  replace("two\n");
+  form_->WatchedFileChanged();
+  EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"one", "two"}));
+  EXPECT_TRUE(reports_.messages.empty());
+  replace("three\n");
+  replace("four\n");
+  form_->WatchedFileChanged();
+  form_->WatchedFileChanged();
+  EXPECT_EQ(form_->collectedLines(), (std::vector<std::string>{"one", "two", "four"}));
+  EXPECT_EQ(reports_.messages, std::vector<std::string>{"VEL " + std::string(kMissedRewriteNote)});
+  replace("five\n");
+  replace("six\n");
+  form_->WatchedFileChanged();
+  EXPECT_EQ(reports_.messages.size(), 1u);  // said once
+  EXPECT_FALSE(window_.timerOn(TimerId::reload));
+}
+
+// Lines longer than the work buffer become pieces of 524,287 bytes, as a
+// text file read with it gives them; CR bytes do not count.
+TEST_F(MainWindow, LongLinesArePiecesOfTheWorkBuffer) {
+  open();
+  const std::string full(524287, 'a');
+  handOver(full + "\r\n" + full + "bc\r\nd");  // its writer is done: the last line, too
+  ASSERT_EQ(form_->collectedLines().size(), 5u);
+  EXPECT_EQ(form_->collectedLines()[0], full);
+  EXPECT_EQ(form_->collectedLines()[1], "");
+  EXPECT_EQ(form_->collectedLines()[2], full);
+  EXPECT_EQ(form_->collectedLines()[3], "bc");
+  EXPECT_EQ(form_->collectedLines()[4], "d");
 }
 
 TEST_F(MainWindow, NumberingGoesOnAcrossReloads) {
