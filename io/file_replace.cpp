@@ -131,16 +131,12 @@ Replacement writeInPlace(const std::string& target, int flags, const ContentWrit
   return written && closed ? Replacement::done : Replacement::failed;
 }
 
-// Makes the rename itself durable.
-void syncFolder(const fs::path& folder) {
-  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return;
-  ::fsync(fd);
-  ::close(fd);
-}
-
 // The new content, with the mode (and, where allowed, the owner) of the
-// file it replaces, on the disk.
+// file it replaces, on the disk. That sync is the one that matters: the name
+// may then reach the disk before or after a crash, and either way it holds
+// the old file or the complete new one. The folder is not synced after the
+// rename: that would only make the rename itself durable, and on a busy disk
+// its journal commit held the end of the run back by up to 0.1 s.
 bool fillTemporary(int fd, const struct stat* existing, const ContentWriter& write) {
   bool ok = true;
   if (existing != nullptr) {
@@ -188,7 +184,6 @@ Replacement replaceFile(const std::string& target, const ContentWriter& write, I
     ok = ok && linkIntoPlace(fd, folder, path);
     ok = ::close(fd) == 0 && ok;
     if (!ok) return Replacement::failed;
-    syncFolder(folder);
     return Replacement::done;
   }
 
@@ -203,7 +198,6 @@ Replacement replaceFile(const std::string& target, const ContentWriter& write, I
     ::unlink(temporary.c_str());
     return Replacement::failed;
   }
-  syncFolder(folder);
   return Replacement::done;
 }
 

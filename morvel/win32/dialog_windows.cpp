@@ -50,7 +50,7 @@ DialogWindow::~DialogWindow() {
   forgetKeys(window_);
   if (IsWindow(window_)) {
     SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
-    DestroyWindow(window_);
+    if (!keptUntilExit_) DestroyWindow(window_);
   }
   for (const auto& [control, font] : fonts_) DeleteObject(font);
 }

@@ -27,6 +27,8 @@ class DialogWindow : public DialogServices {
 
   HWND handle() const { return window_; }
   HWND control(const std::string& name) const;
+  // As MainWindow::keepUntilExit.
+  void keepUntilExit() { keptUntilExit_ = true; }
 
   // DialogServices: the only place where the logic's calls arrive.
   std::optional<std::string> typedText(std::string_view control) const override;
@@ -52,6 +54,7 @@ class DialogWindow : public DialogServices {
 
   const DisplayText& display_;
   HWND window_ = nullptr;
+  bool keptUntilExit_ = false;
   std::map<std::string, HWND> controls_;
   std::map<HWND, int> designedPixels_;
   std::map<HWND, HFONT> fonts_;

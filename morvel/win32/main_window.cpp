@@ -146,7 +146,7 @@ MainWindow::~MainWindow() {
   form_->FormClose(LockWait::untilFree);  // nothing left to do once the window closed
   if (IsWindow(Form1)) {
     SetWindowLongPtrW(Form1, GWLP_USERDATA, 0);
-    DestroyWindow(Form1);
+    if (!keptUntilExit_) DestroyWindow(Form1);
   }
   DestroyAcceleratorTable(shortcuts_);
   for (HGDIOBJ object : {static_cast<HGDIOBJ>(formFont_), static_cast<HGDIOBJ>(buttonFont_),
@@ -338,8 +338,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       // The hand-off, while the window still runs: waiting for the folder's
       // lock keeps it open until the lock comes free.
       if (!form_->FormClose()) return 0;
-      closing_ = true;
-      DestroyWindow(Form1);
+      // The loop ends; the window goes with it (runWindows), and its timers
+      // tick no more.
+      for (const TimerId timer : {TimerId::poll, TimerId::reload, TimerId::close, TimerId::wait}) {
+        setTimer(timer, 0, false);
+      }
+      PostQuitMessage(0);
       return 0;
     case WM_ENDSESSION:
       if (wParam != 0) form_->FormClose(LockWait::untilFree);

@@ -40,6 +40,9 @@ class MainWindow final : public WindowServices {
 
   void setDialogs(RecordDialog* recordDialog, VersionDialog* versionDialog);
   void show();
+  // The window is left to the end of the process, which takes it down at
+  // once, instead of being destroyed with the object: see runWindows.
+  void keepUntilExit() { keptUntilExit_ = true; }
 
   HWND handle() const { return Form1; }
   HWND memo() const { return Memo1; }
@@ -97,7 +100,7 @@ class MainWindow final : public WindowServices {
   std::array<int, 5> timerInterval_{};
   RecordDialog* Form2 = nullptr;
   VersionDialog* Form3 = nullptr;
-  bool closing_ = false;
+  bool keptUntilExit_ = false;
   std::unique_ptr<TForm1> form_;
 };
 

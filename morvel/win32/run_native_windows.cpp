@@ -36,6 +36,13 @@ int runWindows(int& /*argc*/, char** /*argv*/, const FinalEffect& settings, Repo
     Form1->show();
     MSG message{};
     while (GetMessageW(&message, nullptr, 0, 0) > 0) dispatchMessage(message);
+    // The windows, shown or not, go with the process, which takes them down
+    // at once. Destroyed one by one, each shown one would be hidden first,
+    // and Wine then waits up to 2 s for the window manager to confirm it,
+    // for nothing where there is none.
+    Form3->keepUntilExit();
+    Form2->keepUntilExit();
+    Form1->keepUntilExit();
     Form3.reset();
     Form2.reset();
     Form1.reset();  // the hand-off ran as it closed
