@@ -117,6 +117,43 @@ TEST(ReplaceFileOnWindows, RefusesReadOnlyFilesFoldersAndMissingFolders) {
   EXPECT_EQ(replaceFile("NUL", bytesOf("x"), InPlace::refused), Replacement::inPlace);
 }
 
+// As a program that read it with fopen holds it: deleting it is not shared.
+HANDLE holdOpen(const wchar_t* name, DWORD sharing) {
+  return ::CreateFileW(name, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+std::string readHeld(HANDLE held) {
+  char buffer[64];
+  DWORD got = 0;
+  if (::SetFilePointer(held, 0, nullptr, FILE_BEGIN) != 0 || !::ReadFile(held, buffer, sizeof buffer, &got, nullptr)) {
+    return "(unread)";
+  }
+  return {buffer, got};
+}
+
+TEST(ReplaceFileOnWindows, WritesInPlaceAFileAnotherProgramHoldsOpen) {
+  TempDir dir;
+  writeBytes("VEL", "the writer's text, longer than the new");
+  const HANDLE held = holdOpen(L"VEL", FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(replaceFile("VEL", bytesOf("new\r\n")), Replacement::done);
+  EXPECT_EQ(readBytes("VEL"), "new\r\n");
+  EXPECT_EQ(readHeld(held), "new\r\n");  // the holder's handle is still the file's
+  EXPECT_EQ(entries(), 1u);              // the temporary file is gone
+  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::refused), Replacement::inPlace);
+  EXPECT_EQ(readBytes("VEL"), "new\r\n");
+  EXPECT_EQ(entries(), 1u);
+  ::CloseHandle(held);
+
+  // A holder that shares no writing keeps the file as it is.
+  const HANDLE reader = holdOpen(L"VEL", FILE_SHARE_READ);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::allowed), Replacement::unwritable);
+  EXPECT_EQ(readHeld(reader), "new\r\n");
+  EXPECT_EQ(entries(), 1u);
+  ::CloseHandle(reader);
+}
+
 TEST(ChangeNoticeOnWindows, TellsRewritesOfTheNameAndIgnoresOtherNames) {
   TempDir dir;
   writeBytes("VEL", " ");
