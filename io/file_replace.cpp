@@ -12,6 +12,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "binary_file.h"
+
 namespace morvel {
 
 namespace {
@@ -86,7 +88,7 @@ std::string temporaryName(const fs::path& folder, unsigned attempt) {
 int createTemporary(const fs::path& folder, std::string& name) {
   for (unsigned attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
     name = temporaryName(folder, attempt);
-    const int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
   return -1;
@@ -98,37 +100,60 @@ int createTemporary(const fs::path& folder, std::string& name) {
 int createUnnamed(const fs::path& folder) {
 #ifdef O_TMPFILE
   if (::access("/proc/self/fd", X_OK) != 0) return -1;
-  return ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0666);
+  return ::open(folder.c_str(), O_TMPFILE | O_RDWR | O_CLOEXEC, 0666);
 #else
   (void)folder;
   return -1;
 #endif
 }
 
+// Whether the rename over an existing target failed although the target
+// itself may be written: a sticky folder and another user's file, a file
+// mounted on its name.
+bool renameRefused(int error) { return error == EPERM || error == EACCES || error == EBUSY || error == EXDEV; }
+
+enum class Placed { done, failed, refused };
+
+Placed renamedOver(const std::string& name, const fs::path& path) {
+  if (std::rename(name.c_str(), path.c_str()) == 0) return Placed::done;
+  return renameRefused(errno) ? Placed::refused : Placed::failed;
+}
+
 // Gives the complete unnamed file `fd` the name `path`: linked under a
 // temporary name, which is then renamed over the target.
-bool linkIntoPlace(int fd, const fs::path& folder, const fs::path& path) {
+Placed linkIntoPlace(int fd, const fs::path& folder, const fs::path& path) {
   const std::string link = "/proc/self/fd/" + std::to_string(fd);
   for (unsigned attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
     const std::string name = temporaryName(folder, attempt);
     const RemovedOnSignal listed(name);
     if (::linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
       if (errno == EEXIST) continue;
-      return false;
+      return Placed::failed;
     }
-    if (std::rename(name.c_str(), path.c_str()) == 0) return true;
-    ::unlink(name.c_str());
-    return false;
+    const Placed placed = renamedOver(name, path);
+    if (placed != Placed::done) ::unlink(name.c_str());
+    return placed;
   }
-  return false;
+  return Placed::failed;
 }
 
-Replacement writeInPlace(const std::string& target, int flags, const ContentWriter& write) {
+Replacement writeInPlace(const std::string& target, int flags, const ContentWriter& write, bool sync = false) {
   const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | flags, 0666);
   if (fd < 0) return Replacement::unwritable;
-  const bool written = write(fd);
+  bool written = write(fd);
+  if (sync) written = ::fsync(fd) == 0 && written;
   const bool closed = ::close(fd) == 0;
   return written && closed ? Replacement::done : Replacement::failed;
+}
+
+// The complete temporary file `from` written over the target where it is,
+// so that another program's descriptor of it stays valid and reads it; a
+// target that cannot be opened for that stays as it was.
+Replacement copiedInPlace(int from, const fs::path& path, InPlace inPlace) {
+  if (inPlace == InPlace::refused) return Replacement::inPlace;
+  if (::lseek(from, 0, SEEK_SET) != 0) return Replacement::failed;
+  return writeInPlace(
+      path.string(), 0, [from](int fd) { return copyAll(from, fd); }, true);
 }
 
 // The new content, with the mode (and, where allowed, the owner) of the
@@ -145,6 +170,17 @@ bool fillTemporary(int fd, const struct stat* existing, const ContentWriter& wri
   }
   ok = ok && write(fd);
   return ::fsync(fd) == 0 && ok;
+}
+
+// What became of the complete temporary file `fd` once the rename was
+// tried; closes it.
+Replacement closedAfter(Placed placed, int fd, const fs::path& path, InPlace inPlace) {
+  Replacement result = placed == Placed::done      ? Replacement::done
+                       : placed == Placed::refused ? copiedInPlace(fd, path, inPlace)
+                                                   : Replacement::failed;
+  const bool closed = ::close(fd) == 0;
+  if (placed == Placed::done && !closed) result = Replacement::failed;
+  return result;
 }
 
 }  // namespace
@@ -180,25 +216,18 @@ Replacement replaceFile(const std::string& target, const ContentWriter& write, I
   const struct stat* kept = exists ? &existing : nullptr;
 
   if (const int fd = createUnnamed(folder); fd >= 0) {
-    bool ok = fillTemporary(fd, kept, write);
-    ok = ok && linkIntoPlace(fd, folder, path);
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) return Replacement::failed;
-    return Replacement::done;
+    const Placed placed = fillTemporary(fd, kept, write) ? linkIntoPlace(fd, folder, path) : Placed::failed;
+    return closedAfter(placed, fd, path, inPlace);
   }
 
   std::string temporary;
   const int fd = createTemporary(folder, temporary);
   if (fd < 0) return inPlace == InPlace::allowed ? writeInPlace(path.string(), O_CREAT, write) : Replacement::inPlace;
   const RemovedOnSignal listed(temporary);
-  bool ok = fillTemporary(fd, kept, write);
-  ok = ::close(fd) == 0 && ok;
-  ok = ok && std::rename(temporary.c_str(), path.c_str()) == 0;
-  if (!ok) {
-    ::unlink(temporary.c_str());
-    return Replacement::failed;
-  }
-  return Replacement::done;
+  const Placed placed = fillTemporary(fd, kept, write) ? renamedOver(temporary, path) : Placed::failed;
+  const Replacement result = closedAfter(placed, fd, path, inPlace);
+  if (placed != Placed::done) ::unlink(temporary.c_str());
+  return result;
 }
 
 }  // namespace morvel

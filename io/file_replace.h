@@ -1,9 +1,13 @@
 // Writing a file so that it ends up either as it was or complete: the new
 // content goes to a temporary file beside the target, which is renamed over
-// the target only once everything reached the disk. The temporary file has
-// no name until then where the file system allows (O_TMPFILE), so that a
-// killed run leaves nothing behind; a named one is removed on SIGINT,
-// SIGTERM and SIGHUP once removeTemporariesOnSignals has run.
+// the target only once everything reached the disk. Where the rename is
+// refused though the target may be written (another program holds it open
+// on Windows; a sticky folder, a file mounted on its name), the content is
+// written over the target where it is instead, which keeps the other
+// program's handle valid. The temporary file has no name until then where
+// the file system allows (O_TMPFILE), so that a killed run leaves nothing
+// behind; a named one is removed on SIGINT, SIGTERM and SIGHUP once
+// removeTemporariesOnSignals has run.
 #pragma once
 
 #include <functional>
@@ -28,7 +32,8 @@ using ContentWriter = std::function<bool(int fd)>;
 // pointing at the file it names, which is the one replaced. Only a regular
 // file is replaced: a pipe, FIFO, terminal or device (also behind a link,
 // such as /dev/stdout) is written in place, and so is a target whose folder
-// cannot hold the temporary file, unless `inPlace` refuses that.
+// cannot hold the temporary file or that cannot be renamed over, unless
+// `inPlace` refuses that.
 Replacement replaceFile(const std::string& target, const ContentWriter& write, InPlace inPlace = InPlace::allowed);
 
 // Has SIGINT, SIGTERM and SIGHUP remove the named temporary files of the

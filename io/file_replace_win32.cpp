@@ -10,6 +10,7 @@
 #include <mutex>
 #include <vector>
 
+#include "binary_file.h"
 #include "file_replace.h"
 #include "native_file.h"
 
@@ -80,7 +81,8 @@ bool writeThrough(HANDLE handle, const ContentWriter& write, bool flush) {
   return ::_close(fd) == 0 && ok;
 }
 
-Replacement writeInPlace(const std::wstring& target, DWORD disposition, const ContentWriter& write) {
+Replacement writeInPlace(const std::wstring& target, DWORD disposition, const ContentWriter& write,
+                         bool flush = false) {
   const HANDLE handle = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return Replacement::unwritable;
@@ -88,7 +90,30 @@ Replacement writeInPlace(const std::wstring& target, DWORD disposition, const Co
     ::CloseHandle(handle);
     return Replacement::failed;
   }
-  return writeThrough(handle, write, false) ? Replacement::done : Replacement::failed;
+  return writeThrough(handle, write, flush) ? Replacement::done : Replacement::failed;
+}
+
+// The rename is refused while another program holds the target open
+// without letting it be deleted, as fopen does.
+bool heldOpen(DWORD error) {
+  return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
+}
+
+// The complete temporary file's content written over the target where it
+// is, so that the other program's handle stays valid and reads it.
+Replacement copyInPlace(const std::wstring& temporary, const std::wstring& target) {
+  const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Replacement::failed;
+  const int from = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+  if (from < 0) {
+    ::CloseHandle(handle);
+    return Replacement::failed;
+  }
+  const Replacement result = writeInPlace(
+      target, OPEN_EXISTING, [from](int fd) { return copyAll(from, fd); }, true);
+  ::_close(from);
+  return result;
 }
 
 // The file a link leads to, as the system names it; the path itself when
@@ -145,10 +170,15 @@ Replacement replaceFile(const std::string& target, const ContentWriter& write, I
   bool ok = writeThrough(handle, write, true);
   // The replacement keeps the target's attributes (hidden, archive, ...).
   if (ok && exists) ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_REPARSE_POINT);
-  ok = ok && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  if (!ok) ::DeleteFileW(temporary.c_str());
+  const bool moved =
+      ok && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
+  Replacement result = moved ? Replacement::done : Replacement::failed;
+  if (ok && !moved && exists && heldOpen(::GetLastError())) {
+    result = inPlace == InPlace::allowed ? copyInPlace(temporary, path) : Replacement::inPlace;
+  }
+  if (!moved) ::DeleteFileW(temporary.c_str());
   forget(temporary);
-  return ok ? Replacement::done : Replacement::failed;
+  return result;
 }
 
 void removeTemporariesOnSignals() { ::SetConsoleCtrlHandler(removePending, TRUE); }

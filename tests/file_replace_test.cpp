@@ -1,5 +1,6 @@
 #include "file_replace.h"
 
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -23,8 +24,8 @@ ContentWriter bytesOf(const std::string& text) {
   return [text](int fd) { return writeFully(fd, text.data(), text.size()); };
 }
 
-std::size_t entries() {
-  return static_cast<std::size_t>(std::distance(fs::directory_iterator("."), fs::directory_iterator()));
+std::size_t entries(const fs::path& folder = ".") {
+  return static_cast<std::size_t>(std::distance(fs::directory_iterator(folder), fs::directory_iterator()));
 }
 
 }  // namespace
@@ -96,4 +97,27 @@ TEST(ReplaceFile, WritingInPlaceCanBeRefused) {
   ::chmod("shared", 0755);
   EXPECT_EQ(replaceFile("fresh.bin", bytesOf("new"), InPlace::refused), Replacement::done);
   EXPECT_EQ(readBytes("fresh.bin"), "new");
+}
+
+TEST(ReplaceFile, AFileThatCannotBeRenamedOverIsWrittenInPlace) {
+  if (::geteuid() != 0) GTEST_SKIP() << "only root can leave another user's file in a sticky folder";
+  TempDir dir;
+  fs::permissions(".", fs::perms::all);
+  fs::create_directory("shared");
+  ::chmod("shared", 01777);  // as /tmp: only a file's owner may rename over it
+  writeBytes("shared/VEL", "the writer's text, longer than the new");
+  ::chmod("shared/VEL", 0666);
+  const int held = ::open("shared/VEL", O_RDONLY | O_CLOEXEC);
+  ASSERT_GE(held, 0);
+  EXPECT_TRUE(testing_support::whereModesBind([] {
+    return replaceFile("shared/VEL", bytesOf("other"), InPlace::refused) == Replacement::inPlace &&
+           readBytes("shared/VEL") == "the writer's text, longer than the new" &&
+           replaceFile("shared/VEL", bytesOf("new\n")) == Replacement::done;
+  }));
+  char buffer[64];
+  const ssize_t got = ::pread(held, buffer, sizeof buffer, 0);
+  ::close(held);
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(std::max<ssize_t>(got, 0))), "new\n");  // the same file
+  EXPECT_EQ(readBytes("shared/VEL"), "new\n");
+  EXPECT_EQ(entries("shared"), 1u);  // no temporary file left
 }

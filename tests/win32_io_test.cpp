@@ -1,21 +1,28 @@
 // What the Windows build of io does its own way: file replacement with
-// MoveFileExW and attributes, the console through code page 932 without
-// iconv. Built for Windows only; the POSIX forms have their own tests.
+// MoveFileExW and attributes, the change notice through
+// ReadDirectoryChangesW, the console through code page 932 without iconv. Built for Windows only; the POSIX forms have
+// their own tests.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <io.h>
 #include <windows.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
+#include <memory>
+#include <mutex>
 #include <string>
 
 #include "binary_file.h"
+#include "change_notice.h"
 #include "console.h"
-#include "typed_text.h"
 #include "file_replace.h"
 #include "native_file.h"
 #include "support/temp_dir.h"
+#include "typed_text.h"
 
 using namespace morvel;
 using testing_support::readBytes;
@@ -34,6 +41,47 @@ std::size_t entries() {
 }
 
 DWORD attributesOf(const char* name) { return ::GetFileAttributesW(wideOf(name).c_str()); }
+
+// Counts the notice's wakes, which come on its own thread.
+class Wakes {
+ public:
+  std::function<void()> callback() {
+    return [this] {
+      const std::lock_guard<std::mutex> hold(lock_);
+      ++count_;
+      changed_.notify_all();
+    };
+  }
+  // True once there were `count` wakes; the limit only ends a broken run.
+  bool reach(unsigned count) {
+    std::unique_lock<std::mutex> hold(lock_);
+    return changed_.wait_for(hold, std::chrono::seconds(30), [&] { return count_ >= count; });
+  }
+  unsigned count() {
+    const std::lock_guard<std::mutex> hold(lock_);
+    return count_;
+  }
+
+ private:
+  std::mutex lock_;
+  std::condition_variable changed_;
+  unsigned count_ = 0;
+};
+
+// Another program's finished rewrite: a complete file renamed onto the name.
+void renameOnto(const wchar_t* name, const std::string& content) {
+  writeBytes("new.tmp", content);
+  ASSERT_TRUE(::MoveFileExW(L"new.tmp", name, MOVEFILE_REPLACE_EXISTING));
+}
+
+void appendTo(const wchar_t* name, const std::string& content) {
+  const HANDLE file =
+      ::CreateFileW(name, FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
+  ASSERT_NE(file, INVALID_HANDLE_VALUE);
+  DWORD written = 0;
+  EXPECT_TRUE(::WriteFile(file, content.data(), static_cast<DWORD>(content.size()), &written, nullptr));
+  ::CloseHandle(file);
+}
 
 }  // namespace
 
@@ -67,6 +115,99 @@ TEST(ReplaceFileOnWindows, RefusesReadOnlyFilesFoldersAndMissingFolders) {
   EXPECT_EQ(replaceFile("folder.bin", bytesOf("x")), Replacement::unwritable);
   EXPECT_EQ(replaceFile("NUL", bytesOf("x")), Replacement::done);  // a device, written in place
   EXPECT_EQ(replaceFile("NUL", bytesOf("x"), InPlace::refused), Replacement::inPlace);
+}
+
+// As a program that read it with fopen holds it: deleting it is not shared.
+HANDLE holdOpen(const wchar_t* name, DWORD sharing) {
+  return ::CreateFileW(name, GENERIC_READ, sharing, nullptr, OPEN_EXISTING, 0, nullptr);
+}
+
+std::string readHeld(HANDLE held) {
+  char buffer[64];
+  DWORD got = 0;
+  if (::SetFilePointer(held, 0, nullptr, FILE_BEGIN) != 0 || !::ReadFile(held, buffer, sizeof buffer, &got, nullptr)) {
+    return "(unread)";
+  }
+  return {buffer, got};
+}
+
+TEST(ReplaceFileOnWindows, WritesInPlaceAFileAnotherProgramHoldsOpen) {
+  TempDir dir;
+  writeBytes("VEL", "the writer's text, longer than the new");
+  const HANDLE held = holdOpen(L"VEL", FILE_SHARE_READ | FILE_SHARE_WRITE);
+  ASSERT_NE(held, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(replaceFile("VEL", bytesOf("new\r\n")), Replacement::done);
+  EXPECT_EQ(readBytes("VEL"), "new\r\n");
+  EXPECT_EQ(readHeld(held), "new\r\n");  // the holder's handle is still the file's
+  EXPECT_EQ(entries(), 1u);              // the temporary file is gone
+  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::refused), Replacement::inPlace);
+  EXPECT_EQ(readBytes("VEL"), "new\r\n");
+  EXPECT_EQ(entries(), 1u);
+  ::CloseHandle(held);
+
+  // A holder that shares no writing keeps the file as it is.
+  const HANDLE reader = holdOpen(L"VEL", FILE_SHARE_READ);
+  ASSERT_NE(reader, INVALID_HANDLE_VALUE);
+  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::allowed), Replacement::unwritable);
+  EXPECT_EQ(readHeld(reader), "new\r\n");
+  EXPECT_EQ(entries(), 1u);
+  ::CloseHandle(reader);
+}
+
+TEST(ChangeNoticeOnWindows, TellsRewritesOfTheNameAndIgnoresOtherNames) {
+  TempDir dir;
+  writeBytes("VEL", " ");
+  Wakes wakes;
+  ChangeNotice notice("VEL", wakes.callback());
+  ASSERT_TRUE(notice.active());
+  EXPECT_FALSE(notice.tellsCompletion());
+
+  renameOnto(L"VEL", "first\r\n");
+  ASSERT_TRUE(wakes.reach(1));
+  ChangeNews news = notice.take();
+  EXPECT_EQ(news.completed, 1u);
+  EXPECT_FALSE(news.writing);
+  EXPECT_TRUE(news.any);
+
+  // Other names tell nothing; the write where it is comes after them.
+  writeBytes("VEL.bak", "another name");
+  renameOnto(L"VEL2", "a rewrite of another name");
+  appendTo(L"VEL", "more\r\n");
+  ASSERT_TRUE(wakes.reach(2));
+  news = notice.take();
+  EXPECT_EQ(news.completed, 0u);
+  EXPECT_TRUE(news.writing);  // no close is told: the writer may be at it still
+  EXPECT_TRUE(news.any);
+}
+
+TEST(ChangeNoticeOnWindows, WakesOnceUntilTakenAndNeverOnceDestroyed) {
+  TempDir dir;
+  writeBytes("VEL", " ");
+  Wakes first;
+  auto notice = std::make_unique<ChangeNotice>("VEL", first.callback());
+  ASSERT_TRUE(notice->active());
+  renameOnto(L"VEL", "one\r\n");
+  ASSERT_TRUE(first.reach(1));
+  renameOnto(L"VEL", "two\r\n");
+  // A third, which a second notice is seen to get: the first gets it too.
+  {
+    Wakes second;
+    const ChangeNotice witness("VEL", second.callback());
+    renameOnto(L"VEL", "three\r\n");
+    ASSERT_TRUE(second.reach(1));
+  }
+  EXPECT_EQ(first.count(), 1u);  // the news wait to be taken
+  unsigned completed = notice->take().completed;
+  for (unsigned wanted = 2; completed < 3 && first.reach(wanted); ++wanted) completed += notice->take().completed;
+  EXPECT_EQ(completed, 3u);
+
+  const unsigned before = first.count();
+  notice.reset();
+  Wakes later;
+  const ChangeNotice witness("VEL", later.callback());
+  renameOnto(L"VEL", "four\r\n");
+  ASSERT_TRUE(later.reach(1));
+  EXPECT_EQ(first.count(), before);
 }
 
 TEST(ConsoleOnWindows, PipesGetTheExactBytesThoughTheStreamIsText) {
