@@ -113,14 +113,16 @@ Image editedImage(const Image& records, const SparseEUC& table, std::vector<NORM
 }
 
 // An existing regular file under the table name must be a table of the
-// kind rewritten: its size, and its records naming the codes of `records`
-// in their order. A word meant as something else (a text file named where
-// the table name goes) is never overwritten by a table. Pipes, devices and
-// new names take the table.
+// kind rewritten: at least its size, and its records naming the codes of
+// `records` in their order. A word meant as something else (a text file
+// named where the table name goes) is never overwritten by a table. Bytes
+// after the last record are no reason to refuse: the loader ignores them,
+// and the rewrite leaves the 7882 records alone. Pipes, devices and new
+// names take the table.
 bool mayBeReplacedByTable(const std::string& tableName, const Image& records) {
   const std::optional<FileStatus> existing = statusOf(tableName);
   if (!existing || existing->type != FileType::regular) return true;
-  if (existing->size != records.size()) return false;
+  if (existing->size < records.size()) return false;
   Image present;
   if (!readRecords(tableName, present)) return false;
   for (std::size_t n = 1; n <= kRecordCount; ++n) {

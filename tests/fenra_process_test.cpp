@@ -401,6 +401,11 @@ TEST_F(Fenra, AnExistingFileThatIsNotATableIsNeverReplaced) {
   EXPECT_EQ(fenra({"-k\xC5", "-aN", "copy.bin"}).exitCode, 0);
   EXPECT_EQ(difference(readBytes("copy.bin"), withTarget(shipped(), 0xC5, std::string("N\0", 2))), "");
   EXPECT_EQ(difference(readBytes(kTable), shipped()), "");
+  // A table with bytes after its last record is still a table: it loads, and
+  // the edit writes the 7882 records back without them.
+  writeBytes(kTable, shipped() + "\r\n\x1A junk");
+  EXPECT_EQ(fenra({"-k\xC5", "-aN"}).exitCode, 0);
+  EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0xC5, std::string("N\0", 2))), "");
 }
 
 TEST_F(Fenra, PipesAndFifosAreWrittenInPlace) {
