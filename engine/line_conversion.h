@@ -51,9 +51,8 @@ inline constexpr std::array<std::int32_t, 224> controlClass = [] {
 // of controlClass (0xFD-0xFF) are copied, as the other passes copy them.
 constexpr bool skipDrops(unsigned char b) { return b < controlClass.size() && controlClass[b] == kDropped; }
 
-// Bytes that can follow a lead byte as its trail. A lead byte followed by
-// any other byte is dropped, and that byte converts on its own.
-constexpr bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+// A lead byte followed by a byte that cannot trail it (isTrailByte) is
+// dropped, and that byte converts on its own.
 
 // Carried from one line to the next: a lead byte at the end of a line pairs
 // with the first byte of the following line when that byte can trail, and is

@@ -41,21 +41,23 @@ bool startsWith(const std::string& s, const char* prefix) { return s.rfind(prefi
 
 // "-a", "-e", "-k" or "-s" with its value: `field` takes the value's first
 // character; a refused value leaves it as it was and is noted instead.
-void applyCharacterOption(const std::string& argument, std::size_t byteCount, std::string EditSettings::*field,
-                          EditSettings& settings) {
-  const std::string_view value = std::string_view(argument).substr(2);
-  if (const auto bytes = characterOption(value, byteCount)) {
+void applyCharacterOption(const TypedWord& argument, std::size_t byteCount, std::string EditSettings::*field,
+                          std::string EditSettings::*refusal, EditSettings& settings) {
+  const std::string_view value = std::string_view(argument.text).substr(2);
+  if (const auto bytes = characterOption(value, byteCount, argument.coding)) {
     settings.*field = *bytes;
+    (settings.*refusal).clear();
   } else {
-    settings.refusals.push_back(refusedOptionLine(argument.substr(0, 2), value));
+    settings.*refusal = refusedOptionLine(argument.text.substr(0, 2), value);
   }
 }
 
 }  // namespace
 
-FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettings& settings) {
+FenraAction applyArguments(const std::vector<TypedWord>& arguments, EditSettings& settings) {
   bool listNameFollows = false;
-  for (const std::string& a : arguments) {
+  for (const TypedWord& typed : arguments) {
+    const std::string& a = typed.text;
     if (a == "-q")
       settings.acquire_from_text = true;
     else if (a == "-d")
@@ -77,13 +79,13 @@ FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettin
     else if (a == "-w")
       settings.whichTable = true;
     else if (startsWith(a, "-a"))
-      applyCharacterOption(a, 1, &EditSettings::substitute, settings);
+      applyCharacterOption(typed, 1, &EditSettings::substitute, &EditSettings::substituteRefusal, settings);
     else if (startsWith(a, "-e"))
-      applyCharacterOption(a, 2, &EditSettings::substitute, settings);
+      applyCharacterOption(typed, 2, &EditSettings::substitute, &EditSettings::substituteRefusal, settings);
     else if (startsWith(a, "-k"))
-      applyCharacterOption(a, 1, &EditSettings::substituted, settings);
+      applyCharacterOption(typed, 1, &EditSettings::substituted, &EditSettings::substitutedRefusal, settings);
     else if (startsWith(a, "-s"))
-      applyCharacterOption(a, 2, &EditSettings::substituted, settings);
+      applyCharacterOption(typed, 2, &EditSettings::substituted, &EditSettings::substitutedRefusal, settings);
     else if (listNameFollows) {
       settings.listName = a.substr(0, kNameLimit);
       listNameFollows = false;
@@ -108,8 +110,9 @@ bool runEdit(const EditSettings& settings, Reporter& reporter) {
   if (settings.listName.empty()) {
     // A character option that could not be read would make this edit change
     // the wrong record, or none: refuse it before the table is touched.
-    for (const std::string& refusal : settings.refusals) reporter.error(refusal);
-    if (!settings.refusals.empty()) return false;
+    const std::vector<std::string> refusals = settings.refusals();
+    for (const std::string& refusal : refusals) reporter.error(refusal);
+    if (!refusals.empty()) return false;
     return editRecord(context, settings.substituted, settings.substitute, settings.tableName, settings.no_searching,
                       &whichTable, settings.acquire_from_text);
   }
@@ -119,7 +122,7 @@ bool runEdit(const EditSettings& settings, Reporter& reporter) {
 
 }  // namespace
 
-int runFenra(const std::vector<std::string>& arguments, Reporter& reporter) {
+int runFenra(const std::vector<TypedWord>& arguments, Reporter& reporter) {
   try {
     EditSettings settings;
     readSettingFile(kSettingFile, settings);

@@ -7,6 +7,7 @@
 
 #include "edit_settings.h"
 #include "reporter.h"
+#include "typed_text.h"
 
 namespace morvel {
 
@@ -14,7 +15,7 @@ enum class FenraAction { edit, printVersion, printVersionWithComments, printUsag
 
 // Applies `arguments` (argv[1..]) to `settings`. Stops at "-V", "-VC",
 // "--help", "-h" or "--version", leaving the arguments after it unexamined.
-FenraAction applyArguments(const std::vector<std::string>& arguments, EditSettings& settings);
+FenraAction applyArguments(const std::vector<TypedWord>& arguments, EditSettings& settings);
 
 // The version line, an empty line and the usage lines, each ending in LF.
 std::string fenraVersionText(bool commented);
@@ -24,6 +25,6 @@ std::string fenraVersionText(bool commented);
 // otherwise and after "-V" or "-VC". "--help" and "-h" print the usage with
 // its comments on standard output instead and return 0, "--version" the
 // version line alone.
-int runFenra(const std::vector<std::string>& arguments, Reporter& reporter);
+int runFenra(const std::vector<TypedWord>& arguments, Reporter& reporter);
 
 }  // namespace morvel

@@ -18,17 +18,23 @@ struct EditSettings {
   bool no_searching = false;
   bool whichTable = false;
   std::string givenTableName;  // line 11: the table name the last search way tries
-  // Lines for character options whose value has a character code page 932
-  // cannot write. Such a value is not applied; a single substitution
-  // refuses to run on it.
-  std::vector<std::string> refusals;
+  // Why a character field keeps its earlier value: the line for the last
+  // character option or "setting.txt" line that set it and could not be
+  // read. Empty once a later one was read. A single substitution refuses to
+  // run while either is set.
+  std::string substitutedRefusal;
+  std::string substituteRefusal;
+
+  // The refusals that are set, substituted first.
+  std::vector<std::string> refusals() const;
 };
 
 // Applies "setting.txt" (or another file of its form): line 1 table name,
 // 2 the character to substitute, 3 its substitute, 4 the list name, 5
 // no_searching and 6 whichTable ("0" clears, any other text sets), 11 the
-// given table name. A missing file changes nothing; the character lines keep
-// at most two bytes.
+// given table name. A missing file changes nothing. The character lines are
+// read as settingCharacter() reads them: a line that is not one character
+// leaves its field and is refused.
 void readSettingFile(const std::string& path, EditSettings& settings);
 
 }  // namespace morvel

@@ -8,6 +8,7 @@
 #include "command_line.h"
 #include "file_replace.h"
 #include "reporter.h"
+#include "typed_text.h"
 
 int main(int argc, char** argv) {
 #ifdef SIGXFSZ
@@ -16,5 +17,7 @@ int main(int argc, char** argv) {
   // An interrupted run leaves no temporary file behind.
   morvel::removeTemporariesOnSignals();
   morvel::ConsoleReports console;
-  return morvel::runFenra(std::vector<std::string>(argv + 1, argv + argc), console);
+  std::vector<morvel::TypedWord> arguments;
+  for (int k = 1; k < argc; ++k) arguments.push_back({argv[k], morvel::kWordCoding});
+  return morvel::runFenra(arguments, console);
 }

@@ -24,5 +24,5 @@ int main() {
     console.error(*refusal);
     return 1;
   }
-  return morvel::runFenra(morvel::wordTexts(words), console);
+  return morvel::runFenra(morvel::typedWordsOf(words), console);
 }

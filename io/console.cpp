@@ -1,11 +1,9 @@
 #include "console.h"
 
-#include <iconv.h>
 #include <langinfo.h>
 #include <locale.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstring>
 
 namespace morvel {
@@ -26,35 +24,9 @@ bool environmentSpeaksUtf8() {
 
 bool isUtf8Terminal(std::FILE* stream) { return isTerminal(stream) && environmentSpeaksUtf8(); }
 
-// iconv_open's failure value is (iconv_t)-1.
-bool opened(iconv_t cd) { return cd != reinterpret_cast<iconv_t>(-1); }  // NOLINT(performance-no-int-to-ptr)
-
 }  // namespace
 
 bool isTerminal(std::FILE* stream) { return ::isatty(::fileno(stream)) != 0; }
-
-std::string sjisToUtf8(std::string_view bytes) {
-  iconv_t cd = ::iconv_open("UTF-8", "CP932");
-  if (!opened(cd)) return std::string(bytes);
-  std::string input(bytes);
-  std::string out;
-  char* in = input.data();
-  std::size_t inLeft = input.size();
-  char chunk[1024];
-  while (inLeft > 0) {
-    char* outPtr = chunk;
-    std::size_t outLeft = sizeof chunk;
-    const std::size_t r = ::iconv(cd, &in, &inLeft, &outPtr, &outLeft);
-    out.append(chunk, sizeof chunk - outLeft);
-    if (r == static_cast<std::size_t>(-1) && errno != E2BIG) {
-      out += '?';  // an unmapped or incomplete character
-      ++in;
-      --inLeft;
-    }
-  }
-  ::iconv_close(cd);
-  return out;
-}
 
 void consoleWrite(std::FILE* stream, std::string_view ownText) {
   if (isUtf8Terminal(stream)) {

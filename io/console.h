@@ -10,6 +10,8 @@
 #include <string>
 #include <string_view>
 
+#include "code_page.h"
+
 namespace morvel {
 
 // True when `stream` is a terminal.
@@ -32,7 +34,8 @@ void consoleWriteAsIs(std::FILE* stream, std::string_view bytes);
 // ASCII words around names, which pass as they are.
 void hintOnTerminal(std::string_view sentence);
 
-// Code page 932 bytes to UTF-8; characters without a mapping become '?'.
-std::string sjisToUtf8(std::string_view bytes);
+// Code page 932 bytes to UTF-8 through the project's table; characters
+// without a mapping become '?'.
+inline std::string sjisToUtf8(std::string_view bytes) { return utf8OfCp932(bytes, "?"); }
 
 }  // namespace morvel

@@ -9,6 +9,7 @@
 #include <climits>
 
 #include "code_page.h"
+#include "codes.h"
 #include "console.h"
 
 namespace morvel {
@@ -19,49 +20,47 @@ constexpr UINT kShiftJis = 932;
 
 HANDLE handleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream))); }
 
-// UTF-16 from `bytes` in `codePage`; nothing when they are not valid there.
-std::optional<std::wstring> wideFrom(UINT codePage, std::string_view bytes) {
-  if (bytes.empty()) return std::wstring();
-  if (bytes.size() > INT_MAX) return std::nullopt;
-  const int size = static_cast<int>(bytes.size());
-  const int length = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
+// UTF-16 of one code page 932 character the table does not know (a
+// user-defined one in a name, say) by the system's own conversion.
+std::optional<std::wstring> systemWideOf(std::string_view character) {
+  const int size = static_cast<int>(character.size());
+  const int length = ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, character.data(), size, nullptr, 0);
   if (length <= 0) return std::nullopt;
   std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), length);
+  ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, character.data(), size, wide.data(), length);
   return wide;
 }
 
-// `wide` in `codePage`; nothing when a character has no exact code there.
-std::optional<std::string> bytesIn(UINT codePage, std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  const int size = static_cast<int>(wide.size());
-  BOOL defaulted = FALSE;
-  BOOL* const check = codePage == CP_UTF8 ? nullptr : &defaulted;  // UTF-8 takes no such check
-  const DWORD flags = codePage == CP_UTF8 ? 0 : WC_NO_BEST_FIT_CHARS;
-  const int length = ::WideCharToMultiByte(codePage, flags, wide.data(), size, nullptr, 0, nullptr, check);
-  if (length <= 0 || defaulted) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(codePage, flags, wide.data(), size, bytes.data(), length, nullptr, nullptr);
-  return bytes;
+void appendUtf16(std::wstring& wide, char32_t c) {
+  if (c < 0x10000) {
+    wide += static_cast<wchar_t>(c);
+    return;
+  }
+  c -= 0x10000;
+  wide += static_cast<wchar_t>(0xD800 + (c >> 10));
+  wide += static_cast<wchar_t>(0xDC00 + (c & 0x3FF));
 }
 
-bool isLeadByte(unsigned char byte) { return (byte >= 0x81 && byte <= 0x9F) || (byte >= 0xE0 && byte <= 0xFC); }
-
-// Code page 932 text as UTF-16, character by character, so that a byte
-// without a mapping becomes one '?' and the rest still reads.
+// Code page 932 text as UTF-16, character by character through the
+// project's table, so that a byte without a character becomes one '?' and
+// the rest still reads.
 std::wstring wideOfShiftJis(std::string_view bytes) {
-  if (std::optional<std::wstring> whole = wideFrom(kShiftJis, bytes)) return *whole;
   std::wstring wide;
   while (!bytes.empty()) {
-    const std::size_t length = isLeadByte(static_cast<unsigned char>(bytes[0])) && bytes.size() > 1 ? 2 : 1;
-    const std::optional<std::wstring> character = wideFrom(kShiftJis, bytes.substr(0, length));
-    if (character) {
-      wide += *character;
-      bytes.remove_prefix(length);
+    const auto lead = static_cast<unsigned char>(bytes[0]);
+    const bool pair = isLeadByte(lead) && bytes.size() > 1 && isTrailByte(static_cast<unsigned char>(bytes[1]));
+    const std::string_view character = bytes.substr(0, pair ? 2 : 1);
+    const std::int32_t code = pair ? pairCode(lead, static_cast<unsigned char>(bytes[1])) : lead;
+    if (lead < 0x80) {
+      wide += static_cast<wchar_t>(lead);
+    } else if (const std::optional<char32_t> known = unicodeOfCode(code)) {
+      appendUtf16(wide, *known);
+    } else if (const std::optional<std::wstring> other = systemWideOf(character)) {
+      wide += *other;
     } else {
       wide += L'?';
-      bytes.remove_prefix(1);
     }
+    bytes.remove_prefix(character.size());
   }
   return wide;
 }
@@ -71,16 +70,6 @@ std::wstring wideOfShiftJis(std::string_view bytes) {
 bool isTerminal(std::FILE* stream) {
   DWORD mode = 0;
   return ::GetConsoleMode(handleOf(stream), &mode) != 0;
-}
-
-std::optional<std::string> cp932OfUtf8(std::string_view utf8) {
-  const std::optional<std::wstring> wide = wideFrom(CP_UTF8, utf8);
-  if (!wide) return std::nullopt;
-  return bytesIn(kShiftJis, *wide);
-}
-
-std::string sjisToUtf8(std::string_view bytes) {
-  return bytesIn(CP_UTF8, wideOfShiftJis(bytes)).value_or(std::string(bytes));
 }
 
 // A console shows its characters whatever its code page: both the

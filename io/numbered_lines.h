@@ -6,12 +6,20 @@
 #include <string>
 #include <vector>
 
+#include "typed_text.h"
+
 namespace morvel {
 
-// The values of the file's lines, counted from 1 at index 0. The file is
-// read as text in pieces of at most 255 bytes (a longer line counts as
-// several lines), and each value is cut at its first LF, "'", ",", "|" or
-// tab: the rest is a comment. Nothing when the file cannot be opened.
-std::optional<std::vector<std::string>> readNumberedLines(const std::string& path);
+struct NumberedLines {
+  std::vector<std::string> values;            // line 1 at index 0
+  TypedCoding coding = TypedCoding::guessed;  // how the character lines are read
+};
+
+// The values of the file's lines. The file is read as text in pieces of at
+// most 255 bytes (a longer line counts as several lines), and each value is
+// cut at its first LF, "'", ",", "|" or tab: the rest is a comment. A byte
+// order mark at the start is no part of line 1; `coding` is fileCoding() of
+// the text. Nothing when the file cannot be opened.
+std::optional<NumberedLines> readNumberedLines(const std::string& path);
 
 }  // namespace morvel

@@ -3,64 +3,91 @@
 #include <algorithm>
 
 #include "code_page.h"
+#include "codes.h"
 
 namespace morvel {
 
 namespace {
 
-bool isContinuation(unsigned char byte) { return (byte & 0xC0) == 0x80; }
+constexpr std::size_t kCharacterField = 2;  // one code page 932 character
 
-// Length of the well-formed UTF-8 sequence at the start of `text`, 0 when
-// there is none: no overlong forms, no surrogates, nothing past U+10FFFF.
-std::size_t utf8SequenceAt(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead < 0x80) return 1;
-  if (lead >= 0xC2 && lead <= 0xDF) length = 2;
-  if (lead >= 0xE0 && lead <= 0xEF) length = 3;
-  if (lead >= 0xF0 && lead <= 0xF4) length = 4;
-  if (lead == 0xE0) low = 0xA0;
-  if (lead == 0xED) high = 0x9F;
-  if (lead == 0xF0) low = 0x90;
-  if (lead == 0xF4) high = 0x8F;
-  if (length == 0 || text.size() < length || byte(1) < low || byte(1) > high) return 0;
-  for (std::size_t i = 2; i < length; ++i) {
-    if (!isContinuation(byte(i))) return 0;
-  }
-  return length;
-}
-
-// Valid UTF-8 with at least one non-ASCII character: what a UTF-8 terminal
-// or editor produces and Shift_JIS text practically never is.
-bool isUtf8BeyondAscii(std::string_view text) {
-  bool beyondAscii = false;
-  while (!text.empty()) {
-    const std::size_t length = utf8SequenceAt(text);
-    if (length == 0) return false;
-    beyondAscii = beyondAscii || length > 1;
-    text.remove_prefix(length);
-  }
-  return beyondAscii;
+// The length of the code page 932 character at the start of `text`; 0 when
+// it is a lead byte without its trail.
+std::size_t characterLength(std::string_view text) {
+  if (!isLeadByte(static_cast<unsigned char>(text[0]))) return 1;
+  return text.size() >= 2 && isTrailByte(static_cast<unsigned char>(text[1])) ? 2 : 0;
 }
 
 }  // namespace
 
-std::optional<std::string> shiftJisOfTyped(std::string_view typed) {
+std::string_view withoutBom(std::string_view text) {
+  if (text.starts_with(kUtf8Bom)) text.remove_prefix(kUtf8Bom.size());
+  return text;
+}
+
+TypedCoding fileCoding(std::string_view text) {
+  if (text.starts_with(kUtf8Bom)) return TypedCoding::utf8;
+#ifdef _WIN32
+  return isUtf8BeyondAscii(text) ? TypedCoding::utf8 : TypedCoding::codePage932;
+#else
+  return TypedCoding::guessed;
+#endif
+}
+
+TypedCoding listCoding(const std::vector<std::string>& lines) {
+  std::string text;
+  for (const std::string& line : lines) text += line + '\n';
+  const TypedCoding coding = fileCoding(text);
+#ifdef _WIN32
+  if (coding != TypedCoding::utf8 || text.starts_with(kUtf8Bom)) return coding;
+  for (const std::string& line : lines) {
+    std::size_t characters = 0;
+    for (std::string_view rest = line; !rest.empty(); rest.remove_prefix(utf8SequenceAt(rest))) ++characters;
+    if (characters == 1 && isUtf8BeyondAscii(line)) return TypedCoding::codePage932;
+  }
+#endif
+  return coding;
+}
+
+std::optional<std::string> shiftJisOfTyped(std::string_view typed, TypedCoding coding) {
+  switch (coding) {
+    case TypedCoding::codePage932:
+      return std::string(typed);
+    case TypedCoding::utf8:
+      return cp932OfUtf8(typed);
+    case TypedCoding::guessed:
+      break;
+  }
   if (!isUtf8BeyondAscii(typed)) return std::string(typed);
   return cp932OfUtf8(typed);
 }
 
-std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount) {
-  std::optional<std::string> bytes = shiftJisOfTyped(value);
+std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount, TypedCoding coding) {
+  std::optional<std::string> bytes = shiftJisOfTyped(value, coding);
   if (bytes) bytes->resize(std::min(bytes->size(), byteCount));
+  return bytes;
+}
+
+std::optional<std::string> settingCharacter(std::string_view value, TypedCoding coding) {
+  // A UTF-8 line of two bytes is one character too: it is converted as well.
+  std::optional<std::string> bytes = shiftJisOfTyped(value, coding);
+  if (!bytes) return std::nullopt;
+  if (bytes->size() <= kCharacterField && value.size() <= kCharacterField) return bytes;
+  const std::size_t end = bytes->find_last_not_of(' ');
+  if (end == std::string::npos) return std::string();  // blanks only: no character
+  bytes->resize(end + 1);
+  if (characterLength(*bytes) != bytes->size()) return std::nullopt;
   return bytes;
 }
 
 std::string refusedOptionLine(std::string_view option, std::string_view value) {
   return "option " + std::string(option) + ": " + std::string(value) +
          " has a character that code page 932 cannot write";
+}
+
+std::string refusedSettingLine(std::string_view file, int lineNumber, std::string_view value) {
+  return std::string(file) + ": line " + std::to_string(lineNumber) + " (" + std::string(value) +
+         ") is not one character in code page 932 or UTF-8";
 }
 
 }  // namespace morvel

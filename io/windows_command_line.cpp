@@ -80,10 +80,12 @@ std::optional<std::string> unwritableWordLine(const std::vector<CommandWord>& wo
   return std::nullopt;
 }
 
-std::vector<std::string> wordTexts(const std::vector<CommandWord>& words) {
-  std::vector<std::string> texts;
-  for (std::size_t k = 1; k < words.size(); ++k) texts.push_back(words[k].text);
-  return texts;
+std::vector<TypedWord> typedWordsOf(const std::vector<CommandWord>& words) {
+  std::vector<TypedWord> typed;
+  for (std::size_t k = 1; k < words.size(); ++k) {
+    typed.push_back({words[k].text, words[k].exact ? TypedCoding::codePage932 : TypedCoding::utf8});
+  }
+  return typed;
 }
 
 }  // namespace morvel

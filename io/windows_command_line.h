@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "typed_text.h"
+
 namespace morvel {
 
 struct CommandWord {
@@ -33,7 +35,9 @@ std::vector<CommandWord> argumentWords();
 std::optional<std::string> unwritableWordLine(const std::vector<CommandWord>& words,
                                               std::initializer_list<std::string_view> characterOptions);
 
-// The words' texts, the program's path left out.
-std::vector<std::string> wordTexts(const std::vector<CommandWord>& words);
+// The words as the option readings take them, the program's path left out:
+// code page 932 as they are, a word holding a character code page 932 cannot
+// write in UTF-8, which a character option then refuses.
+std::vector<TypedWord> typedWordsOf(const std::vector<CommandWord>& words);
 
 }  // namespace morvel

@@ -19,12 +19,8 @@ int main() {
     reports.error(*refusal);
     return 1;
   }
-  std::vector<const char*> argv;
-  for (const morvel::CommandWord& word : words) argv.push_back(word.text.c_str());
-  argv.push_back(nullptr);
-  return morvel::runMorvel(static_cast<int>(words.size()), argv.data(), reports,
-                           [&reports](const morvel::FinalEffect& settings) {
-                             int argc = 0;  // the windows take nothing more from the command line
-                             return morvel::runWindows(argc, nullptr, settings, reports);
-                           });
+  return morvel::runMorvel(morvel::typedWordsOf(words), reports, [&reports](const morvel::FinalEffect& settings) {
+    int argc = 0;  // the windows take nothing more from the command line
+    return morvel::runWindows(argc, nullptr, settings, reports);
+  });
 }

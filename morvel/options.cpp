@@ -10,7 +10,6 @@
 
 #include "buffer_sizes.h"
 #include "numbered_lines.h"
-#include "typed_text.h"
 
 namespace morvel {
 
@@ -66,31 +65,57 @@ bool lineFlag(const std::string& line) { return line != "0"; }
 
 bool lineCrlf(const std::string& line) { return line != "0" && line != "-LF" && line != "-L"; }
 
-using LineMeaning = void (*)(const std::string& line, CommandLineOptions& options);
+// A line of the file: its value, its number and how its characters are read.
+struct ParameterLine {
+  const std::string& text;
+  int number;
+  TypedCoding coding;
+  std::string_view file;
+};
+
+using LineMeaning = void (*)(const ParameterLine& line, CommandLineOptions& options);
+
+// Lines 2 and 3 name a character each; one that cannot be read leaves the
+// field as it was and refuses the single-character edit.
+void setCharacterLine(const ParameterLine& line, std::string FinalEffect::*field, std::string& refusal,
+                      CommandLineOptions& options) {
+  if (const auto bytes = settingCharacter(line.text, line.coding)) {
+    options.effect.*field = *bytes;
+    refusal.clear();
+  } else {
+    refusal = refusedSettingLine(line.file, line.number, line.text);
+  }
+}
 
 // What lines 1 to 18 set, in line order.
 constexpr LineMeaning kLineMeanings[] = {
-    [](const std::string& line, CommandLineOptions& o) { o.effect.tableName = line; },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.substituted = line.substr(0, kSubstitutionLimit); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.substitute = line.substr(0, kSubstitutionLimit); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.listName = line; },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.corner = cornerFromNumber(lineNumberValue(line)); },
-    [](const std::string& line, CommandLineOptions& o) {
-      o.effect.encoding = encodingFromNumber(lineNumberValue(line));
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.tableName = line.text; },
+    [](const ParameterLine& line, CommandLineOptions& o) {
+      setCharacterLine(line, &FinalEffect::substituted, o.substitutedRefusal, o);
     },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.anotherFile = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.switchB = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.crlf = lineCrlf(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.no_searching = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.longTitle = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.skipControls = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.numbering = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.pdfHelp = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.quiet = lineFlag(line); },
+    [](const ParameterLine& line, CommandLineOptions& o) {
+      setCharacterLine(line, &FinalEffect::substitute, o.substituteRefusal, o);
+    },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.listName = line.text; },
+    [](const ParameterLine& line, CommandLineOptions& o) {
+      o.effect.corner = cornerFromNumber(lineNumberValue(line.text));
+    },
+    [](const ParameterLine& line, CommandLineOptions& o) {
+      o.effect.encoding = encodingFromNumber(lineNumberValue(line.text));
+    },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.anotherFile = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.switchB = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.crlf = lineCrlf(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.no_searching = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.longTitle = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.skipControls = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.numbering = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.pdfHelp = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.quiet = lineFlag(line.text); },
     // The line holds "-u" to stop editing; only "0" leaves it on.
-    [](const std::string& line, CommandLineOptions& o) { o.editMode = !lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.whichTable = lineFlag(line); },
-    [](const std::string& line, CommandLineOptions& o) { o.effect.keepBinary = lineFlag(line); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.editMode = !lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.whichTable = lineFlag(line.text); },
+    [](const ParameterLine& line, CommandLineOptions& o) { o.effect.keepBinary = lineFlag(line.text); },
 };
 
 // --- command-line words ---------------------------------------------------
@@ -154,23 +179,25 @@ struct CharacterPrefix {
   std::string_view prefix;
   std::size_t byteCount;
   std::string FinalEffect::*field;
+  std::string CommandLineOptions::*refusal;
 };
 
 constexpr CharacterPrefix kCharacterPrefixes[] = {
-    {"-a", 1, &FinalEffect::substitute},
-    {"-g", 2, &FinalEffect::substitute},
-    {"-k", 1, &FinalEffect::substituted},
-    {"-s", 2, &FinalEffect::substituted},
+    {"-a", 1, &FinalEffect::substitute, &CommandLineOptions::substituteRefusal},
+    {"-g", 2, &FinalEffect::substitute, &CommandLineOptions::substituteRefusal},
+    {"-k", 1, &FinalEffect::substituted, &CommandLineOptions::substitutedRefusal},
+    {"-s", 2, &FinalEffect::substituted, &CommandLineOptions::substitutedRefusal},
 };
 
-bool appliedCharacterOption(std::string_view word, OptionReading& reading) {
+bool appliedCharacterOption(const TypedWord& word, OptionReading& reading) {
   for (const CharacterPrefix& form : kCharacterPrefixes) {
-    if (word.starts_with(form.prefix)) {
-      const std::string_view value = word.substr(form.prefix.size());
-      if (const auto bytes = characterOption(value, form.byteCount)) {
+    if (word.text.starts_with(form.prefix)) {
+      const std::string_view value = std::string_view(word.text).substr(form.prefix.size());
+      if (const auto bytes = characterOption(value, form.byteCount, word.coding)) {
         reading.options.effect.*form.field = *bytes;
+        (reading.options.*form.refusal).clear();
       } else {
-        reading.options.refusals.push_back(refusedOptionLine(form.prefix, value));
+        reading.options.*form.refusal = refusedOptionLine(form.prefix, value);
       }
       return true;
     }
@@ -226,9 +253,10 @@ void applyPlainWord(std::string_view word, OptionReading& reading) {
   options.outputName = nameText(word);
 }
 
-void applyWord(std::string_view word, OptionReading& reading) {
+void applyWord(const TypedWord& typed, OptionReading& reading) {
+  const std::string_view word = typed.text;
   if (appliedExactOption(word, reading)) return;
-  if (appliedCharacterOption(word, reading)) return;
+  if (appliedCharacterOption(typed, reading)) return;
   if (appliedCornerOption(word, reading)) return;
   if (appliedEncodingOption(word, reading)) return;
   applyPlainWord(word, reading);
@@ -251,8 +279,10 @@ void ReadParameterFile(const std::string& name, CommandLineOptions& options) {
   const auto lines = readNumberedLines(name);
   if (!lines) return;
   // Lines after the last meaning are ignored.
-  const std::size_t count = std::min(lines->size(), std::size(kLineMeanings));
-  for (std::size_t index = 0; index < count; ++index) kLineMeanings[index]((*lines)[index], options);
+  const std::size_t count = std::min(lines->values.size(), std::size(kLineMeanings));
+  for (std::size_t index = 0; index < count; ++index) {
+    kLineMeanings[index]({lines->values[index], static_cast<int>(index + 1), lines->coding, name}, options);
+  }
 }
 
 std::vector<std::string> commandWords(int argc, const char* const* argv) {
@@ -268,18 +298,35 @@ std::vector<std::string> commandWords(int argc, const char* const* argv) {
   return words;
 }
 
-CommandLineOptions readOptions(const std::vector<std::string>& words) {
+CommandLineOptions readTypedOptions(const std::vector<TypedWord>& words) {
   OptionReading reading;
   ReadParameterFile(kParameterFile, reading.options);
-  for (const std::string& word : words) {
-    if (!word.empty()) applyWord(word, reading);  // an empty word carries nothing
+  for (const TypedWord& word : words) {
+    if (!word.text.empty()) applyWord(word, reading);  // an empty word carries nothing
     if (reading.options.version != VersionRequest::none) break;
   }
   return reading.options;
 }
 
-ConsoleRequest consoleRequest(const std::vector<std::string>& words) {
-  for (const std::string& word : words) {
+CommandLineOptions readOptions(const std::vector<std::string>& words) { return readTypedOptions(typedWords(words)); }
+
+std::vector<TypedWord> typedWords(const std::vector<std::string>& words) {
+  std::vector<TypedWord> typed;
+  for (const std::string& word : words) typed.push_back({word, kWordCoding});
+  return typed;
+}
+
+std::vector<std::string> CommandLineOptions::refusals() const {
+  std::vector<std::string> lines;
+  for (const std::string* line : {&substitutedRefusal, &substituteRefusal}) {
+    if (!line->empty()) lines.push_back(*line);
+  }
+  return lines;
+}
+
+ConsoleRequest consoleRequest(const std::vector<TypedWord>& typed) {
+  for (const TypedWord& entry : typed) {
+    const std::string& word = entry.text;
     if (word == "--help" || word == "-h") return ConsoleRequest::usage;
     if (word == "--version") return ConsoleRequest::versionLine;
     if (word == "-V" || word == "-VC") return ConsoleRequest::none;
@@ -287,7 +334,9 @@ ConsoleRequest consoleRequest(const std::vector<std::string>& words) {
   return ConsoleRequest::none;
 }
 
-bool asksForUsage(const std::vector<std::string>& words) { return consoleRequest(words) == ConsoleRequest::usage; }
+bool asksForUsage(const std::vector<std::string>& words) {
+  return consoleRequest(typedWords(words)) == ConsoleRequest::usage;
+}
 
 ProgramProfile profileFor(const FinalEffect& settings) {
   ProgramProfile profile = morvelProfile();

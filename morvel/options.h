@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "profile.h"
+#include "typed_text.h"
 
 #include "morvel_texts.h"
 
@@ -59,10 +60,16 @@ struct CommandLineOptions {
   std::string inputName;
   std::string outputName = "Morvel.txt";
   VersionRequest version = VersionRequest::none;  // the reading stopped at "-V" or "-VC"
-  // Lines for character options whose value has a character code page 932
-  // cannot write. Such a value is not applied; a single-character edit
-  // refuses to run on it.
-  std::vector<std::string> refusals;
+  // Why a character field keeps its earlier value: the line for the last
+  // character option or settings line that set it and could not be read (a
+  // character code page 932 cannot write, a line that is not one
+  // character). Empty once a later one was read. A single-character edit
+  // refuses to run while either is set.
+  std::string substitutedRefusal;
+  std::string substituteRefusal;
+
+  // The refusals that are set, substituted first.
+  std::vector<std::string> refusals() const;
 };
 
 // A word split into a leading text and the decimal number of its trailing
@@ -90,13 +97,16 @@ std::vector<std::string> commandWords(int argc, const char* const* argv);
 
 // Defaults, then "parameters.txt", then `words` in order, up to the first
 // "-V" or "-VC": the words after it are never read.
+CommandLineOptions readTypedOptions(const std::vector<TypedWord>& words);
+// Words whose bytes are read as this system's words are (kWordCoding).
 CommandLineOptions readOptions(const std::vector<std::string>& words);
+std::vector<TypedWord> typedWords(const std::vector<std::string>& words);
 
 // What a run shows on standard output before anything else happens, and
 // then ends with exit code 0: the usage for "--help" or "-h", the version
 // line for "--version", whichever comes first and before any "-V" or "-VC".
 enum class ConsoleRequest { none, usage, versionLine };
-ConsoleRequest consoleRequest(const std::vector<std::string>& words);
+ConsoleRequest consoleRequest(const std::vector<TypedWord>& words);
 
 // True when the run only shows its usage.
 bool asksForUsage(const std::vector<std::string>& words);

@@ -54,8 +54,9 @@ bool editTable(const TableContext& context, const CommandLineOptions& options) {
   if (effect.substitute == kNoSubstitution) return true;
   // A character option that could not be read would make this edit change
   // the wrong record, or none: refuse the edit before the table is touched.
-  for (const std::string& refusal : options.refusals) context.reporter.error(refusal);
-  if (!options.refusals.empty()) return false;
+  const std::vector<std::string> refusals = options.refusals();
+  for (const std::string& refusal : refusals) context.reporter.error(refusal);
+  if (!refusals.empty()) return false;
   return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching, &whichTable);
 }
 
@@ -173,7 +174,11 @@ Verdict startupDispatch(const TableContext& context, const CommandLineOptions& o
 }
 
 StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& reporter) {
-  const CommandLineOptions options = readOptions(commandWords(argc, argv));
+  return ProcessCommandLine(typedWords(commandWords(argc, argv)), reporter);
+}
+
+StartupOutcome ProcessCommandLine(const std::vector<TypedWord>& words, Reporter& reporter) {
+  const CommandLineOptions options = readTypedOptions(words);
   if (options.version != VersionRequest::none) {
     WriteVersionFile(options.version == VersionRequest::commented);
     return {Verdict::stop, options.effect};
@@ -183,8 +188,12 @@ StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& r
 }
 
 int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows) {
+  return runMorvel(typedWords(commandWords(argc, argv)), reporter, runWindows);
+}
+
+int runMorvel(const std::vector<TypedWord>& words, Reporter& reporter, const WindowRunner& runWindows) {
   try {
-    switch (consoleRequest(commandWords(argc, argv))) {
+    switch (consoleRequest(words)) {
       case ConsoleRequest::usage:
         consoleWrite(stdout, versionText(true));
         return kExitSuccess;
@@ -196,7 +205,7 @@ int runMorvel(int argc, const char* const* argv, Reporter& reporter, const Windo
     }
     const ProgramProfile profile = morvelProfile();  // no table name yet: the last EUC-JP way fails
     if (!CheckTablesPresent({profile, reporter}) || !CheckWatchedFileAbsent(reporter)) return kExitFailure;
-    const StartupOutcome startup = ProcessCommandLine(argc, argv, reporter);
+    const StartupOutcome startup = ProcessCommandLine(words, reporter);
     if (startup.verdict != Verdict::goOn) return exitCodeOf(startup.verdict);
     if (!CheckWatchedFileCreatable(reporter)) return kExitFailure;
     return runWindows(startup.settings);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include "options.h"
 #include "profile.h"
@@ -59,6 +60,9 @@ struct StartupOutcome {
 
 // Reads the options ("-V" and "-VC" write "version.txt" and stop the run)
 // and runs the start-up dispatch.
+// `words` are the command line's words after the program's path.
+StartupOutcome ProcessCommandLine(const std::vector<TypedWord>& words, Reporter& reporter);
+// The same for argv, read as this system's words are (commandWords).
 StartupOutcome ProcessCommandLine(int argc, const char* const* argv, Reporter& reporter);
 
 // The windows: they receive the settings and return the exit code.
@@ -67,6 +71,7 @@ using WindowRunner = std::function<int(const FinalEffect& settings)>;
 // The whole program: checks, options, dispatch, then `runWindows` unless the
 // verdict ends the run. Returns the exit code. "--help" and "-h" only show
 // the usage (exit code 0), before the checks.
+int runMorvel(const std::vector<TypedWord>& words, Reporter& reporter, const WindowRunner& runWindows);
 int runMorvel(int argc, const char* const* argv, Reporter& reporter, const WindowRunner& runWindows);
 
 }  // namespace morvel

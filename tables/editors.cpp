@@ -163,13 +163,22 @@ SubstitutionList readSubstitutionList(const std::string& listName) {
   };
   TextReader reader(listName);
   if (!reader.isOpen()) return refused(joinedParts({"ifstream sjisFile() error:", listName}));
+  // The lines used, then how they are read: the file decides as a whole.
+  std::vector<std::string> lines;
   std::string typed;
   for (std::size_t taken = 0; taken < kListLines && reader.readLine(typed); ++taken) {
     if (typed.size() >= kListLineBufferSize) break;
-    if (typed.empty()) continue;
-    const std::optional<std::string> converted = shiftJisOfTyped(typed);
+    lines.push_back(typed);
+  }
+  // A list cut short by a read error would pass for a shorter list.
+  if (reader.failed()) return refused(joinedParts({"ifstream sjisFile() error:", listName}));
+  const TypedCoding coding = listCoding(lines);
+  if (!lines.empty()) lines.front() = std::string(withoutBom(lines.front()));
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    if (lines[k].empty()) continue;
+    const std::optional<std::string> converted = shiftJisOfTyped(lines[k], coding);
     if (!converted) {
-      return refused("list " + listName + ": line " + std::to_string(taken + 1) +
+      return refused("list " + listName + ": line " + std::to_string(k + 1) +
                      " has a character that code page 932 cannot write");
     }
     const std::string& line = *converted;
@@ -183,8 +192,6 @@ SubstitutionList readSubstitutionList(const std::string& listName) {
     }
     list.entries.push_back(entry);
   }
-  // A list cut short by a read error would pass for a shorter list.
-  if (reader.failed()) return refused(joinedParts({"ifstream sjisFile() error:", listName}));
   return list;
 }
 

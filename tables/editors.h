@@ -36,8 +36,9 @@ struct SubstitutionList {
 
 // The entries of a list file: up to 906 lines, a 4-byte line as two
 // double-byte characters, any other line as two single bytes; an empty line
-// gives nothing. A line written in UTF-8 is converted to code page 932
-// before it is split. The list cannot be used when the file cannot be
+// gives nothing. Lines written in UTF-8 are converted to code page 932
+// before they are split (fileCoding() of the lines used decides; a byte
+// order mark is no part of line 1). The list cannot be used when the file cannot be
 // opened or read, or a line has a character that code page 932 cannot
 // write.
 SubstitutionList readSubstitutionList(const std::string& listName);

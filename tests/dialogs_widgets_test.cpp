@@ -150,8 +150,7 @@ void DialogsWidgetsTest::cleanup() {
 
 // The windows as the program creates them: the dialogs hidden.
 void DialogsWidgetsTest::open(const FinalEffect& settings) {
-  const ProgramProfile profile = profileFor(settings);
-  display_ = std::make_unique<DisplayText>(DisplayText::load({profile, reports_}, settings.no_searching));
+  display_ = std::make_unique<DisplayText>();
   window_ = std::make_unique<Form1Window>(settings, reports_, *display_);
   record_ = window_->recordDialog();
   version_ = window_->versionDialog();
@@ -240,7 +239,8 @@ void DialogsWidgetsTest::saveRecordsTheTypedPairAndF8CopiesIt() {
 }
 
 // Several codes show as one character: what was given keeps its code while
-// it stands; a typed character takes its first code in the table.
+// it stands; a typed character takes the code Windows gives it, as the
+// Shift_JIS text of a Windows program holds it.
 void DialogsWidgetsTest::recordKeepsTheCodesItShowsAndReturnPressesSave() {
   FinalEffect settings;
   settings.substituted = "\x87\x90";  // the NEC row-13 approximately-equal sign
@@ -264,9 +264,13 @@ void DialogsWidgetsTest::recordKeepsTheCodesItShowsAndReturnPressesSave() {
   retype(edit("Edit1"), QStringLiteral("\u2252"));  // typed: 81E0 comes first
   QTest::keyClick(edit("Edit1"), Qt::Key_Home);
   QCOMPARE(label1(), QStringLiteral("81e0"));
-  retype(edit("Edit1"), QStringLiteral("\u7E8A"));  // ED40 before the IBM FA5C
+  retype(edit("Edit1"), QStringLiteral("\u9AD9"));  // the IBM FBFC, not the NEC-selected EEE0
   QTest::keyClick(edit("Edit1"), Qt::Key_Home);
-  QCOMPARE(label1(), QStringLiteral("ed40"));
+  QCOMPARE(label1(), QStringLiteral("fbfc"));
+  retype(edit("Edit2"), QStringLiteral("\u2170"));  // small roman one: FA40, not EEEF
+  save()->setFocus();
+  QTest::keyClick(save(), Qt::Key_Return);
+  QCOMPARE(readBytes("info.txt"), QByteArray("FBFC \x81\xCB FA40\r\n"));
 }
 
 void DialogsWidgetsTest::escHidesAndShowingAgainKeepsTheTexts() {

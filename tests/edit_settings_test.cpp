@@ -49,12 +49,30 @@ TEST(SettingFile, BlankDoesNotCutButCommaDoes) {
   EXPECT_EQ(s.tableName, "");
 }
 
-TEST(SettingFile, CharacterLinesKeepTwoBytesAndLongLinesSplit) {
+TEST(SettingFile, LongLinesSplitAndCharacterLinesHoldOneCharacter) {
   TempDir dir;
-  writeBytes("setting.txt", std::string(300, 't') + "\nabc\n");
+  writeBytes("setting.txt", std::string(257, 't') + "\nabc\n");
   EditSettings s;
   readSettingFile("setting.txt", s);
   EXPECT_EQ(s.tableName, std::string(255, 't'));
-  EXPECT_EQ(s.substituted, std::string(2, 't'));  // the rest of the long line is line 2
-  EXPECT_EQ(s.substitute, "ab");
+  EXPECT_EQ(s.substituted, "tt");       // the rest of the long line is line 2, two bytes as the design takes them
+  EXPECT_EQ(s.substitute, "\x93\xF9");  // "abc" is no character: the default stays, and the edit is refused
+  EXPECT_EQ(s.refusals(),
+            std::vector<std::string>{"setting.txt: line 3 (abc) is not one character in code page 932 or UTF-8"});
+}
+
+// Notepad saves UTF-8, with or without a byte order mark: the characters
+// are converted, never cut to their first two bytes (which would edit the
+// record E291).
+TEST(SettingFile, UtfEightLinesAreConverted) {
+  TempDir dir;
+  for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
+    writeBytes("setting.txt", bom + "out.bin\r\n\xE2\x91\xA0\r\n\xEF\xBC\x91 ' full-width one\r\n");
+    EditSettings s;
+    readSettingFile("setting.txt", s);
+    EXPECT_EQ(s.tableName, "out.bin");
+    EXPECT_EQ(s.substituted, "\x87\x40");  // circled one
+    EXPECT_EQ(s.substitute, "\x82\x50");   // full-width one
+    EXPECT_TRUE(s.refusals().empty());
+  }
 }

@@ -302,6 +302,23 @@ TEST_F(Fenra, SettingFileLines) {
   EXPECT_TRUE(fs::exists("again.bin"));
 }
 
+TEST_F(Fenra, SettingFilesSavedInUtfEight) {
+  for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
+    writeBytes(kTable, shipped());
+    writeBytes("setting.txt", bom + "MS932~EUC-JP.bin\n\xE2\x91\xA0\n\xEF\xBC\x91\n");  // circled one, full-width one
+    const auto r = fenra({});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out, "8740 \x81\xCB 8250\n");
+    EXPECT_EQ(difference(readBytes(kTable), withTarget(shipped(), 0x8740, "\xA3\xB1")), "");
+  }
+  writeBytes(kTable, shipped());
+  writeBytes("setting.txt", "MS932~EUC-JP.bin\n\x87\x40\n\xE2\x91\xA0\xE2\n");  // a UTF-8 character and a stray byte
+  const auto r = fenra({});
+  EXPECT_EQ(r.exitCode, 1);
+  EXPECT_EQ(r.err, "setting.txt: line 3 (\xE2\x91\xA0\xE2) is not one character in code page 932 or UTF-8\n");
+  EXPECT_TRUE(sameBytes(readBytes(kTable), shipped()));
+}
+
 TEST_F(Fenra, AcquireFromTextTakesLineEleven) {
   fs::create_directory("t");
   writeBytes("t/MS932~EUC-JP.bin", shipped());

@@ -113,8 +113,7 @@ void Form1WindowTest::cleanup() {
 }
 
 void Form1WindowTest::open(const FinalEffect& settings) {
-  const ProgramProfile profile = profileFor(settings);
-  display_ = std::make_unique<DisplayText>(DisplayText::load({profile, reports_}, settings.no_searching));
+  display_ = std::make_unique<DisplayText>();
   window_ = std::make_unique<Form1Window>(settings, reports_, *display_);
   window_->show();
   QVERIFY(QTest::qWaitForWindowActive(window_.get()));

@@ -418,6 +418,31 @@ bool sameTime(const struct timespec& a, const struct timespec& b) {
 
 }  // namespace
 
+// Notepad saves UTF-8 with a byte order mark: the character lines are
+// converted, never cut to two bytes (which edited the record E291). A line
+// that is not one character refuses the edit.
+TEST_F(Morvel, ParameterFilesSavedInUtfEight) {
+  installTables({kEuc, kUtf8});
+  const std::string flags = "\r\n\r\n-c3\r\n-e1\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n0\r\n-q\r\n";
+  writeBytes("parameters.txt",
+             "\xEF\xBB\xBF"
+             "MS932~EUC-JP.bin\r\n\xE2\x91\xA0\r\n\xEF\xBC\x91 ' full-width one" +
+                 flags);
+  EXPECT_EQ(morvel({}).exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(readBytes("info.txt"), "8740 \x81\xCB 8250\r\n");
+  EXPECT_EQ(targetOf(readBytes(kEuc), "\x87\x40"), "\xA3\xB1");
+  EXPECT_EQ(targetOf(readBytes(kEuc), "\xE2\x91"), targetOf(shipped(kEuc), "\xE2\x91"));
+
+  installTables({kEuc});
+  writeBytes("parameters.txt", "MS932~EUC-JP.bin\r\n\x87\x40\x87\x41\r\n\x82\x50" + flags);  // two characters
+  EXPECT_EQ(morvel({}).exitCode, 252);
+  EXPECT_EQ(readBytes("error.txt"),
+            "parameters.txt: line 2 (\x87\x40\x87\x41) is not one character in code page 932 or UTF-8\r\n");
+  EXPECT_TRUE(sameBytes(readBytes(kEuc), shipped(kEuc)));
+  EXPECT_EQ(morvel({"-s\x87\x40"}).exitCode, 0);  // the command line names the character instead
+  EXPECT_EQ(targetOf(readBytes(kEuc), "\x87\x40"), "\xA3\xB1");
+}
+
 TEST_F(Morvel, ParallelConversionsInOneFolderWaitForEachOther) {
   installTables({kEuc, kUtf8});
   constexpr int kRuns = 4;

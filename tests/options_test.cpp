@@ -270,9 +270,9 @@ TEST_F(Options, RefusedCharacterValueIsNotAppliedButKept) {
   const CommandLineOptions o = readOptions({"-s\x87\x40", "-s\xF0\x9F\x98\x80", "-aN"});  // grinning face
   EXPECT_EQ(o.effect.substituted, "\x87\x40");
   EXPECT_EQ(o.effect.substitute, "N");
-  EXPECT_EQ(o.refusals,
+  EXPECT_EQ(o.refusals(),
             std::vector<std::string>{"option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write"});
-  EXPECT_TRUE(readOptions({"-s\x87\x40"}).refusals.empty());
+  EXPECT_TRUE(readOptions({"-s\x87\x40"}).refusals().empty());
 }
 
 TEST_F(Options, CharacterOptionsWithoutEnoughBytes) {
@@ -525,7 +525,7 @@ TEST_F(Options, ParameterCrLfLinesReadAsText) {
 
 TEST_F(Options, LongParameterLinesCountAsSeveral) {
   // 255 bytes fill the line buffer; the rest of the line is line 2.
-  writeBytes(kParameterFile, std::string(255, 'A') + "BBB\nCC\n");
+  writeBytes(kParameterFile, std::string(255, 'A') + "BB\nCC\n");
   CommandLineOptions expected;
   expected.effect.tableName = std::string(255, 'A');
   expected.effect.substituted = "BB";
@@ -538,11 +538,36 @@ TEST_F(Options, LongParameterLinesCountAsSeveral) {
   EXPECT_EQ(fieldsOf(readOptions({})), fieldsOf(expected));
 }
 
-TEST_F(Options, SubstitutionLinesKeepTwoBytes) {
-  writeBytes(kParameterFile, "t\nABC\n\x87\x40\x87\x41\n");  // circled digits one and two
-  const CommandLineOptions o = readOptions({});
-  EXPECT_EQ(o.effect.substituted, "AB");
+TEST_F(Options, SubstitutionLinesHoldOneCharacter) {
+  writeBytes(kParameterFile, "t\nAB\n\x87\x40 ' circled one\n");
+  CommandLineOptions o = readOptions({});
+  EXPECT_EQ(o.effect.substituted, "AB");  // two bytes, as the design's field takes them
   EXPECT_EQ(o.effect.substitute, "\x87\x40");
+  EXPECT_TRUE(o.refusals().empty());
+  // Longer lines must be one character: they keep the field and refuse the edit.
+  writeBytes(kParameterFile, "t\nABC\n\x87\x40\x87\x41\n");  // circled digits one and two
+  o = readOptions({});
+  EXPECT_EQ(o.effect.substituted, "\x87\x53");
+  EXPECT_EQ(o.effect.substitute, "\x93\xF9");
+  EXPECT_EQ(o.refusals(),
+            (std::vector<std::string>{
+                "parameters.txt: line 2 (ABC) is not one character in code page 932 or UTF-8",
+                "parameters.txt: line 3 (\x87\x40\x87\x41) is not one character in code page 932 or UTF-8"}));
+  // A character option read later replaces the line, and its refusal.
+  o = readOptions({"-sA"});
+  EXPECT_EQ(o.effect.substituted, "A");
+  EXPECT_EQ(o.refusals().size(), 1u);
+}
+
+TEST_F(Options, UtfEightParameterFilesAreConverted) {
+  for (const std::string bom : {"", "\xEF\xBB\xBF"}) {
+    writeBytes(kParameterFile, bom + "t.bin\r\n\xE2\x91\xA0\r\n\xEF\xBC\x91\r\n");  // circled one, full-width one
+    const CommandLineOptions o = readOptions({});
+    EXPECT_EQ(o.effect.tableName, "t.bin");
+    EXPECT_EQ(o.effect.substituted, "\x87\x40");
+    EXPECT_EQ(o.effect.substitute, "\x82\x50");
+    EXPECT_TRUE(o.refusals().empty());
+  }
 }
 
 TEST_F(Options, ParameterNumbersStartAtTheThirdByte) {

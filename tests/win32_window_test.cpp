@@ -82,7 +82,7 @@ class Win32Window : public testing::Test {
 
   void open(const std::vector<std::string>& words = {}) {
     settings_ = readOptions(words).effect;
-    display_ = std::make_unique<DisplayText>(DisplayText::load({profileFor(settings_), reports_}, false));
+    display_ = std::make_unique<DisplayText>();
     Form1 = std::make_unique<MainWindow>(GetModuleHandleW(nullptr), settings_, reports_, *display_);
     Form2 = std::make_unique<RecordDialog>(Form1->handle(), settings_, reports_, *display_);
     Form3 = std::make_unique<VersionDialog>(Form1->handle(), profileFor(settings_), *display_);
@@ -252,6 +252,12 @@ TEST_F(Win32Window, RecordDialogSavesCopiesAndHidesWithEsc) {
   EXPECT_STREQ(static_cast<const wchar_t*>(GlobalLock(data)), L"8753 \u21D2 8151");
   GlobalUnlock(data);
   CloseClipboard();
+  // A typed character takes the code Windows gives it, not the first of its
+  // codes in the table (0xEEE0, 0xEEEF).
+  SetWindowTextW(Form2->control("Edit1"), L"\u9AD9");
+  SetWindowTextW(Form2->control("Edit2"), L"\u2170");  // small roman one
+  type(Form2->control("Button1"), VK_RETURN);
+  EXPECT_EQ(readBytes("info.txt"), "FBFC \x81\xCB FA40\r\n");
   type(Form2->control("Edit1"), VK_ESCAPE);
   EXPECT_FALSE(IsWindowVisible(dialog));
   EXPECT_TRUE(IsWindow(dialog));

@@ -64,8 +64,7 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
   QApplication::setApplicationName(QString::fromLatin1(kTitle));
   QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the loop
   try {
-    const ProgramProfile profile = profileFor(settings);
-    const DisplayText display = DisplayText::load({profile, reporter}, settings.no_searching);
+    const DisplayText display{};
     QApplication::setWindowIcon(morvelIcon());
     // The main window owns its dialogs.
     auto Form1 = std::make_unique<Form1Window>(settings, reporter, display);

@@ -27,7 +27,7 @@ int runWindows(int& /*argc*/, char** /*argv*/, const FinalEffect& settings, Repo
   try {
     const HINSTANCE instance = GetModuleHandleW(nullptr);
     const ProgramProfile profile = profileFor(settings);
-    const DisplayText display = DisplayText::load({profile, reporter}, settings.no_searching);
+    const DisplayText display{};
     auto Form1 = std::make_unique<MainWindow>(instance, settings, reporter, display);
     // The dialogs, created hidden: the Record dialog looks its character up at once.
     auto Form2 = std::make_unique<RecordDialog>(Form1->handle(), settings, reporter, display);

@@ -18,6 +18,10 @@ constexpr std::int32_t kNoCode = -1;
 // Lead bytes are 0x81-0xA0 and 0xE0-0xFC; 0xA0 counts as one.
 constexpr bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0xA0) || (b >= 0xE0 && b <= 0xFC); }
 
+// Bytes that can follow a lead byte as its trail. A lead byte followed by
+// any other byte stands alone, and that byte is a character of its own.
+constexpr bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
 // Half-width katakana, single bytes.
 constexpr bool isKatakanaByte(unsigned char b) { return b >= 0xA1 && b <= 0xDF; }
 
