@@ -146,6 +146,19 @@ std::string utf8OfCp932(std::string_view sjis, std::string_view missing) {
   return out;
 }
 
+bool isKnownCp932(std::string_view sjis) {
+  for (std::size_t k = 0; k < sjis.size(); ++k) {
+    const auto b = static_cast<unsigned char>(sjis[k]);
+    if (b < 0x80) continue;
+    const bool pair = isLeadByte(b) && k + 1 < sjis.size() && isTrailByte(static_cast<unsigned char>(sjis[k + 1]));
+    if (!unicodeOfCode(pair ? pairCode(b, static_cast<unsigned char>(sjis[k + 1])) : isLeadByte(b) ? kNoCode : b)) {
+      return false;
+    }
+    if (pair) ++k;
+  }
+  return true;
+}
+
 std::size_t utf8SequenceAt(std::string_view text) {
   if (text.empty()) return 0;
   const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };

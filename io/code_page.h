@@ -36,6 +36,9 @@ std::optional<std::string> cp932OfUtf8(std::string_view utf8);
 // becomes `missing`. CR LF stays CR LF.
 std::string utf8OfCp932(std::string_view sjis, std::string_view missing);
 
+// True when every character of `sjis` is ASCII or one the table knows.
+bool isKnownCp932(std::string_view sjis);
+
 // Length of the well-formed UTF-8 sequence at the start of `text`, 0 when
 // there is none: no overlong forms, no surrogates, nothing past U+10FFFF.
 std::size_t utf8SequenceAt(std::string_view text);

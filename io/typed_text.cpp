@@ -28,7 +28,7 @@ std::string_view withoutBom(std::string_view text) {
 TypedCoding fileCoding(std::string_view text) {
   if (text.starts_with(kUtf8Bom)) return TypedCoding::utf8;
 #ifdef _WIN32
-  return isUtf8BeyondAscii(text) ? TypedCoding::utf8 : TypedCoding::codePage932;
+  return isUtf8BeyondAscii(text) ? TypedCoding::utf8 : TypedCoding::codePage932UnlessUtf8;
 #else
   return TypedCoding::guessed;
 #endif
@@ -42,8 +42,11 @@ TypedCoding listCoding(const std::vector<std::string>& lines) {
   if (coding != TypedCoding::utf8 || text.starts_with(kUtf8Bom)) return coding;
   for (const std::string& line : lines) {
     std::size_t characters = 0;
-    for (std::string_view rest = line; !rest.empty(); rest.remove_prefix(utf8SequenceAt(rest))) ++characters;
-    if (characters == 1 && isUtf8BeyondAscii(line)) return TypedCoding::codePage932;
+    for (std::string_view rest = line; !rest.empty() && utf8SequenceAt(rest) > 0;
+         rest.remove_prefix(utf8SequenceAt(rest))) {
+      ++characters;
+    }
+    if (characters == 1 && isUtf8BeyondAscii(line)) return TypedCoding::codePage932UnlessUtf8;
   }
 #endif
   return coding;
@@ -55,6 +58,9 @@ std::optional<std::string> shiftJisOfTyped(std::string_view typed, TypedCoding c
       return std::string(typed);
     case TypedCoding::utf8:
       return cp932OfUtf8(typed);
+    case TypedCoding::codePage932UnlessUtf8:
+      if (isKnownCp932(typed)) return std::string(typed);
+      break;
     case TypedCoding::guessed:
       break;
   }

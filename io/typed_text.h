@@ -20,6 +20,10 @@ enum class TypedCoding {
   codePage932,
   // UTF-8, converted; text that is not well-formed UTF-8 is refused.
   utf8,
+  // Code page 932, unless the text is UTF-8 with a non-ASCII character and
+  // not code page 932 text the table can read: a line typed in UTF-8 in a
+  // file of code page 932 lines.
+  codePage932UnlessUtf8,
 };
 
 // The words of a command line. Linux hands over the bytes typed, in the
@@ -49,7 +53,8 @@ std::string_view withoutBom(std::string_view text);
 // are read: UTF-8 after a byte order mark. Otherwise each line is guessed
 // on Linux, as typed words are; on Windows, whose editors write either code
 // page 932 or UTF-8, a text that is UTF-8 with a non-ASCII character as a
-// whole is UTF-8 and any other is code page 932.
+// whole is UTF-8, and in any other each line is code page 932 unless only
+// UTF-8 can read it.
 TypedCoding fileCoding(std::string_view text);
 
 // The same for the lines of a substitution list, each of which names two

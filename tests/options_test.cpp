@@ -83,18 +83,22 @@ TEST(CharacterOptionTest, TakesAtMostTheCountedBytes) {
   EXPECT_EQ(characterOption("", 2), "");
 }
 
+// Words as Linux hands them over, guessed; Windows' words are code page 932
+// already (TypedText tests under Wine).
+constexpr TypedCoding kGuessed = TypedCoding::guessed;
+
 TEST(CharacterOptionTest, UtfEightValuesAreConvertedWhateverTheirLength) {
-  EXPECT_EQ(characterOption("\xE2\x91\xA0", 2), "\x87\x40");              // circled one
-  EXPECT_EQ(characterOption("\xEF\xBD\xB6", 1), "\xB6");                  // half-width KA
-  EXPECT_EQ(characterOption("\xE2\x91\xA0", 1), "\x87");                  // the option's byte count still rules
-  EXPECT_EQ(characterOption("\xE2\x91\xA0\xE2\x91\xA1", 2), "\x87\x40");  // circled one and two: the first
-  EXPECT_EQ(characterOption("\xE2\x91\xA0N", 2), "\x87\x40");             // circled one and N
-  EXPECT_EQ(characterOption("\xE2\x91", 2), "\xE2\x91");                  // incomplete: raw bytes
+  EXPECT_EQ(characterOption("\xE2\x91\xA0", 2, kGuessed), "\x87\x40");  // circled one
+  EXPECT_EQ(characterOption("\xEF\xBD\xB6", 1, kGuessed), "\xB6");      // half-width KA
+  EXPECT_EQ(characterOption("\xE2\x91\xA0", 1, kGuessed), "\x87");      // the option's byte count still rules
+  EXPECT_EQ(characterOption("\xE2\x91\xA0\xE2\x91\xA1", 2, kGuessed), "\x87\x40");  // circled one and two: the first
+  EXPECT_EQ(characterOption("\xE2\x91\xA0N", 2, kGuessed), "\x87\x40");             // circled one and N
+  EXPECT_EQ(characterOption("\xE2\x91", 2, kGuessed), "\xE2\x91");                  // incomplete: raw bytes
 }
 
 TEST(CharacterOptionTest, CharacterWithoutACodePage932CodeIsRefused) {
-  EXPECT_EQ(characterOption("\xF0\x9F\x98\x80", 2), std::nullopt);  // grinning face
-  EXPECT_EQ(characterOption("\xC2\xA1", 2), std::nullopt);          // inverted exclamation mark
+  EXPECT_EQ(characterOption("\xF0\x9F\x98\x80", 2, kGuessed), std::nullopt);  // grinning face
+  EXPECT_EQ(characterOption("\xC2\xA1", 2, kGuessed), std::nullopt);          // inverted exclamation mark
   EXPECT_EQ(refusedOptionLine("-s", "\xF0\x9F\x98\x80"),
             "option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write");
 }
@@ -267,7 +271,8 @@ TEST_F(Options, CharacterOptionsCutLongerValues) {
 }
 
 TEST_F(Options, RefusedCharacterValueIsNotAppliedButKept) {
-  const CommandLineOptions o = readOptions({"-s\x87\x40", "-s\xF0\x9F\x98\x80", "-aN"});  // grinning face
+  const CommandLineOptions o =
+      readTypedOptions({{"-s\x87\x40"}, {"-s\xF0\x9F\x98\x80", TypedCoding::utf8}, {"-aN"}});  // grinning face
   EXPECT_EQ(o.effect.substituted, "\x87\x40");
   EXPECT_EQ(o.effect.substitute, "N");
   EXPECT_EQ(o.refusals(),

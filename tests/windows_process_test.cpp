@@ -71,6 +71,39 @@ TEST_F(WindowsPrograms, TypedCharactersEditTheRecordThatWasTyped) {
   EXPECT_EQ(target('?'), question);
 }
 
+// Windows' words are Unicode and become code page 932 once: the pair of
+// half-width katakana TSU and small A (0xC2 0xA7), whose bytes would read as
+// the UTF-8 of the section sign (0x8198), stays the pair, in both programs
+// and in a list file.
+TEST_F(WindowsPrograms, CodePage932WordsAreNeverReadAgainAsUtf8) {
+  const std::string typed = "\xEF\xBE\x82\xEF\xBD\xA7";  // ﾂｧ, as Wine hands it over
+  const std::string section = target(0x8198);
+  auto r = morvel({"-e1", "-s" + typed, "-g" + kFullWidthOne, "-q"});
+  EXPECT_EQ(r.exitCode, 0) << readBytes("error.txt");
+  EXPECT_EQ(readBytes("info.txt"), "C2 \x81\xCB 8250\r\n");
+  EXPECT_EQ(target(0xC2), "\xA3\xB1");
+  EXPECT_EQ(target(0x8198), section);
+  writeBytes(kEuc, shippedBytes(kEuc));
+  r = fenra({"-k" + typed, "-aN"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(target(0xC2), std::string("N\0", 2));
+  writeBytes(kEuc, shippedBytes(kEuc));
+  writeBytes("bars.txt", "\xC2\xA7\r\n");  // the pair, as a code page 932 editor saves it
+  r = fenra({"-f", "bars.txt"});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(target(0xC2), std::string("\x8E\xA7", 2));  // the EUC-JP of small A
+  EXPECT_EQ(target(0x8198), section);
+}
+
+// Notepad saves UTF-8: the settings lines are converted on Windows too.
+TEST_F(WindowsPrograms, SettingsFilesSavedInUtfEightAreConverted) {
+  writeBytes("setting.txt", "MS932~EUC-JP.bin\r\n" + kCircledOne + "\r\n" + kFullWidthOne + "\r\n");
+  const auto r = fenra({});
+  EXPECT_EQ(r.exitCode, 0) << r.err;
+  EXPECT_EQ(target(0x8740), "\xA3\xB1");
+  EXPECT_EQ(target(0xE291), targetOf(shippedBytes(kEuc), recordIndex(shippedBytes(kEuc), 0xE291)));
+}
+
 // A character code page 932 cannot write is refused as on Linux, with the
 // table untouched; in a name it would name no file here, and the run says
 // so instead of opening another.
