@@ -34,6 +34,7 @@ class Recorded final : public Reporter {
   void info(std::string_view line) override {
     lines.push_back("info " + std::string(line) + (tableEdited() ? " after the edit" : ""));
   }
+  void note(std::string_view sentence) override { lines.push_back("note " + std::string(sentence)); }
   static bool tableEdited() { return readBytes(kEuc) != readBytes(std::string(MORVEL_DATA_DIR) + "/" + kEuc); }
   std::vector<std::string> lines;
 };

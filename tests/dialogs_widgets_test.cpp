@@ -39,6 +39,7 @@ class Reports final : public Reporter {
   }
   void message(std::string_view subject, std::string_view note) override { files_.message(subject, note); }
   void info(std::string_view line) override { files_.info(line); }
+  void note(std::string_view sentence) override { files_.note(sentence); }
   int errors = 0;
 
  private:

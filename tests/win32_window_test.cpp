@@ -39,6 +39,7 @@ class Reports final : public Reporter {
   }
   // As Morvel's report files: "info.txt".
   void info(std::string_view line) override { files.info(line); }
+  void note(std::string_view sentence) override { messages.emplace_back(sentence); }
   ReportFiles files;
   std::vector<std::string> errors;
   std::vector<std::string> messages;
