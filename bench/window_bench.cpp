@@ -104,15 +104,16 @@ class BenchWindow final : public morvel::WindowServices {
 // Any report is a failure of the run: it goes to standard error.
 class Reports final : public morvel::Reporter {
  public:
-  void error(std::string_view line) override { note("error", line); }
+  void error(std::string_view line) override { countLine("error", line); }
   void message(std::string_view subject, std::string_view text) override {
-    note("message", std::string(subject) + " " + std::string(text));
+    countLine("message", std::string(subject) + " " + std::string(text));
   }
   void info(std::string_view) override {}
+  void note(std::string_view sentence) override { countLine("note", sentence); }
   int count = 0;
 
  private:
-  void note(const char* kind, std::string_view line) {
+  void countLine(const char* kind, std::string_view line) {
     std::fprintf(stderr, "%s: %.*s\n", kind, static_cast<int>(line.size()), line.data());
     ++count;
   }

@@ -80,6 +80,12 @@ void ReportMessageNumber(std::string_view a, std::int32_t n, std::string_view b,
   showOnTerminal(line, "\n");
 }
 
+void ReportNote(std::string_view sentence) {
+  const std::string_view line = sentence.substr(0, kMessageRoom);
+  writeLine(kMessagesFile, std::string(line));
+  showOnTerminal(line, "\n");
+}
+
 std::string ReportCodePair(std::int32_t n, std::string_view a, std::int32_t m) {
   std::string line = joinedParts({upperHex(n), a, upperHex(m)});
   writeLine(kInfoFile, line);

@@ -37,6 +37,9 @@ void ReportErrorHex(std::string_view a, std::int32_t n);
 // alone takes 3711 bytes or more the file is only emptied.
 void ReportMessage(std::string_view a, std::string_view b);
 void ReportMessageNumber(std::string_view a, std::int32_t n, std::string_view b, std::string_view c);
+// "messages.txt": a plain sentence as it is (ASCII words around names), cut
+// to its first 3711 bytes.
+void ReportNote(std::string_view sentence);
 
 // "info.txt": n, a, m with both numbers in upper-case hexadecimal. Returns
 // the line without its line end.

@@ -19,6 +19,8 @@ void ReportFiles::message(std::string_view subject, std::string_view note) { Rep
 
 void ReportFiles::info(std::string_view line) { writeTextFile(kInfoFile, std::string(line) + '\n'); }
 
+void ReportFiles::note(std::string_view sentence) { ReportNote(sentence); }
+
 void ConsoleReports::error(std::string_view line) { consoleWriteAsIs(stderr, std::string(line) + '\n'); }
 
 void ConsoleReports::message(std::string_view subject, std::string_view note) {
@@ -27,5 +29,7 @@ void ConsoleReports::message(std::string_view subject, std::string_view note) {
 }
 
 void ConsoleReports::info(std::string_view line) { consoleWrite(stdout, std::string(line) + '\n'); }
+
+void ConsoleReports::note(std::string_view sentence) { consoleWriteAsIs(stderr, std::string(sentence) + '\n'); }
 
 }  // namespace morvel

@@ -21,6 +21,10 @@ class Reporter {
   virtual void message(std::string_view subject, std::string_view note) = 0;
   // The codes an edit worked on: the program's own text.
   virtual void info(std::string_view line) = 0;
+  // A plain sentence after a success that may not do what the user meant
+  // (an edit written where the next search does not look first): ASCII
+  // words around names, all passed as they are.
+  virtual void note(std::string_view sentence) = 0;
 
   // Two lines whose place the design fixes whichever program runs: a line
   // for standard error, as it is (the file-driven pass's unwritable output),
@@ -30,21 +34,25 @@ class Reporter {
   virtual void errorFileLine(std::string_view line);
 };
 
-// Morvel: "error.txt", "messages.txt" and "info.txt", one line each.
+// Morvel: "error.txt", "messages.txt" and "info.txt", one line each; a
+// note goes to "messages.txt".
 class ReportFiles final : public Reporter {
  public:
   void error(std::string_view line) override;
   void message(std::string_view subject, std::string_view note) override;
   void info(std::string_view line) override;
+  void note(std::string_view sentence) override;
 };
 
-// fenra: errors on standard error, the rest on standard output; on a UTF-8
-// terminal only the program's own text is converted, names stay as they are.
+// fenra: errors and notes on standard error, the rest on standard output;
+// on a UTF-8 terminal only the program's own text is converted, names stay
+// as they are.
 class ConsoleReports final : public Reporter {
  public:
   void error(std::string_view line) override;
   void message(std::string_view subject, std::string_view note) override;
   void info(std::string_view line) override;
+  void note(std::string_view sentence) override;
 };
 
 }  // namespace morvel

@@ -29,6 +29,27 @@ std::string savedCode(const std::optional<std::string>& text) {
   return code == kNoCode ? std::string(kNoCharacter) : upperHex(code);
 }
 
+// A Save's reports go where the dialog's go; its note is also shown in the
+// dialog, whose label keeps the code pair.
+class SaveReports final : public Reporter {
+ public:
+  SaveReports(Reporter& reports, DialogServices& dialog) : reports_(reports), dialog_(dialog) {}
+
+  void error(std::string_view line) override { reports_.error(line); }
+  void message(std::string_view subject, std::string_view text) override { reports_.message(subject, text); }
+  void info(std::string_view line) override { reports_.info(line); }
+  void note(std::string_view sentence) override {
+    reports_.note(sentence);
+    dialog_.showNote(sentence);
+  }
+  void standardError(std::string_view line) override { reports_.standardError(line); }
+  void errorFileLine(std::string_view line) override { reports_.errorFileLine(line); }
+
+ private:
+  Reporter& reports_;
+  DialogServices& dialog_;
+};
+
 }  // namespace
 
 TForm2::TForm2(DialogServices& services, const FinalEffect& settings, Reporter& reporter)
@@ -86,8 +107,8 @@ void TForm2::SaveRecord() {
   if (!substituted || !substitute || firstCharCode(*substituted) == kNoCode || firstCharCode(*substitute) == kNoCode) {
     return;
   }
-  editRecord({profile_, reporter_}, *substituted, *substitute, settings_.tableName, settings_.no_searching,
-             &whichTable_);
+  SaveReports reports(reporter_, services_);
+  editRecord({profile_, reports}, *substituted, *substitute, settings_.tableName, settings_.no_searching, &whichTable_);
 }
 
 void TForm2::CopyLabelText() { services_.setClipboardText(LabelText); }

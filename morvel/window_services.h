@@ -96,6 +96,9 @@ class DialogServices {
   virtual void setBounds(const Bounds& bounds) = 0;
   virtual void setClipboardText(std::string_view text) = 0;
   virtual void openDocument(const std::string& path) = 0;
+  // A plain sentence beside the dialog, its names shown as they are; it
+  // does not wait (no nested event loop).
+  virtual void showNote(std::string_view sentence) = 0;
 };
 
 }  // namespace morvel

@@ -13,6 +13,7 @@
 #include "report_files.h"
 #include "text_file.h"
 #include "typed_text.h"
+#include "unused_edit.h"
 
 namespace morvel {
 
@@ -153,6 +154,14 @@ bool rewriteTable(const TableContext& context, const Editor& editor, const std::
   return true;
 }
 
+// The table is written; tell the user when the next search finds another
+// one first, so that the edit would pass unnoticed.
+void noteWhereUnused(const TableContext& context, const std::string& tableName, bool no_searching,
+                     bool acquire_from_text) {
+  const std::string note = unusedEditNote(context.profile, tableName, no_searching, acquire_from_text);
+  if (!note.empty()) context.reporter.note(note);
+}
+
 }  // namespace
 
 SubstitutionList readSubstitutionList(const std::string& listName) {
@@ -202,7 +211,9 @@ bool editRecord(const TableContext& context, std::string_view substituted, std::
   if (path.empty()) return false;
   std::vector<NORMAL_SUBSTITUTE> entries{{true, std::string(substituted), std::string(substitute)}};
   reportCodes(context, firstCharCode(substituted), firstCharCode(substitute));
-  return rewriteTable(context, kEditRecord, path, tableName, table, entries, EntryUse::everyRecord);
+  if (!rewriteTable(context, kEditRecord, path, tableName, table, entries, EntryUse::everyRecord)) return false;
+  noteWhereUnused(context, tableName, no_searching, acquire_from_text);
+  return true;
 }
 
 bool editManyRecords(const TableContext& context, const std::string& listName, const std::string& tableName,
@@ -215,7 +226,9 @@ bool editManyRecords(const TableContext& context, const std::string& listName, c
     context.reporter.error(list.refusal);
     return false;
   }
-  return rewriteTable(context, kEditManyRecords, path, tableName, table, list.entries, EntryUse::once);
+  if (!rewriteTable(context, kEditManyRecords, path, tableName, table, list.entries, EntryUse::once)) return false;
+  noteWhereUnused(context, tableName, no_searching, acquire_from_text);
+  return true;
 }
 
 }  // namespace morvel

@@ -3,6 +3,7 @@
 #include "locator.h"
 
 #include <cstdio>
+#include <utility>
 #include <vector>
 
 #include "console.h"
@@ -40,6 +41,15 @@ std::string findByWay(const ProgramProfile& profile, int way, TableKind kind) {
   }
   if (candidate.size() >= kPathBufferSize || !canOpenForReading(candidate)) return {};
   return candidate;
+}
+
+FoundTable locateTable(const ProgramProfile& profile, TableKind kind, bool no_searching, bool acquire_from_text) {
+  for (int way = acquire_from_text ? tryGivenName : tryFixedFolder; way <= lastWayOf(kind); ++way) {
+    std::string found = findByWay(profile, way, kind);
+    if (!found.empty()) return {std::move(found), way};
+    if (way == tryFixedFolder && no_searching) break;
+  }
+  return {};
 }
 
 namespace {

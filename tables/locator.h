@@ -37,6 +37,16 @@ struct SearchRequest {
 // the path buffer.
 std::string findByWay(const ProgramProfile& profile, int way, TableKind kind);
 
+// A table file as the search takes it, and the way that found it.
+struct FoundTable {
+  std::string path;  // empty when no way found one
+  int way = -1;
+};
+
+// What searchTable would find for `kind`, with no report of any kind: no
+// error line and no whichTable line.
+FoundTable locateTable(const ProgramProfile& profile, TableKind kind, bool no_searching, bool acquire_from_text);
+
 // The error words that `setting` uses for a table of `kind` in the program.
 ErrorWords settingWords(const ProgramProfile& profile, TableKind kind);
 

@@ -11,6 +11,7 @@ ProgramProfile morvelProfile() {
   ProgramProfile p;
   p.program = Program::morvel;
   p.fixedFolder = MORVEL_FIXED_FOLDER;
+  p.morvelFixedFolder = MORVEL_FIXED_FOLDER;
   p.pathBufferSize = kMorvelPathBufferSize;
   return p;
 }
@@ -19,6 +20,7 @@ ProgramProfile fenraProfile() {
   ProgramProfile p;
   p.program = Program::fenra;
   p.fixedFolder = FENRA_FIXED_FOLDER;
+  p.morvelFixedFolder = MORVEL_FIXED_FOLDER;
   p.pathBufferSize = kFenraPathBufferSize;
   p.givenTableName = std::string();
   return p;

@@ -19,6 +19,9 @@ struct ProgramProfile {
   Program program = Program::morvel;
   // The folder searched first, with its trailing separator.
   std::string fixedFolder;
+  // Morvel's fixed folder, whichever program runs: after a fenra edit, what
+  // Morvel's conversions would load is looked for there first.
+  std::string morvelFixedFolder;
   // Size of the buffer that holds the PATH value; longer values are cut.
   std::size_t pathBufferSize = 0;
   // The table name tried by the last search way of the EUC-JP table: Morvel's

@@ -34,6 +34,7 @@ class Recorded final : public Reporter {
   void info(std::string_view line) override {
     lines.push_back("info " + std::string(line) + (tableEdited() ? " after the edit" : ""));
   }
+  void note(std::string_view sentence) override { lines.push_back("note " + std::string(sentence)); }
   static bool tableEdited() { return readBytes(kEuc) != readBytes(std::string(MORVEL_DATA_DIR) + "/" + kEuc); }
   std::vector<std::string> lines;
 };
@@ -145,6 +146,7 @@ TEST_F(RecordDialog, SaveRecordsTheCodesThenEditsTheTable) {
   ASSERT_FALSE(reports_.lines.empty());
   EXPECT_EQ(reports_.lines.front(), "info 8753 \x81\xCB 8151");  // before the edit
   EXPECT_EQ(eucTargetOf(readBytes(kEuc), kCircledTwenty), eucTargetOf(shipped(kEuc), kLowLine));
+  EXPECT_TRUE(dialog_.notes.empty());  // the table edited is the one read
   form_->FormKeyUp(Key::f8);
   EXPECT_EQ(dialog_.clipboard, "8753 \x81\xCB 8151");
   form_->FormKeyUp(Key::escape);
@@ -162,6 +164,24 @@ TEST_F(RecordDialog, AMissingShiftJisTableIsLoggedAtStart) {
   EXPECT_EQ(dialog_.texts.count("Edit2"), 0u);
   form_->FormKeyUp(Key::f8);
   EXPECT_EQ(dialog_.clipboard, "");
+}
+
+// A table name other than the table's: the table in the current folder is
+// searched before it.
+TEST_F(RecordDialog, SaveShowsTheNoteWhenAnotherTableIsReadFirst) {
+  FinalEffect settings;
+  settings.tableName = "edited.bin";
+  open(settings);
+  dialog_.texts["Edit2"] = kLowLine;
+  form_->Button1Click();
+  const std::string note =
+      "edited.bin was edited, but conversions from this folder load MS932~EUC-JP.bin, which is searched first, so "
+      "the edit is not used and the next edit starts again from that table. To use it, copy edited.bin over "
+      "MS932~EUC-JP.bin.";
+  EXPECT_EQ(dialog_.notes, std::vector<std::string>{note});
+  EXPECT_EQ(reports_.lines.back(), "note " + note);
+  EXPECT_EQ(dialog_.texts["Label1"], "8753 \x81\xCB 8151");  // the label keeps the code pair
+  EXPECT_EQ(eucTargetOf(readBytes("edited.bin"), kCircledTwenty), eucTargetOf(shipped(kEuc), kLowLine));
 }
 
 TEST(VersionDialog, ShowsNameCopyrightAndTheVersionSetBeforeShowing) {

@@ -39,6 +39,7 @@ class Reports final : public Reporter {
   }
   void message(std::string_view subject, std::string_view note) override { files_.message(subject, note); }
   void info(std::string_view line) override { files_.info(line); }
+  void note(std::string_view sentence) override { files_.note(sentence); }
   int errors = 0;
 
  private:
@@ -100,6 +101,7 @@ class DialogsWidgetsTest : public QObject {
   void homeLooksUpWhatWasTyped();
   void aHomeReleasedInAnEditCountsOnce();
   void saveRecordsTheTypedPairAndF8CopiesIt();
+  void saveShowsTheNoteBesideTheDialog();
   void recordKeepsTheCodesItShowsAndReturnPressesSave();
   void escHidesAndShowingAgainKeepsTheTexts();
   void versionShowsModallyFromTheHelpMenu();
@@ -230,12 +232,36 @@ void DialogsWidgetsTest::saveRecordsTheTypedPairAndF8CopiesIt() {
   QCOMPARE(label1(), line);
   QCOMPARE(readBytes("info.txt"), QByteArray("8740 \x81\xCB 8250\r\n"));
   QCOMPARE(eucTargetOf(readBytes(kEuc), QByteArray("\x87\x40")), QByteArray("\xA3\xB1"));
+  QVERIFY(record_->findChild<QMessageBox*>(QStringLiteral("EditNote")) == nullptr);  // the table read was edited
 
   QClipboard* clipboard = QGuiApplication::clipboard();
   clipboard->setText(QStringLiteral("probe"));
   if (clipboard->text() != QStringLiteral("probe")) QSKIP("the platform keeps no clipboard text");
   QTest::keyClick(save(), Qt::Key_F8);
   QCOMPARE(clipboard->text(), line);
+}
+
+// Written under another name, the edit stands behind the table of the
+// current folder: the note says so beside the dialog, which goes on.
+void DialogsWidgetsTest::saveShowsTheNoteBesideTheDialog() {
+  FinalEffect settings;
+  settings.tableName = "edited.bin";
+  open(settings);
+  QVERIFY(openRecord());
+  QTest::mouseClick(save(), Qt::LeftButton);
+  const QByteArray note =
+      "edited.bin was edited, but conversions from this folder load MS932~EUC-JP.bin, which is searched first, so the "
+      "edit is not used and the next edit starts again from that table. To use it, copy edited.bin over "
+      "MS932~EUC-JP.bin.";
+  auto* box = record_->findChild<QMessageBox*>(QStringLiteral("EditNote"));
+  QVERIFY(box != nullptr);
+  QVERIFY(box->isVisible());
+  QVERIFY(!box->isModal());
+  QCOMPARE(box->text(), QString::fromLatin1(note));
+  QCOMPARE(readBytes("messages.txt"), note + "\r\n");
+  QCOMPARE(label1(), QStringLiteral("8753 \u21D2 8753"));  // the code pair stays
+  QTest::mouseClick(save(), Qt::LeftButton);
+  QCOMPARE(record_->findChildren<QMessageBox*>(QStringLiteral("EditNote")).size(), 1);  // one note, shown again
 }
 
 // Several codes show as one character: what was given keeps its code while

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "support/fixed_folders.h"
 #include "support/process.h"
 #include "support/same_bytes.h"
 #include "support/table_records.h"
@@ -484,4 +485,51 @@ TEST_F(Fenra, MissingTableIsExplainedOnATerminal) {
             "openClose[0]() error: MS932~EUC-JP.bin\n"
             "The table MS932~EUC-JP.bin is not in " FENRA_FIXED_FOLDER ", the only folder -d searches.\n");
   EXPECT_EQ(fenra({}).err, "openClose[3]() error: MS932~EUC-JP.bin\n");  // a pipe gets the line alone
+}
+
+namespace {
+
+// Morvel's and fenra's installed tables, and nothing in the current folder.
+class FenraInstalled : public Fenra {
+ protected:
+  void SetUp() override {}
+
+  testing_support::InstalledTables morvels_{MORVEL_FIXED_FOLDER, {kTable}};
+  testing_support::InstalledTables fenras_{FENRA_FIXED_FOLDER, {kTable}};
+};
+
+}  // namespace
+
+TEST_F(FenraInstalled, AnEditNotReadNextIsNotedOnStandardError) {
+  const std::string morvels = std::string(MORVEL_FIXED_FOLDER) + kTable;
+  const std::string fenras = std::string(FENRA_FIXED_FOLDER) + kTable;
+  const std::vector<std::string> circledOneByFullWidthOne{"-s\x87\x40", "-e\x82\x50"};
+  auto r = fenra(circledOneByFullWidthOne);
+  EXPECT_EQ(r.exitCode, 0);  // the table was written
+  EXPECT_EQ(r.out, "8740 \x81\xCB 8250\n");
+  EXPECT_EQ(r.err, "MS932~EUC-JP.bin was edited, but Morvel's conversions from this folder load " + morvels +
+                       " and the next edit starts again from " + fenras +
+                       ", which are searched first, so the edit is not used. To use it, copy MS932~EUC-JP.bin over " +
+                       morvels + " and over " + fenras + ".\n");
+  EXPECT_EQ(target(readBytes(kTable), 0x8740), "\xA3\xB1");
+
+  const auto from = [&](const testing_support::InstalledTables& installed) {
+    return testing_support::inFolder(installed.folder(), [&] { return fenra(circledOneByFullWidthOne); });
+  };
+  r = from(fenras_);
+  EXPECT_EQ(r.err, "MS932~EUC-JP.bin was edited, but Morvel's conversions from this folder load " + morvels +
+                       ", which is searched first, so they do not use the edit. To use it, copy MS932~EUC-JP.bin "
+                       "over " +
+                       morvels + ".\n");
+  r = from(morvels_);
+  EXPECT_EQ(r.err,
+            "MS932~EUC-JP.bin was edited and Morvel's conversions from this folder use it, but the next edit "
+            "starts again from " +
+                fenras + ", which is searched first. To build on the edit, copy MS932~EUC-JP.bin over " + fenras +
+                ".\n");
+  fs::remove(fenras_.folder() / kTable);
+  r = from(morvels_);  // both read the table written
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, "");
+  EXPECT_EQ(target(readBytes(morvels_.folder() / kTable), 0x8740), "\xA3\xB1");
 }

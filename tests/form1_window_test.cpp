@@ -35,6 +35,7 @@ class Reports final : public Reporter {
     messages.push_back(std::string(subject) + " " + std::string(note));
   }
   void info(std::string_view) override {}
+  void note(std::string_view sentence) override { messages.emplace_back(sentence); }
   std::vector<std::string> messages;
 };
 

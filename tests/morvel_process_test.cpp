@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "support/as_other_user.h"
+#include "support/fixed_folders.h"
 #include "support/process.h"
 #include "support/same_bytes.h"
 #include "support/table_records.h"
@@ -141,6 +142,21 @@ class Morvel : public testing::Test {
  protected:
   TempDir dir_;
 };
+
+// The tables installed in the fixed folder, searched before the current
+// one: an edit made elsewhere is written there and used by nothing.
+class MorvelInstalled : public testing::Test {
+ protected:
+  TempDir dir_;
+  testing_support::InstalledTables installed_{MORVEL_FIXED_FOLDER, {kEuc, kUtf8}};
+};
+
+const std::string kInstalledEuc = std::string(MORVEL_FIXED_FOLDER) + kEuc;
+const std::string kUnusedEditNote = "MS932~EUC-JP.bin was edited, but conversions from this folder load " +
+                                    kInstalledEuc +
+                                    ", which is searched first, so the edit is not used and the next edit starts "
+                                    "again from that table. To use it, copy MS932~EUC-JP.bin over " +
+                                    kInstalledEuc + ", or make the edit in " MORVEL_FIXED_FOLDER ".";
 
 }  // namespace
 
@@ -857,4 +873,38 @@ TEST_F(Morvel, RefusesAMissingOrForeignWindowsModule) {
                                         "libmorvel_windows.so (build 0.0-another) was not built with " + here +
                                         "Morvel (build " MORVEL_BUILD_STAMP ")\r\n");
   EXPECT_FALSE(fs::exists("VEL"));
+}
+
+TEST_F(MorvelInstalled, AnEditBesideTheInstalledTableIsNotedAndOnlyOneMadeThereIsUsed) {
+  const std::vector<std::string> circledOneByFullWidthOne{"-e1", "-s\x87\x40", "-g\x82\x50", "-q"};
+  auto r = morvel(circledOneByFullWidthOne);
+  EXPECT_EQ(r.exitCode, 0);  // the table was written
+  EXPECT_EQ(r.err, "");      // a pipe gets nothing
+  EXPECT_EQ(readBytes("messages.txt"), kUnusedEditNote + "\r\n");
+  EXPECT_EQ(targetOf(readBytes(kEuc), "\x87\x40"), "\xA3\xB1");
+  EXPECT_TRUE(sameBytes(readBytes(installed_.folder() / kEuc), shipped(kEuc)));
+  writeBytes("sjis.txt", "\x87\x40\r\n");
+  ASSERT_EQ(morvel({"-e1", "-u", "-a", "sjis.txt", "euc.txt", "-q"}).exitCode, 0);
+  EXPECT_EQ(readBytes("euc.txt"), "\xAD\xA1\n");  // the installed table's circled one
+
+  fs::remove("messages.txt");
+  writeBytes("bars.txt", "\x87\x40\x82\x50\r\n");
+  EXPECT_EQ(morvel({"-e1", "-t", "bars.txt", "-q"}).exitCode, 0);
+  EXPECT_EQ(readBytes("messages.txt"), kUnusedEditNote + "\r\n");
+
+  // Made in the fixed folder, the edit is the table every conversion reads.
+  fs::remove(kEuc);
+  r = testing_support::inFolder(installed_.folder(), [&] { return morvel(circledOneByFullWidthOne); });
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_FALSE(fs::exists(installed_.folder() / "messages.txt"));
+  EXPECT_EQ(readBytes(installed_.folder() / "info.txt"), "8740 \x81\xCB 8250\r\n");
+  ASSERT_EQ(morvel({"-e1", "-u", "-a", "sjis.txt", "euc.txt", "-q"}).exitCode, 0);
+  EXPECT_EQ(readBytes("euc.txt"), "\xA3\xB1\n");  // as full-width one
+}
+
+TEST_F(MorvelInstalled, TheNoteAlsoReachesATerminalAsItIs) {
+  const auto r = runOnTerminals(MORVEL_EXECUTABLE, {"-e1", "-s\x87\x40", "-g\x82\x50", "-q"},
+                                {"PATH=", "LC_ALL=", "LC_CTYPE=", "LANG=C.UTF-8"});
+  EXPECT_EQ(r.exitCode, 0);
+  EXPECT_EQ(r.err, kUnusedEditNote + "\n");
 }

@@ -29,6 +29,7 @@ class RecordedReports final : public Reporter {
     lines.push_back("message: " + std::string(subject) + " " + std::string(note));
   }
   void info(std::string_view line) override { lines.push_back("info: " + std::string(line)); }
+  void note(std::string_view sentence) override { lines.push_back("note: " + std::string(sentence)); }
   std::vector<std::string> lines;
 };
 

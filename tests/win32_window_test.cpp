@@ -39,6 +39,7 @@ class Reports final : public Reporter {
   }
   // As Morvel's report files: "info.txt".
   void info(std::string_view line) override { files.info(line); }
+  void note(std::string_view sentence) override { messages.emplace_back(sentence); }
   ReportFiles files;
   std::vector<std::string> errors;
   std::vector<std::string> messages;
@@ -261,6 +262,43 @@ TEST_F(Win32Window, RecordDialogSavesCopiesAndHidesWithEsc) {
   type(Form2->control("Edit1"), VK_ESCAPE);
   EXPECT_FALSE(IsWindowVisible(dialog));
   EXPECT_TRUE(IsWindow(dialog));
+}
+
+// Saved under another name, the edit stands behind the table of the current
+// folder: a note beside the dialog says so, in its own window, as tall as
+// its text needs.
+TEST_F(Win32Window, RecordSaveShowsTheNoteOfAnEditNotRead) {
+  const std::string name = "an-edited-table-whose-name-is-long-enough-to-take-more-lines-than-a-short-note.bin";
+  open({name});
+  choose(Command::record);
+  SetWindowTextW(Form2->control("Edit2"), L"\uFF3F");  // full-width low line
+  SetFocus(Form2->control("Button1"));
+  type(Form2->control("Button1"), VK_RETURN);
+  HWND note = FindWindowW(L"MorvelNote", nullptr);
+  ASSERT_NE(note, nullptr);
+  EXPECT_EQ(GetWindow(note, GW_OWNER), Form2->handle());
+  EXPECT_TRUE(IsWindowVisible(note));
+  HWND text = GetWindow(note, GW_CHILD);
+  const std::wstring wide(name.begin(), name.end());
+  const std::wstring sentence = wide +
+                                L" was edited, but conversions from this folder load MS932~EUC-JP.bin, which is "
+                                L"searched first, so the edit is not used and the next edit starts again from "
+                                L"that table. To use it, copy " +
+                                wide + L" over MS932~EUC-JP.bin.";
+  EXPECT_EQ(windowText(text), sentence);
+  HDC dc = GetDC(text);
+  const HGDIOBJ before = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(text, WM_GETFONT, 0, 0)));
+  RECT box{}, needed{};
+  GetClientRect(text, &box);
+  needed.right = box.right;
+  DrawTextW(dc, sentence.c_str(), static_cast<int>(sentence.size()), &needed,
+            DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+  SelectObject(dc, before);
+  ReleaseDC(text, dc);
+  EXPECT_LE(needed.bottom, box.bottom);  // every line shows
+  EXPECT_GT(rectOf(note).bottom - rectOf(note).top, 150);
+  EXPECT_EQ(windowText(Form2->control("Label1")), L"8753 \u21D2 8151");  // the code pair stays
+  DestroyWindow(note);
 }
 
 struct ModalSeen {

@@ -1,8 +1,10 @@
 ; MorvelVCL-<version>-setup.exe: Morvel.exe, its three tables and the manual
 ; in C:\MorvelVCL\, fenra.exe and the EUC-JP table in C:\fenraCxx\ (the
-; fixed folders the programs search first), Start-menu entries and an
-; uninstaller listed with the installed programs. /S installs and
-; uninstalls silently. Built by the `installer` target:
+; fixed folders the programs search first), Start-menu entries (Morvel's
+; starts it in C:\MorvelVCL\, beside its tables) and an uninstaller listed
+; with the installed programs; a finish page says where Morvel works. /S
+; installs and uninstalls silently, without pages. Built by the `installer`
+; target:
 ;   makensis -DVERSION=.. -DOUTFILE=.. -DFENRA_EXE=.. -DMORVEL_EXE=..
 ;            -DDATA_DIR=.. -DMANUAL=.. installer.nsi
 ; A manual that does not exist is left out.
@@ -10,6 +12,7 @@
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
+!include "MUI2.nsh"
 
 !define PRODUCT "Morvel VCL"
 !define MORVEL_DIR "C:\MorvelVCL"
@@ -23,8 +26,8 @@ InstallDir "${MORVEL_DIR}"
 ShowInstDetails show
 ShowUninstDetails show
 !if /FileExists "${MORVEL_ICON}"
-  Icon "${MORVEL_ICON}"
-  UninstallIcon "${MORVEL_ICON}"
+  !define MUI_ICON "${MORVEL_ICON}"
+  !define MUI_UNICON "${MORVEL_ICON}"
 !endif
 
 VIProductVersion "${VERSION}.0.0"
@@ -34,9 +37,18 @@ VIAddVersionKey "FileVersion" "${VERSION}"
 VIAddVersionKey "FileDescription" "${PRODUCT} ${VERSION} setup"
 VIAddVersionKey "LegalCopyright" "(C) 2026 the Morvel authors"
 
-Page instfiles
-UninstPage uninstConfirm
-UninstPage instfiles
+; The table search tries C:\MorvelVCL\ before the current folder, and an
+; edit writes the table in the current folder: only an edit made in
+; C:\MorvelVCL\ is the table that conversions load.
+!define MUI_FINISHPAGE_TEXT "Morvel VCL started from the Start menu works in C:\MorvelVCL\, where Morvel and its tables are: \
+the file VEL it watches is there, and a table edited with Record is the one its conversions use.$\r$\n$\r$\n\
+Started in another folder, Morvel watches VEL there, and a table edited there is not used until it is copied \
+over the one in C:\MorvelVCL\."
+!insertmacro MUI_PAGE_INSTFILES
+!insertmacro MUI_PAGE_FINISH
+!insertmacro MUI_UNPAGE_CONFIRM
+!insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_LANGUAGE "English"
 
 Section "Morvel VCL"
   SetShellVarContext all
@@ -54,9 +66,11 @@ Section "Morvel VCL"
   File "/oname=fenra.exe" "${FENRA_EXE}"
   File "/oname=MS932~EUC-JP.bin" "${DATA_DIR}/MS932~EUC-JP.bin"
 
-  ; Started from the menu, Morvel works in the user's own folder.
+  ; Started from the menu, Morvel works in C:\MorvelVCL\ (the shortcut's
+  ; working folder is the output path): a Record Save there edits the table
+  ; that the search finds first.
   CreateDirectory "${MENU_DIR}"
-  SetOutPath "$PROFILE"
+  SetOutPath "${MORVEL_DIR}"
   CreateShortcut "${MENU_DIR}\Morvel VCL.lnk" "${MORVEL_DIR}\Morvel.exe"
   !if /FileExists "${MANUAL}"
     CreateShortcut "${MENU_DIR}\Morvel VCL manual.lnk" "${MORVEL_DIR}\MorvelVCL.pdf"

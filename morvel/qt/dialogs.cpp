@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 
 #include "keys.h"
@@ -69,6 +70,19 @@ void DialogWindow::setBounds(const Bounds& bounds) { framed_->set(bounds); }
 void DialogWindow::setClipboardText(std::string_view text) { copyToClipboard(display_, text); }
 
 void DialogWindow::openDocument(const std::string& path) { openDocumentBeside(this, path); }
+
+void DialogWindow::showNote(std::string_view sentence) {
+  // Not modal: the main window and its timers go on; a later note replaces it.
+  if (noteBox_ == nullptr) {
+    noteBox_ =
+        new QMessageBox(QMessageBox::Information, QStringLiteral("Morvel VCL"), QString(), QMessageBox::Ok, this);
+    noteBox_->setObjectName(QStringLiteral("EditNote"));
+    noteBox_->setAttribute(Qt::WA_DeleteOnClose);
+    noteBox_->setWindowModality(Qt::NonModal);
+  }
+  noteBox_->setText(pathText(sentence));  // ASCII words around names, shown as the names are
+  noteBox_->show();
+}
 
 Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : DialogWindow(parent, display) {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QPointer>
 #include <map>
 #include <memory>
 #include <optional>
@@ -15,6 +16,7 @@
 
 class QLabel;
 class QLineEdit;
+class QMessageBox;
 class QPushButton;
 
 namespace morvel {
@@ -34,6 +36,7 @@ class DialogWindow : public QDialog, public DialogServices {
   void setBounds(const Bounds& bounds) override;
   void setClipboardText(std::string_view text) override;
   void openDocument(const std::string& path) override;
+  void showNote(std::string_view sentence) override;
 
  protected:
   // A key released anywhere in the dialog, once per release.
@@ -44,6 +47,7 @@ class DialogWindow : public QDialog, public DialogServices {
   const DisplayText& display_;
   KeyPreview* keyPreview_ = nullptr;
   FramedGeometry* framed_ = nullptr;
+  QPointer<QMessageBox> noteBox_;  // the last note, while it is open
   // What each edit was given: the text shown and its Shift_JIS bytes.
   struct Given {
     QString shown;

@@ -113,7 +113,7 @@ LRESULT CALLBACK DialogWindow::procedure(HWND window, UINT message, WPARAM wPara
         break;
     }
   } catch (const std::exception& failure) {
-    showNote(window, wideOfUtf8(failure.what()), true);
+    morvel::showNote(window, wideOfUtf8(failure.what()), true);
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -158,6 +158,11 @@ void DialogWindow::setBounds(const Bounds& bounds) {
 void DialogWindow::setClipboardText(std::string_view text) { putOnClipboard(window_, shownText(display_, text)); }
 
 void DialogWindow::openDocument(const std::string& path) { openWithShell(window_, path); }
+
+// ASCII words around names: converted as the names are.
+void DialogWindow::showNote(std::string_view sentence) {
+  morvel::showNote(window_, wideOfCodePage932(sentence), false);
+}
 
 // The dialogs -------------------------------------------------------------
 

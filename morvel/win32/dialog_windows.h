@@ -39,6 +39,7 @@ class DialogWindow : public DialogServices {
   void setBounds(const Bounds& bounds) override;
   void setClipboardText(std::string_view text) override;
   void openDocument(const std::string& path) override;
+  void showNote(std::string_view sentence) override;
 
  protected:
   // A key released anywhere in the dialog, once per release.

@@ -2,6 +2,7 @@
 
 #include <shellapi.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "wide_text.h"
@@ -14,6 +15,8 @@ constexpr const wchar_t* kNoteClass = L"MorvelNote";
 constexpr WORD kNoteOk = 1;
 constexpr int kNoteWidth = 360;
 constexpr int kNoteHeight = 150;
+constexpr int kNoteMargin = 10;
+constexpr int kNoteButtonRoom = 46;  // below the text: the "OK" button and its margins
 
 LRESULT CALLBACK noteProcedure(HWND note, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
@@ -26,6 +29,17 @@ LRESULT CALLBACK noteProcedure(HWND note, UINT message, WPARAM wParam, LPARAM lP
     default:
       return DefWindowProcW(note, message, wParam, lParam);
   }
+}
+
+// The height `text` takes, broken into lines `width` wide, in `font`.
+int textHeight(HWND window, const std::wstring& text, HGDIOBJ font, int width) {
+  HDC dc = GetDC(window);
+  const HGDIOBJ before = SelectObject(dc, font);
+  RECT box{0, 0, width, 0};
+  DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &box, DT_CALCRECT | DT_WORDBREAK | DT_EDITCONTROL);
+  SelectObject(dc, before);
+  ReleaseDC(window, dc);
+  return box.bottom;
 }
 
 }  // namespace
@@ -87,9 +101,19 @@ void showNote(HWND owner, const std::wstring& text, bool failure) {
   SetWindowTextW(note, failure ? L"Morvel VCL: failure" : L"Morvel VCL");
   RECT client{};
   GetClientRect(note, &client);
-  const auto font = reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT));
-  HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT, 10, 10, client.right - 20,
-                               client.bottom - 56, note, nullptr, instance, nullptr);
+  const HGDIOBJ stockFont = GetStockObject(DEFAULT_GUI_FONT);
+  const auto font = reinterpret_cast<WPARAM>(stockFont);
+  // A longer text (a note naming paths) makes the window taller, up to half the screen.
+  const int textWidth = client.right - 2 * kNoteMargin;
+  const int wanted = textHeight(note, text, stockFont, textWidth) + kNoteMargin + kNoteButtonRoom;
+  const int grown = std::min(wanted, screenSizeOf(note).height / 2) - client.bottom;
+  if (grown > 0) {
+    SetWindowPos(note, nullptr, 0, 0, kNoteWidth, kNoteHeight + grown, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    GetClientRect(note, &client);
+  }
+  HWND label = CreateWindowExW(0, L"STATIC", text.c_str(), WS_CHILD | WS_VISIBLE | SS_LEFT | SS_EDITCONTROL,
+                               kNoteMargin, kNoteMargin, textWidth, client.bottom - kNoteMargin - kNoteButtonRoom, note,
+                               nullptr, instance, nullptr);
   HWND ok = CreateWindowExW(0, L"BUTTON", L"OK", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_DEFPUSHBUTTON,
                             client.right - 90, client.bottom - 38, 80, 28, note,
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kNoteOk)), instance, nullptr);

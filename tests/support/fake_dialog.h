@@ -25,6 +25,7 @@ class FakeDialog final : public morvel::DialogServices {
   void setBounds(const morvel::Bounds& b) override { bounds = b; }
   void setClipboardText(std::string_view text) override { clipboard = text; }
   void openDocument(const std::string& path) override { opened.push_back(path); }
+  void showNote(std::string_view sentence) override { notes.emplace_back(sentence); }
 
   std::map<std::string, std::string> texts;
   bool keyPreview = false;
@@ -32,6 +33,7 @@ class FakeDialog final : public morvel::DialogServices {
   morvel::Bounds bounds;
   std::string clipboard = "untouched";
   std::vector<std::string> opened;
+  std::vector<std::string> notes;
 };
 
 }  // namespace testing_support
