@@ -245,8 +245,8 @@ class FileParts {
   // begins next, into `held`; true when nothing after them counts.
   bool convert(std::size_t part, ParallelParts::Held& held, std::vector<char>& scratch) {
     scratch.resize(readSize_);
-    PartCursor cursor{fd_, start_ + static_cast<std::int64_t>(part * partSize_), partSize_, readSize_, scratch.data(), false,
-                      {}};
+    PartCursor cursor{
+        fd_, start_ + static_cast<std::int64_t>(part * partSize_), partSize_, readSize_, scratch.data(), false, {}};
     switch (seekStart(part, cursor)) {
       case PartBegins::pastTheEnd:
         return endAt(cursor.failed);
