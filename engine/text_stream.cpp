@@ -354,23 +354,4 @@ bool convertTextStream(int input, const FlatTextTable& table, OutputFile& output
   return !failed;
 }
 
-template <TableKind K>
-std::string convertTextPieces(const std::string& path, const SparseTable<K>& table, ControlRule rule, bool crlf,
-                              std::size_t pieceLimit) {
-  TextReader reader(path);
-  LineState state;
-  std::string out;
-  for (;;) {
-    std::string_view piece = reader.nextPiece(std::max<std::size_t>(pieceLimit, 1));
-    if (piece.empty()) return out;
-    if (piece.back() == '\n') piece.remove_suffix(1);
-    convertLineByteByByte(table, rule, piece, state, out);
-    out += crlf ? "\r\n" : "\n";
-  }
-}
-
-template std::string convertTextPieces(const std::string&, const SparseEUC&, ControlRule, bool, std::size_t);
-template std::string convertTextPieces(const std::string&, const SparseSJIS&, ControlRule, bool, std::size_t);
-template std::string convertTextPieces(const std::string&, const SparseUTF8&, ControlRule, bool, std::size_t);
-
 }  // namespace morvel

@@ -35,10 +35,4 @@ struct TextStreamSizes {
 // read before is written.
 bool convertTextStream(int input, const FlatTextTable& table, OutputFile& output, const TextStreamSizes& sizes = {});
 
-// The plain form: the file at `path` read as pieces by the text reader, each
-// converted by the plain line conversion and followed by the line end.
-template <TableKind K>
-std::string convertTextPieces(const std::string& path, const SparseTable<K>& table, ControlRule rule, bool crlf,
-                              std::size_t pieceLimit = kWorkBufferSize - 1);
-
 }  // namespace morvel

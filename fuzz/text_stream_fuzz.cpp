@@ -20,6 +20,7 @@
 
 #include "line_conversion.h"
 #include "long_runs.h"
+#include "support/text_pieces.h"
 #include "text_stream.h"
 
 using namespace morvel;
@@ -87,7 +88,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   MemoryFile input;
   if (::pwrite(input.fd(), text.data(), text.size(), 0) != static_cast<ssize_t>(text.size())) return 0;
-  const std::string expected = convertTextPieces(input.name(), table(), rule, crlf, sizes.pieceLimit);
+  const std::string expected = testing_support::convertTextPieces(input.name(), table(), rule, crlf, sizes.pieceLimit);
   const FlatTextTable flat = flattenTextTable(table(), rule, crlf);
   const BlockPath widest = activeBlockPath();
   for (const BlockPath path : availableBlockPaths()) {

@@ -334,10 +334,6 @@ ConsoleRequest consoleRequest(const std::vector<TypedWord>& typed) {
   return ConsoleRequest::none;
 }
 
-bool asksForUsage(const std::vector<std::string>& words) {
-  return consoleRequest(typedWords(words)) == ConsoleRequest::usage;
-}
-
 ProgramProfile profileFor(const FinalEffect& settings) {
   ProgramProfile profile = morvelProfile();
   profile.givenTableName = settings.tableName;

@@ -108,7 +108,4 @@ std::vector<TypedWord> typedWords(const std::vector<std::string>& words);
 enum class ConsoleRequest { none, usage, versionLine };
 ConsoleRequest consoleRequest(const std::vector<TypedWord>& words);
 
-// True when the run only shows its usage.
-bool asksForUsage(const std::vector<std::string>& words);
-
 }  // namespace morvel

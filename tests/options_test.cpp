@@ -724,7 +724,11 @@ TEST_F(Options, VersionIsAnExactOption) {
   EXPECT_FALSE(std::filesystem::exists(kVersionFile));
 }
 
-TEST(AsksForUsageTest, HelpWordsBeforeAnyVersionWord) {
+bool asksForUsage(const std::vector<std::string>& words) {
+  return consoleRequest(typedWords(words)) == ConsoleRequest::usage;
+}
+
+TEST(ConsoleRequestTest, HelpWordsBeforeAnyVersionWord) {
   EXPECT_TRUE(asksForUsage({"--help"}));
   EXPECT_TRUE(asksForUsage({"-e1", "-h", "-q"}));
   EXPECT_TRUE(asksForUsage({"-h", "-V"}));

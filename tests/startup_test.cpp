@@ -11,6 +11,7 @@
 #include "locator.h"
 #include "support/same_bytes.h"
 #include "support/temp_dir.h"
+#include "support/text_pieces.h"
 #include "text_stream.h"
 
 using namespace morvel;
@@ -105,7 +106,8 @@ TEST_F(Startup, ALargeNamedFileIsConvertedAsThePlainFormConvertsIt) {
   ASSERT_EQ(run({"-e1", "-u", "-a", "sjis.txt", "euc.txt", "-q"}), 0);
   SparseEUC euc;
   ASSERT_TRUE(loadTableFile(euc, "MS932~EUC-JP.bin"));
-  EXPECT_TRUE(sameBytes(readBytes("euc.txt"), convertTextPieces("sjis.txt", euc, ControlRule::copy, false)));
+  EXPECT_TRUE(
+      sameBytes(readBytes("euc.txt"), testing_support::convertTextPieces("sjis.txt", euc, ControlRule::copy, false)));
   EXPECT_TRUE(sameBytes(readBytes("binary.tmp"), readBytes("euc.txt")));
   EXPECT_TRUE(reports_.lines.empty());
 }

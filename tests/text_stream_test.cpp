@@ -14,6 +14,7 @@
 #include "native_file.h"
 #include "support/shipped_tables.h"
 #include "support/temp_dir.h"
+#include "support/text_pieces.h"
 
 using namespace morvel;
 using testing_support::readBytes;
@@ -74,7 +75,7 @@ TEST(TextStream, MatchesTheTextReadersPiecesAlongEveryPath) {
     sizes.threads = 1 + static_cast<unsigned>(random() % 4);
     sizes.partSize = 1 + random() % 500;
     writeBytes("input.txt", randomInput(random, 1 + random() % 60, sizes.pieceLimit));
-    const std::string expected = convertTextPieces("input.txt", euc, rule, crlf, sizes.pieceLimit);
+    const std::string expected = testing_support::convertTextPieces("input.txt", euc, rule, crlf, sizes.pieceLimit);
     const FlatTextTable table = flattenTextTable(euc, rule, crlf);
     for (const BlockPath path : availableBlockPaths()) {
       ASSERT_EQ(streamed(path, table, sizes), expected)
@@ -89,7 +90,7 @@ TEST(TextStream, MatchesTheTextReadersPiecesWithTheUsualSizes) {
   std::mt19937 random(8);
   writeBytes("input.txt", randomInput(random, 40000, 1000) + std::string(kWorkBufferSize + 5, 'x') + "\r\n" +
                               randomInput(random, 100, 100));
-  const std::string expected = convertTextPieces("input.txt", utf8, ControlRule::copy, true);
+  const std::string expected = testing_support::convertTextPieces("input.txt", utf8, ControlRule::copy, true);
   const FlatTextTable table = flattenTextTable(utf8, ControlRule::copy, true);
   for (const BlockPath path : availableBlockPaths()) {
     ASSERT_EQ(streamed(path, table, {}), expected) << blockPathName(path);
