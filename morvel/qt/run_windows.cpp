@@ -6,6 +6,7 @@
 #include <QMessageBox>
 #include <exception>
 #include <memory>
+#include <string>
 
 #include "display_text.h"
 #include "form1_window.h"
@@ -74,8 +75,11 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
     sessionEnd.stop();
     Form1.reset();  // the hand-off ran as it closed
   } catch (const std::exception& failure) {
+    // The windows could not be built (or taken down): a failed run.
     sessionEnd.stop();
+    reporter.error(std::string("Morvel error: ") + failure.what());
     MorvelApplication::showFailure(failure.what());
+    return 1;
   }
   return 0;
 }

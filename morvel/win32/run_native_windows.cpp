@@ -47,8 +47,10 @@ int runWindows(int& /*argc*/, char** /*argv*/, const FinalEffect& settings, Repo
     Form2.reset();
     Form1.reset();  // the hand-off ran as it closed
   } catch (const std::exception& failure) {
+    // The windows could not be built (or taken down): a failed run.
     reporter.error(std::string("Morvel error: ") + failure.what());
     showFailureBox(failure.what());
+    return 1;
   }
   return 0;
 }
