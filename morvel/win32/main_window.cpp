@@ -248,7 +248,7 @@ void MainWindow::fitRows() {
   const int share = FittedLineHeight(area.bottom - area.top, form_ ? form_->visibleRows() : 1, fontHeight(font));
   while (pixels > 6 && fontHeight(font) > share) {
     DeleteObject(font);
-    font = japaneseFont(--pixels, true);
+    font = japaneseFont({--pixels, designed.pitch});
   }
   if (memoFont_ != nullptr && pixels == memoPixels_) {
     DeleteObject(font);
