@@ -70,8 +70,8 @@ struct DialogDesign {
 
 struct MainWindowDesign {
   std::string_view name;
-  std::string_view caption;      // and, with -f, the product label
-  std::string_view longCaption;  //
+  std::string_view caption;
+  std::string_view longCaption;  // with -f: the product label
   Size outer;
   FontDesign font;
   std::string_view memoName;
