@@ -18,6 +18,7 @@
 #include "report_files.h"
 #include "text_file.h"
 #include "version.h"
+#include "window_design.h"
 #include "working_files.h"
 
 namespace morvel {
@@ -157,7 +158,7 @@ void TForm1::FormCreate() {
   Encoding = settings_.encoding;
   OpenPdfAtStart = settings_.pdfHelp;
   PlaceWindow();
-  services_.setCaption(LongTitle ? "Morvel VCL" : "Morvel");
+  services_.setCaption(LongTitle ? kMainWindow.longCaption : kMainWindow.caption);
   writeWatchedFile(kWatchedFile, " ");
   if (OpenPdfAtStart) {
     OpenHelpPdf();

@@ -6,6 +6,8 @@
 #include "usage_text.h"
 #include "version.h"
 
+#include "morvel_texts.h"
+
 namespace morvel {
 
 namespace {
@@ -34,7 +36,9 @@ constexpr UsageLine kUsage[] = {
 
 }  // namespace
 
-std::string versionText(bool commented) { return usageText("Morvel VCL Version ", kMorvelVersion, kUsage, commented); }
+std::string versionText(bool commented) {
+  return usageText(std::string(kProductLabel) + " Version ", kMorvelVersion, kUsage, commented);
+}
 
 std::string versionLine() {
   const std::string text = versionText(false);

@@ -12,21 +12,8 @@
 
 namespace morvel {
 
-namespace {
-
-template <class Control>
-Control* placed(QWidget* parent, const char* name, const QRect& at, int fontPixels) {
-  auto* control = new Control(parent);
-  control->setObjectName(QString::fromLatin1(name));
-  control->setGeometry(at);
-  control->setFont(formFont(fontPixels));
-  return control;
-}
-
-}  // namespace
-
 DialogWindow::DialogWindow(QWidget* parent, const DisplayText& display) : QDialog(parent), display_(display) {
-  setFont(formFont(12));
+  setFont(designedFont(kFormFont));
   setWindowIcon(morvelIcon());
   // A fixed border with only the close box.
   setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowCloseButtonHint);
@@ -74,8 +61,7 @@ void DialogWindow::openDocument(const std::string& path) { openDocumentBeside(th
 void DialogWindow::showNote(std::string_view sentence) {
   // Not modal: the main window and its timers go on; a later note replaces it.
   if (noteBox_ == nullptr) {
-    noteBox_ =
-        new QMessageBox(QMessageBox::Information, QStringLiteral("Morvel VCL"), QString(), QMessageBox::Ok, this);
+    noteBox_ = new QMessageBox(QMessageBox::Information, shown(kProductLabel), QString(), QMessageBox::Ok, this);
     noteBox_->setObjectName(QStringLiteral("EditNote"));
     noteBox_->setAttribute(Qt::WA_DeleteOnClose);
     noteBox_->setWindowModality(Qt::NonModal);
@@ -84,23 +70,53 @@ void DialogWindow::showNote(std::string_view sentence) {
   noteBox_->show();
 }
 
+// The controls as designed, in their focus order; a push button presses on
+// Enter and runs `click`.
+void DialogWindow::build(std::string_view name, std::string_view caption, std::span<const ControlDesign> controls,
+                         const std::function<void()>& click) {
+  setObjectName(shown(name));
+  setWindowTitle(shown(caption));
+  QWidget* previous = nullptr;
+  for (const ControlDesign& design : controls) {
+    QWidget* control = nullptr;
+    switch (design.kind) {
+      case ControlKind::edit:
+        control = new QLineEdit(this);
+        break;
+      case ControlKind::button: {
+        auto* button = new QPushButton(this);
+        button->setAutoDefault(false);
+        pressOnEnter(button);
+        connect(button, &QPushButton::clicked, this, click);
+        control = button;
+        break;
+      }
+      case ControlKind::label:
+        control = new QLabel(this);
+        break;
+      case ControlKind::picture: {
+        auto* picture = new QLabel(this);
+        picture->setPixmap(QPixmap(QStringLiteral(":/morvel/version.png")));
+        control = picture;
+        break;
+      }
+    }
+    control->setObjectName(shown(design.name));
+    control->setGeometry(design.bounds.left, design.bounds.top, design.bounds.width, design.bounds.height);
+    control->setFont(designedFont(design.font));
+    if (auto* button = qobject_cast<QPushButton*>(control)) button->setText(shown(design.text));
+    if (!design.text.empty()) setText(design.name, design.text);
+    if (design.kind != ControlKind::label && design.kind != ControlKind::picture) {
+      if (previous != nullptr) setTabOrder(previous, control);
+      previous = control;
+    }
+  }
+}
+
 Form2Dialog::Form2Dialog(QWidget* parent, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : DialogWindow(parent, display) {
-  setObjectName(QStringLiteral("Form2"));
-  setWindowTitle(QStringLiteral("Record"));
-  Edit1 = placed<QLineEdit>(this, "Edit1", QRect(0, 0, 57, 43), 35);
-  Edit1->setText(QStringLiteral("\u2473"));  // the designed texts: circled twenty
-  Edit2 = placed<QLineEdit>(this, "Edit2", QRect(57, 0, 57, 43), 35);
-  Edit2->setText(QStringLiteral("\uFF3F"));  // and full-width low line
-  Button1 = placed<QPushButton>(this, "Button1", QRect(57, 43, 68, 34), 16);
-  Button1->setText(QStringLiteral("Save"));
-  Button1->setAutoDefault(false);
-  pressOnEnter(Button1);
-  Label1 = placed<QLabel>(this, "Label1", QRect(0, 77, 127, 24), 16);
-  Label1->setText(QStringLiteral("8753"));
-  setTabOrder(Edit1, Edit2);
-  setTabOrder(Edit2, Button1);
-  connect(Button1, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
+  build(kRecordDialog.name, kRecordDialog.caption, kRecordDialog.controls,
+        [this] { (form_.get()->*kRecordDialog.buttonClick)(); });
   form_ = std::make_unique<TForm2>(*this, settings, reporter);
   form_->FormCreate();
 }
@@ -109,27 +125,13 @@ void Form2Dialog::showBeside() {
   show();
   raise();
   activateWindow();
-  Button1->setFocus();
+  findChild<QPushButton*>(QStringLiteral("Button1"))->setFocus();
 }
 
 Form3Dialog::Form3Dialog(QWidget* parent, const ProgramProfile& profile, const DisplayText& display)
     : DialogWindow(parent, display) {
-  setObjectName(QStringLiteral("Form3"));
-  setWindowTitle(QStringLiteral("Version"));
-  auto* image = new QLabel(this);
-  image->setObjectName(QStringLiteral("Image1"));
-  image->setGeometry(0, 0, 160, 32);
-  image->setPixmap(QPixmap(QStringLiteral(":/morvel/version.png")));
-  placed<QLabel>(this, "Label1", QRect(0, 32, 160, 20), 16);
-  placed<QLabel>(this, "Label2", QRect(0, 52, 160, 20), 13);
-  auto* help = placed<QPushButton>(this, "Button1", QRect(0, 72, 68, 34), 16);
-  help->setText(QStringLiteral("Help"));
-  help->setAutoDefault(false);
-  pressOnEnter(help);
-  auto* version = placed<QLabel>(this, "Label3", QRect(0, 106, 160, 20), 16);
-  version->setText(QString::fromLatin1(kDesignedVersion));
-  fitText(version);
-  connect(help, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
+  build(kVersionDialog.name, kVersionDialog.caption, kVersionDialog.controls,
+        [this] { (form_.get()->*kVersionDialog.buttonClick)(); });
   form_ = std::make_unique<TForm3>(*this, profile);
   form_->FormCreate();
 }

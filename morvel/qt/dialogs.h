@@ -4,14 +4,17 @@
 
 #include <QDialog>
 #include <QPointer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "display_text.h"
 #include "framed_geometry.h"
 #include "recordform.h"
 #include "versionform.h"
+#include "window_design.h"
 #include "window_services.h"
 
 class QLabel;
@@ -42,6 +45,9 @@ class DialogWindow : public QDialog, public DialogServices {
   // A key released anywhere in the dialog, once per release.
   virtual void keyReleased(Key key) = 0;
   QString shown(std::string_view sjis) const;
+  // Names the dialog and makes its controls as designed.
+  void build(std::string_view name, std::string_view caption, std::span<const ControlDesign> controls,
+             const std::function<void()>& click);
 
  private:
   const DisplayText& display_;
@@ -68,10 +74,6 @@ class Form2Dialog final : public DialogWindow {
   void keyReleased(Key key) override { form_->FormKeyUp(key); }
 
  private:
-  QLineEdit* Edit1 = nullptr;
-  QLineEdit* Edit2 = nullptr;
-  QPushButton* Button1 = nullptr;
-  QLabel* Label1 = nullptr;
   std::unique_ptr<TForm2> form_;
 };
 

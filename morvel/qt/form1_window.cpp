@@ -25,17 +25,17 @@ namespace morvel {
 
 Form1Window::Form1Window(const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : display_(display) {
-  setObjectName(QStringLiteral("Form1"));
+  setObjectName(shown(kMainWindow.name));
   setWindowIcon(morvelIcon());
   keyPreview_ = new KeyPreview(this, [this](Key key) { form_->FormKeyUp(key); });
   framed_ = new FramedGeometry(this, false);
-  setFont(formFont(12));
+  setFont(designedFont(kMainWindow.font));
   createMemo();
   createStatusBar();
   createButton();
   createMenus();
   createTimers();
-  resize(kStandardSize.width, kStandardSize.height);
+  resize(kMainWindow.outer.width, kMainWindow.outer.height);
   if (layout() != nullptr) layout()->activate();  // menu and status bar take their sizes now
   form_ = std::make_unique<TForm1>(*this, settings, reporter);
   form_->FormCreate();
@@ -52,8 +52,8 @@ Form1Window::~Form1Window() {
 
 void Form1Window::createMemo() {
   Memo1 = new QTextEdit(this);
-  Memo1->setObjectName(QStringLiteral("Memo1"));
-  Memo1->setFont(memoFont());
+  Memo1->setObjectName(shown(kMainWindow.memoName));
+  Memo1->setFont(designedFont(kMainWindow.memoFont));
   Memo1->setAcceptRichText(false);
   Memo1->setUndoRedoEnabled(false);
   Memo1->setLineWrapMode(QTextEdit::NoWrap);
@@ -61,18 +61,18 @@ void Form1Window::createMemo() {
   setCentralWidget(Memo1);
 }
 
-// The rows the window shows, and the empty line after the last, share the
-// display area: the lines get that height (the font's own spacing at most)
-// and the font shrinks to it where the area is shorter than the design's.
+// The lines get their share of the display area's height (the font's own
+// spacing at most) and the font shrinks to it where the area is shorter
+// than the design's.
 void Form1Window::fitRows() {
   if (!form_) return;
-  const int rows = std::max(1, form_->visibleRows()) + 1;
+  const QFont designed = designedFont(kMainWindow.memoFont);
   const int margins = 2 * static_cast<int>(Memo1->document()->documentMargin());
-  const int natural = QFontMetrics(memoFont()).lineSpacing();
-  const int height = std::clamp((Memo1->viewport()->height() - margins) / rows, 1, natural);
+  const int height = FittedLineHeight(Memo1->viewport()->height() - margins, form_->visibleRows(),
+                                      QFontMetrics(designed).lineSpacing());
   if (height == rowHeight_) return;
   rowHeight_ = height;
-  QFont font = memoFont();
+  QFont font = designed;
   font.setPixelSize(std::min(font.pixelSize(), height));
   Memo1->setFont(font);
   QTextCursor all(Memo1->document());
@@ -84,13 +84,13 @@ void Form1Window::fitRows() {
 
 void Form1Window::createStatusBar() {
   QStatusBar* bar = statusBar();
-  bar->setObjectName(QStringLiteral("StatusBar1"));
+  bar->setObjectName(shown(kMainWindow.statusBarName));
   statusPanel0_ = new QLabel(bar);
   statusPanel0_->setObjectName(QStringLiteral("StatusPanel0"));
   statusPanel0_->setMinimumWidth(1);
-  statusPanel1_ = new QLabel(QStringLiteral(" "), bar);
+  statusPanel1_ = new QLabel(shown(kMainWindow.statusPanel1Text), bar);
   statusPanel1_->setObjectName(QStringLiteral("StatusPanel1"));
-  statusPanel1_->setFixedWidth(50);
+  statusPanel1_->setFixedWidth(kMainWindow.statusPanel1Width);
   bar->addWidget(statusPanel0_, 1);
   bar->addWidget(statusPanel1_);
   bar->setSizeGripEnabled(false);
@@ -101,59 +101,50 @@ void Form1Window::createStatusBar() {
 }
 
 void Form1Window::createButton() {
-  Button1 = new QPushButton(QStringLiteral("Large"), this);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setFont(formFont(16));
+  Button1 = new QPushButton(shown(kMainWindow.buttonCaption), this);
+  Button1->setObjectName(shown(kMainWindow.buttonName));
+  Button1->setFont(designedFont(kMainWindow.buttonFont));
   pressOnEnter(Button1);
-  connect(Button1, &QPushButton::clicked, this, [this] { form_->Button1Click(); });
+  connect(Button1, &QPushButton::clicked, this, [this] { (form_.get()->*kMainWindow.buttonClick)(); });
+}
+
+void Form1Window::addMenuItems(QMenu* menu, std::span<const MenuItem> items) {
+  for (const MenuItem& item : items) {
+    const auto click = item.click;
+    if (!item.items.empty()) {
+      QMenu* submenu = menu->addMenu(shown(item.caption));
+      submenu->setObjectName(shown(item.name));
+      // A submenu's handler runs each time it opens.
+      if (click != nullptr) connect(submenu, &QMenu::aboutToShow, this, [this, click] { (form_.get()->*click)(); });
+      addMenuItems(submenu, item.items);
+      continue;
+    }
+    QAction* action = menu->addAction(shown(item.caption), this, [this, click] { (form_.get()->*click)(); });
+    action->setObjectName(shown(item.name));
+    if (item.shortcut == Shortcut::f5) action->setShortcut(Qt::Key_F5);
+  }
 }
 
 void Form1Window::createMenus() {
-  QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-  file->addAction(QStringLiteral("&Leave"), this, [this] { form_->Leave1Click(); })->setObjectName("Leave1");
-  file->addAction(QStringLiteral("E&xit"), this, [this] { form_->Exit1Click(); })->setObjectName("Exit1");
-
-  QMenu* encoding = menuBar()->addMenu(QStringLiteral("&Encoding"));
-  encoding->addAction(QStringLiteral("&Shift_JIS"), this, [this] { form_->ShiftJIS1Click(); })
-      ->setObjectName("ShiftJIS1");
-  encoding->addAction(QStringLiteral("&UTF-8"), this, [this] { form_->UTF81Click(); })->setObjectName("UTF81");
-  QMenu* eucJp = encoding->addMenu(QStringLiteral("EU&C-JP"));
-  eucJp->setObjectName(QStringLiteral("EUCJP1"));
-  connect(eucJp, &QMenu::aboutToShow, this, [this] { form_->EUCJP1Click(); });
-  eucJp->addAction(QStringLiteral("&Record"), this, [this] { form_->Record1Click(); })->setObjectName("Record1");
-
-  QMenu* help = menuBar()->addMenu(QStringLiteral("&Help"));
-  help->addAction(QStringLiteral("L&arge"), this, [this] { form_->Large1Click(); })->setObjectName("Large1");
-  QAction* standard = help->addAction(QStringLiteral("S&tandard"), this, [this] { form_->Standard1Click(); });
-  standard->setObjectName(QStringLiteral("Standard1"));
-  standard->setShortcut(Qt::Key_F5);
-  help->addAction(QStringLiteral("&Version"), this, [this] { form_->Version1Click(); })->setObjectName("Version1");
+  for (const MenuItem& menu : kMainWindow.menus) {
+    QMenu* shownMenu = menuBar()->addMenu(shown(menu.caption));
+    shownMenu->setObjectName(shown(menu.name));
+    addMenuItems(shownMenu, menu.items);
+  }
 }
 
 void Form1Window::createTimers() {
-  Timer1 = new QTimer(this);
-  Timer2 = new QTimer(this);
-  Timer3 = new QTimer(this);
-  Timer4 = new QTimer(this);
-  connect(Timer4, &QTimer::timeout, this, [this] { form_->Timer4Timer(); });
-  connect(Timer1, &QTimer::timeout, this, [this] { form_->Timer1Timer(); });
-  connect(Timer2, &QTimer::timeout, this, [this] { form_->Timer2Timer(); });
-  connect(Timer3, &QTimer::timeout, this, [this] { form_->Timer3Timer(); });
+  for (const TimerDesign& design : kMainWindow.timers) {
+    auto* made = new QTimer(this);
+    made->setObjectName(shown(design.name));
+    made->setInterval(design.intervalMs);
+    const auto tick = design.tick;
+    connect(made, &QTimer::timeout, this, [this, tick] { (form_.get()->*tick)(); });
+    timers_[static_cast<std::size_t>(design.id)] = made;
+  }
 }
 
-QTimer* Form1Window::timer(TimerId id) const {
-  switch (id) {
-    case TimerId::poll:
-      return Timer1;
-    case TimerId::reload:
-      return Timer2;
-    case TimerId::close:
-      return Timer3;
-    case TimerId::wait:
-      return Timer4;
-  }
-  return Timer1;
-}
+QTimer* Form1Window::timer(TimerId id) const { return timers_.at(static_cast<std::size_t>(id)); }
 
 QString Form1Window::shown(std::string_view sjis) const { return shownText(display_, sjis); }
 
@@ -213,8 +204,7 @@ void Form1Window::showVersionDialog(std::string_view version) { Form3->showModal
 void Form1Window::showFailure(std::string_view text) {
   // Not modal: the window, its timers and the writer's hand-over go on.
   if (failureBox_ == nullptr) {
-    failureBox_ =
-        new QMessageBox(QMessageBox::Critical, QStringLiteral("Morvel VCL"), QString(), QMessageBox::Ok, this);
+    failureBox_ = new QMessageBox(QMessageBox::Critical, shown(kProductLabel), QString(), QMessageBox::Ok, this);
     failureBox_->setAttribute(Qt::WA_DeleteOnClose);
     failureBox_->setWindowModality(Qt::NonModal);
   }

@@ -5,15 +5,19 @@
 #include <QMainWindow>
 #include <QMessageBox>
 #include <QPointer>
+#include <array>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "display_text.h"
 #include "framed_geometry.h"
 #include "morvelform.h"
+#include "window_design.h"
 #include "window_services.h"
 
 class QLabel;
+class QMenu;
 class QTextEdit;
 class QPushButton;
 class QTimer;
@@ -72,6 +76,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void createStatusBar();
   void createButton();
   void createMenus();
+  void addMenuItems(QMenu* menu, std::span<const MenuItem> items);
   void createTimers();
   QTimer* timer(TimerId id) const;
   QString shown(std::string_view sjis) const;
@@ -83,10 +88,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   QLabel* statusPanel0_ = nullptr;
   QLabel* statusPanel1_ = nullptr;
   QPushButton* Button1 = nullptr;
-  QTimer* Timer1 = nullptr;
-  QTimer* Timer2 = nullptr;
-  QTimer* Timer3 = nullptr;
-  QTimer* Timer4 = nullptr;
+  std::array<QTimer*, 5> timers_{};  // by TimerId
   QPointer<QMessageBox> failureBox_;
   Form2Dialog* Form2 = nullptr;
   Form3Dialog* Form3 = nullptr;

@@ -47,14 +47,12 @@ class MorvelApplication final : public QApplication {
   }
 
   static void showFailure(const char* what) {
-    QMessageBox::critical(nullptr, QStringLiteral("Morvel VCL"), QString::fromLocal8Bit(what));
+    QMessageBox::critical(nullptr, QString::fromLatin1(kProductLabel), QString::fromLocal8Bit(what));
   }
 
  private:
   Reporter* reporter_ = nullptr;
 };
-
-constexpr const char* kTitle = "Morvel VCL";
 
 }  // namespace
 
@@ -62,7 +60,7 @@ int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& re
   SessionEnd sessionEnd;
   MorvelApplication application(argc, argv);
   application.reportTo(&reporter);
-  QApplication::setApplicationName(QString::fromLatin1(kTitle));
+  QApplication::setApplicationName(QString::fromLatin1(kProductLabel));
   QApplication::setQuitOnLastWindowClosed(false);  // the main window's close ends the loop
   try {
     const DisplayText display{};

@@ -40,9 +40,12 @@ bool pdfViewerKnown() {
 
 }  // namespace
 
-QFont formFont(int pixels) { return fontOf(QStringLiteral("Noto Sans CJK JP"), QFont::SansSerif, pixels); }
-
-QFont memoFont() { return fontOf(QStringLiteral("Noto Sans Mono CJK JP"), QFont::Monospace, 16); }
+QFont designedFont(const FontDesign& font) {
+  if (font.pitch == Pitch::fixed) {
+    return fontOf(QStringLiteral("Noto Sans Mono CJK JP"), QFont::Monospace, font.pixels);
+  }
+  return fontOf(QStringLiteral("Noto Sans CJK JP"), QFont::SansSerif, font.pixels);
+}
 
 QIcon morvelIcon() {
   static const bool loaded = (initImages(), true);
@@ -71,7 +74,7 @@ void copyToClipboard(const DisplayText& display, std::string_view sjis) {
 
 void openManual(QWidget* owner, const QString& path) {
   if (QFile::exists(path) && pdfViewerKnown() && QDesktopServices::openUrl(QUrl::fromLocalFile(path))) return;
-  auto* box = new QMessageBox(QMessageBox::Information, QStringLiteral("Morvel VCL"),
+  auto* box = new QMessageBox(QMessageBox::Information, QString::fromLatin1(kProductLabel),
                               QStringLiteral("The manual could not be shown: no program for PDF files was found, or "
                                              "the file is missing.\n\n%1")
                                   .arg(QDir::toNativeSeparators(path)),

@@ -11,6 +11,7 @@
 #include <string_view>
 
 #include "display_text.h"
+#include "window_design.h"
 #include "window_services.h"
 
 class QLabel;
@@ -19,8 +20,7 @@ class QWidget;
 namespace morvel {
 
 // The design's fonts, by their Japanese equivalents where installed.
-QFont formFont(int pixels);
-QFont memoFont();
+QFont designedFont(const FontDesign& font);
 
 // The application icon, at every size drawn.
 QIcon morvelIcon();

@@ -31,16 +31,17 @@ void registerDialogClass(HINSTANCE instance, HICON icon, HICON smallIcon) {
   registerNoteClass(instance);
 }
 
-DialogWindow::DialogWindow(HWND owner, const wchar_t* caption, const DisplayText& display) : display_(display) {
+DialogWindow::DialogWindow(HWND owner, std::string_view caption, const FontDesign& font, const DisplayText& display)
+    : display_(display) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
   // A fixed border with only the close box, and the program's icon.
-  window_ =
-      CreateWindowExW(WS_EX_CONTROLPARENT, kDialogClass, caption, WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN,
-                      CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, owner, nullptr, instance, nullptr);
+  window_ = CreateWindowExW(WS_EX_CONTROLPARENT, kDialogClass, shownText(display_, caption).c_str(),
+                            WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, 100,
+                            100, owner, nullptr, instance, nullptr);
   if (window_ == nullptr) throw std::runtime_error("CreateWindowExW() error: dialog");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogWindow::procedure));
-  fonts_[window_] = japaneseFont(12, false);
+  fonts_[window_] = japaneseFont(font);
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[window_]), FALSE);
   watchKeys(
       window_, [this](Key key) { keyReleased(key); }, true);
@@ -53,23 +54,56 @@ DialogWindow::~DialogWindow() {
     if (!keptUntilExit_) DestroyWindow(window_);
   }
   for (const auto& [control, font] : fonts_) DeleteObject(font);
+  for (HBITMAP picture : pictures_) DeleteObject(picture);
 }
 
-HWND DialogWindow::place(const char* name, const wchar_t* kind, const wchar_t* text, DWORD style, const RECT& at,
-                         int pixels) {
+// The controls as designed; the push button is the dialog's one command.
+void DialogWindow::build(std::span<const ControlDesign> controls) {
   const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(window_, GWLP_HINSTANCE));
-  const bool isEdit = lstrcmpiW(kind, L"EDIT") == 0;
-  HWND made =
-      CreateWindowExW(isEdit ? WS_EX_CLIENTEDGE : 0, kind, text, WS_CHILD | WS_VISIBLE | style, at.left, at.top,
-                      at.right - at.left, at.bottom - at.top, window_,
-                      reinterpret_cast<HMENU>(static_cast<UINT_PTR>(lstrcmpiW(kind, L"BUTTON") == 0 ? kButtonId : 0)),
-                      instance, nullptr);
-  controls_[name] = made;
-  designedPixels_[made] = pixels;
-  HFONT font = japaneseFont(pixels, false);
-  fonts_[made] = font;
-  SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
-  return made;
+  for (const ControlDesign& design : controls) {
+    const wchar_t* kind = L"STATIC";
+    DWORD style = SS_LEFT | SS_NOPREFIX;
+    DWORD extended = 0;
+    WORD id = 0;
+    switch (design.kind) {
+      case ControlKind::edit:
+        kind = L"EDIT";
+        style = WS_TABSTOP | ES_AUTOHSCROLL;
+        extended = WS_EX_CLIENTEDGE;
+        break;
+      case ControlKind::button:
+        kind = L"BUTTON";
+        style = WS_TABSTOP | BS_PUSHBUTTON;
+        id = kButtonId;
+        break;
+      case ControlKind::label:
+        break;
+      case ControlKind::picture:
+        style = SS_BITMAP;
+        break;
+    }
+    const Bounds& at = design.bounds;
+    HWND made =
+        CreateWindowExW(extended, kind, L"", WS_CHILD | WS_VISIBLE | style, at.left, at.top, at.width, at.height,
+                        window_, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)), instance, nullptr);
+    const std::string name(design.name);
+    controls_[name] = made;
+    designedPixels_[made] = design.font.pixels;
+    fonts_[made] = japaneseFont(design.font);
+    SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[made]), FALSE);
+    if (design.kind == ControlKind::picture) {
+      auto* banner =
+          static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(kBannerResource), IMAGE_BITMAP, 0, 0, 0));
+      if (banner != nullptr) {
+        pictures_.push_back(banner);
+        SendMessageW(made, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner));
+      }
+    } else if (design.kind == ControlKind::button) {
+      SetWindowTextW(made, shownText(display_, design.text).c_str());
+    } else if (!design.text.empty()) {
+      setText(name, design.text);
+    }
+  }
 }
 
 HWND DialogWindow::control(const std::string& name) const {
@@ -167,11 +201,8 @@ void DialogWindow::showNote(std::string_view sentence) {
 // The dialogs -------------------------------------------------------------
 
 RecordDialog::RecordDialog(HWND owner, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
-    : DialogWindow(owner, L"Record", display) {
-  place("Edit1", L"EDIT", L"\u2473", WS_TABSTOP | ES_AUTOHSCROLL, {0, 0, 57, 43}, 35);    // circled twenty, as designed
-  place("Edit2", L"EDIT", L"\uFF3F", WS_TABSTOP | ES_AUTOHSCROLL, {57, 0, 114, 43}, 35);  // full-width low line
-  place("Button1", L"BUTTON", L"Save", WS_TABSTOP | BS_PUSHBUTTON, {57, 43, 125, 77}, 16);
-  place("Label1", L"STATIC", L"8753", SS_LEFT | SS_NOPREFIX, {0, 77, 127, 101}, 16);
+    : DialogWindow(owner, kRecordDialog.caption, kRecordDialog.font, display) {
+  build(kRecordDialog.controls);
   form_ = std::make_unique<TForm2>(*this, settings, reporter);
   form_->FormCreate();
 }
@@ -183,22 +214,10 @@ void RecordDialog::showBeside() {
 }
 
 VersionDialog::VersionDialog(HWND owner, const ProgramProfile& profile, const DisplayText& display)
-    : DialogWindow(owner, L"Version", display) {
-  HWND image = place("Image1", L"STATIC", L"", SS_BITMAP, {0, 0, 160, 32}, 12);
-  const auto instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrW(owner, GWLP_HINSTANCE));
-  banner_ = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(kBannerResource), IMAGE_BITMAP, 0, 0, 0));
-  if (banner_ != nullptr) SendMessageW(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_));
-  place("Label1", L"STATIC", L"", SS_LEFT | SS_NOPREFIX, {0, 32, 160, 52}, 16);
-  place("Label2", L"STATIC", L"", SS_LEFT | SS_NOPREFIX, {0, 52, 160, 72}, 13);
-  place("Button1", L"BUTTON", L"Help", WS_TABSTOP | BS_PUSHBUTTON, {0, 72, 68, 106}, 16);
-  place("Label3", L"STATIC", L"", SS_LEFT | SS_NOPREFIX, {0, 106, 160, 126}, 16);
-  setText("Label3", kDesignedVersion);
+    : DialogWindow(owner, kVersionDialog.caption, kVersionDialog.font, display) {
+  build(kVersionDialog.controls);
   form_ = std::make_unique<TForm3>(*this, profile);
   form_->FormCreate();
-}
-
-VersionDialog::~VersionDialog() {
-  if (banner_ != nullptr) DeleteObject(banner_);
 }
 
 void VersionDialog::showModally(std::string_view version) {

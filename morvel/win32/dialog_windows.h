@@ -6,11 +6,14 @@
 
 #include <map>
 #include <memory>
+#include <span>
 #include <string>
+#include <vector>
 
 #include "display_text.h"
 #include "recordform.h"
 #include "versionform.h"
+#include "window_design.h"
 #include "window_services.h"
 
 namespace morvel {
@@ -20,7 +23,7 @@ void registerDialogClass(HINSTANCE instance, HICON icon, HICON smallIcon);
 // What both dialogs share: their controls by name, key preview, geometry.
 class DialogWindow : public DialogServices {
  public:
-  DialogWindow(HWND owner, const wchar_t* caption, const DisplayText& display);
+  DialogWindow(HWND owner, std::string_view caption, const FontDesign& font, const DisplayText& display);
   ~DialogWindow() override;
   DialogWindow(const DialogWindow&) = delete;
   DialogWindow& operator=(const DialogWindow&) = delete;
@@ -45,8 +48,8 @@ class DialogWindow : public DialogServices {
   // A key released anywhere in the dialog, once per release.
   virtual void keyReleased(Key key) = 0;
   virtual void buttonClicked() = 0;
-  // A control at its designed place with a design font of `pixels`.
-  HWND place(const char* name, const wchar_t* kind, const wchar_t* text, DWORD style, const RECT& at, int pixels);
+  // Makes the dialog's controls at their designed places, in their fonts.
+  void build(std::span<const ControlDesign> controls);
 
  private:
   static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -59,6 +62,7 @@ class DialogWindow : public DialogServices {
   std::map<std::string, HWND> controls_;
   std::map<HWND, int> designedPixels_;
   std::map<HWND, HFONT> fonts_;
+  std::vector<HBITMAP> pictures_;
   // What each edit was given: the text shown and its Shift_JIS bytes.
   struct Given {
     std::wstring shown;
@@ -77,7 +81,7 @@ class RecordDialog final : public DialogWindow {
 
  protected:
   void keyReleased(Key key) override { form_->FormKeyUp(key); }
-  void buttonClicked() override { form_->Button1Click(); }
+  void buttonClicked() override { (form_.get()->*kRecordDialog.buttonClick)(); }
 
  private:
   std::unique_ptr<TForm2> form_;
@@ -86,9 +90,6 @@ class RecordDialog final : public DialogWindow {
 class VersionDialog final : public DialogWindow {
  public:
   VersionDialog(HWND owner, const ProgramProfile& profile, const DisplayText& display);
-  ~VersionDialog() override;
-  VersionDialog(const VersionDialog&) = delete;
-  VersionDialog& operator=(const VersionDialog&) = delete;
 
   TForm3& logic() { return *form_; }
   // Sets the version text, then shows the dialog until it is closed; the
@@ -97,10 +98,9 @@ class VersionDialog final : public DialogWindow {
 
  protected:
   void keyReleased(Key key) override { form_->FormKeyUp(key); }
-  void buttonClicked() override { form_->Button1Click(); }
+  void buttonClicked() override { (form_.get()->*kVersionDialog.buttonClick)(); }
 
  private:
-  HBITMAP banner_ = nullptr;
   std::unique_ptr<TForm3> form_;
 };
 

@@ -6,6 +6,9 @@
 #include <algorithm>
 #include <exception>
 #include <initializer_list>
+#include <span>
+#include <string>
+#include <vector>
 
 #include "dialog_windows.h"
 #include "key_preview.h"
@@ -18,10 +21,6 @@ namespace {
 
 constexpr const wchar_t* kMainClass = L"MorvelForm1";
 constexpr UINT kFileChangeMessage = WM_APP + 1;  // "VEL" changed: the notice's thread posts it
-constexpr int kStatusPanel1Width = 50;
-constexpr int kMemoPixels = 16;  // the design's display font
-constexpr int kFormPixels = 12;
-constexpr int kButtonPixels = 16;
 
 // The design's fonts first, then the Japanese fonts Windows and the
 // Linux desktops (which Wine sees) commonly have.
@@ -89,7 +88,26 @@ void setFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reint
 
 Bounds boundsOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
+// The menu items get their command ids in the design's order, from 101.
+void appendItems(HMENU menu, std::span<const MenuItem> items, WORD& nextId, std::vector<CommandItem>& commands) {
+  for (const MenuItem& item : items) {
+    std::wstring caption = wideOfCodePage932(item.caption);
+    if (!item.items.empty()) {
+      HMENU submenu = CreatePopupMenu();
+      appendItems(submenu, item.items, nextId, commands);
+      AppendMenuW(menu, MF_POPUP, reinterpret_cast<UINT_PTR>(submenu), caption.c_str());
+      if (item.click != nullptr) commands.push_back({0, item.click, submenu, item.shortcut});
+      continue;
+    }
+    if (item.shortcut == Shortcut::f5) caption += L"\tF5";
+    AppendMenuW(menu, MF_STRING, nextId, caption.c_str());
+    commands.push_back({nextId++, item.click, nullptr, item.shortcut});
+  }
+}
+
 }  // namespace
+
+HFONT japaneseFont(const FontDesign& design) { return japaneseFont(design.pixels, design.pitch == Pitch::fixed); }
 
 HFONT japaneseFont(int pixels, bool fixedPitch) {
   LOGFONTW font{};
@@ -125,14 +143,18 @@ void registerWindowClasses(HINSTANCE instance) {
 MainWindow::MainWindow(HINSTANCE instance, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : instance_(instance), display_(display) {
   registerWindowClasses(instance);
-  Form1 = CreateWindowExW(0, kMainClass, L"Morvel", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
-                          kStandardSize.width, kStandardSize.height, nullptr, createMenus(), instance, nullptr);
+  Form1 = CreateWindowExW(0, kMainClass, wideOfCodePage932(kMainWindow.caption).c_str(),
+                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, kMainWindow.outer.width,
+                          kMainWindow.outer.height, nullptr, createMenus(), instance, nullptr);
   if (Form1 == nullptr) throw std::runtime_error("CreateWindowExW() error: Form1");
   SetWindowLongPtrW(Form1, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(Form1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::procedure));
   createControls();
-  ACCEL standard{FVIRTKEY, VK_F5, static_cast<WORD>(Command::standard)};
-  shortcuts_ = CreateAcceleratorTableW(&standard, 1);
+  std::vector<ACCEL> keys;
+  for (const CommandItem& item : commands_) {
+    if (item.id != 0 && item.shortcut == Shortcut::f5) keys.push_back({FVIRTKEY, VK_F5, item.id});
+  }
+  shortcuts_ = CreateAcceleratorTableW(keys.data(), static_cast<int>(keys.size()));
   watchKeys(
       Form1, [this](Key key) { form_->FormKeyUp(key); }, false);
   setShortcuts(Form1, shortcuts_);
@@ -167,32 +189,19 @@ void MainWindow::show() {
 }
 
 HMENU MainWindow::createMenus() {
-  const auto item = [](HMENU menu, Command id, const wchar_t* caption) {
-    AppendMenuW(menu, MF_STRING, static_cast<UINT_PTR>(id), caption);
-  };
-  HMENU file = CreatePopupMenu();
-  item(file, Command::leave, L"&Leave");
-  item(file, Command::exit, L"E&xit");
-  HMENU encoding = CreatePopupMenu();
-  item(encoding, Command::shiftJis, L"&Shift_JIS");
-  item(encoding, Command::utf8, L"&UTF-8");
-  eucJpMenu_ = CreatePopupMenu();
-  item(eucJpMenu_, Command::record, L"&Record");
-  AppendMenuW(encoding, MF_POPUP, reinterpret_cast<UINT_PTR>(eucJpMenu_), L"EU&C-JP");
-  HMENU help = CreatePopupMenu();
-  item(help, Command::large, L"L&arge");
-  item(help, Command::standard, L"S&tandard\tF5");
-  item(help, Command::version, L"&Version");
   HMENU bar = CreateMenu();
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(file), L"&File");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(encoding), L"&Encoding");
-  AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"&Help");
+  WORD nextId = static_cast<WORD>(Command::leave);
+  for (const MenuItem& menu : kMainWindow.menus) {
+    HMENU popup = CreatePopupMenu();
+    appendItems(popup, menu.items, nextId, commands_);
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wideOfCodePage932(menu.caption).c_str());
+  }
   return bar;
 }
 
 void MainWindow::createControls() {
-  formFont_ = japaneseFont(kFormPixels, false);
-  buttonFont_ = japaneseFont(kButtonPixels, false);
+  formFont_ = japaneseFont(kMainWindow.font);
+  buttonFont_ = japaneseFont(kMainWindow.buttonFont);
   memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
   setFont(Form1, formFont_);
   // Read-only and never wrapped: a shown line is cut by the logic, and the
@@ -204,8 +213,9 @@ void MainWindow::createControls() {
   StatusBar1 =
       CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Form1, nullptr, instance_, nullptr);
   setFont(StatusBar1, formFont_);
-  Button1 = CreateWindowExW(0, L"BUTTON", L"Large", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0,
-                            kButtonSize.width, kButtonSize.height, Form1,
+  Button1 = CreateWindowExW(0, L"BUTTON", wideOfCodePage932(kMainWindow.buttonCaption).c_str(),
+                            WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, kMainWindow.buttonSize.width,
+                            kMainWindow.buttonSize.height, Form1,
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(Command::button)), instance_, nullptr);
   setFont(Button1, buttonFont_);
   SetWindowPos(Button1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -220,23 +230,25 @@ void MainWindow::layOut() {
   RECT client{};
   GetClientRect(Form1, &client);
   const int bar = statusBarHeight();
-  int parts[2] = {std::max(1, static_cast<int>(client.right) - kStatusPanel1Width), -1};
+  int parts[2] = {std::max(1, static_cast<int>(client.right) - kMainWindow.statusPanel1Width), -1};
   SendMessageW(StatusBar1, SB_SETPARTS, 2, reinterpret_cast<LPARAM>(parts));
   MoveWindow(Memo1, 0, 0, client.right, std::max(0, static_cast<int>(client.bottom) - bar), TRUE);
   if (form_) form_->FormResize();
   fitRows();
 }
 
+// The font shrinks from the design's until its lines take no more than
+// their share of the display area's height.
 void MainWindow::fitRows() {
-  const int rows = std::max(1, form_ ? form_->visibleRows() : 1);
   RECT area{};
   SendMessageW(Memo1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
-  const int available = area.bottom - area.top;
-  int pixels = kMemoPixels;
-  HFONT font = japaneseFont(pixels, true);
-  while (pixels > 6 && fontHeight(font) * rows > available) {
+  const FontDesign designed = kMainWindow.memoFont;
+  int pixels = designed.pixels;
+  HFONT font = japaneseFont(designed);
+  const int share = FittedLineHeight(area.bottom - area.top, form_ ? form_->visibleRows() : 1, fontHeight(font));
+  while (pixels > 6 && fontHeight(font) > share) {
     DeleteObject(font);
-    font = japaneseFont(--pixels, true);
+    font = japaneseFont({--pixels, designed.pitch});
   }
   if (memoFont_ != nullptr && pixels == memoPixels_) {
     DeleteObject(font);
@@ -249,26 +261,10 @@ void MainWindow::fitRows() {
   rowHeight_ = fontHeight(font);
 }
 
-void MainWindow::command(Command id) {
-  switch (id) {
-    case Command::leave:
-      return form_->Leave1Click();
-    case Command::exit:
-      return form_->Exit1Click();
-    case Command::shiftJis:
-      return form_->ShiftJIS1Click();
-    case Command::utf8:
-      return form_->UTF81Click();
-    case Command::record:
-      return form_->Record1Click();
-    case Command::large:
-      return form_->Large1Click();
-    case Command::standard:
-      return form_->Standard1Click();
-    case Command::version:
-      return form_->Version1Click();
-    case Command::button:
-      return form_->Button1Click();
+void MainWindow::command(WORD id) {
+  if (id == static_cast<WORD>(Command::button)) return (form_.get()->*kMainWindow.buttonClick)();
+  for (const CommandItem& item : commands_) {
+    if (item.id == id) return (form_.get()->*item.click)();
   }
 }
 
@@ -294,18 +290,20 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       return 0;
     case WM_COMMAND:
       if (lParam == 0 || reinterpret_cast<HWND>(lParam) == Button1) {
-        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) command(static_cast<Command>(LOWORD(wParam)));
+        if (lParam == 0 || HIWORD(wParam) == BN_CLICKED) command(LOWORD(wParam));
         return 0;
       }
       break;
     case WM_INITMENUPOPUP:
-      // The EUC-JP submenu chooses its encoding each time it opens.
-      if (reinterpret_cast<HMENU>(wParam) == eucJpMenu_) form_->EUCJP1Click();
+      // A submenu with a handler runs it each time it opens.
+      for (const CommandItem& item : commands_) {
+        if (item.opening != nullptr && item.opening == reinterpret_cast<HMENU>(wParam)) (form_.get()->*item.click)();
+      }
       return 0;
     case WM_NOTIFY: {
       const auto* note = reinterpret_cast<const NMHDR*>(lParam);
       if (note->hwndFrom == StatusBar1 && (note->code == NM_CLICK || note->code == NM_RCLICK)) {
-        form_->StatusBar1Click();
+        (form_.get()->*kMainWindow.statusBarClick)();
       }
       return 0;
     }
@@ -316,19 +314,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       break;
     case WM_TIMER:
-      switch (static_cast<TimerId>(wParam)) {
-        case TimerId::poll:
-          form_->Timer1Timer();
-          break;
-        case TimerId::reload:
-          form_->Timer2Timer();
-          break;
-        case TimerId::close:
-          form_->Timer3Timer();
-          break;
-        case TimerId::wait:
-          form_->Timer4Timer();
-          break;
+      for (const TimerDesign& timer : kMainWindow.timers) {
+        if (static_cast<WPARAM>(timer.id) == wParam) (form_.get()->*timer.tick)();
       }
       return 0;
     case kFileChangeMessage:
@@ -340,9 +327,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       if (!form_->FormClose()) return 0;
       // The loop ends; the window goes with it (runWindows), and its timers
       // tick no more.
-      for (const TimerId timer : {TimerId::poll, TimerId::reload, TimerId::close, TimerId::wait}) {
-        setTimer(timer, 0, false);
-      }
+      for (const TimerDesign& timer : kMainWindow.timers) setTimer(timer.id, 0, false);
       PostQuitMessage(0);
       return 0;
     case WM_ENDSESSION:

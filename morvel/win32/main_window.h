@@ -6,9 +6,11 @@
 
 #include <array>
 #include <memory>
+#include <vector>
 
 #include "display_text.h"
 #include "morvelform.h"
+#include "window_design.h"
 #include "window_services.h"
 
 namespace morvel {
@@ -16,7 +18,8 @@ namespace morvel {
 class RecordDialog;
 class VersionDialog;
 
-// The command ids of the menu items and the button.
+// The command ids of the menu items, as they come in the design's order,
+// and of the button.
 enum class Command : WORD {
   leave = 101,
   exit,
@@ -27,6 +30,14 @@ enum class Command : WORD {
   standard,
   version,
   button = 201,
+};
+
+// A menu item's command, or a submenu that runs `click` as it opens.
+struct CommandItem {
+  WORD id = 0;
+  void (TForm1::*click)() = nullptr;
+  HMENU opening = nullptr;
+  Shortcut shortcut = Shortcut::none;
 };
 
 class MainWindow final : public WindowServices {
@@ -77,7 +88,7 @@ class MainWindow final : public WindowServices {
   LRESULT handle(UINT message, WPARAM wParam, LPARAM lParam);
   void createControls();
   HMENU createMenus();
-  void command(Command id);
+  void command(WORD id);
   void layOut();
   // Every row the window shows fits the display area without scrolling.
   void fitRows();
@@ -88,7 +99,7 @@ class MainWindow final : public WindowServices {
   HWND Memo1 = nullptr;
   HWND StatusBar1 = nullptr;
   HWND Button1 = nullptr;
-  HMENU eucJpMenu_ = nullptr;
+  std::vector<CommandItem> commands_;
   HACCEL shortcuts_ = nullptr;
   HFONT formFont_ = nullptr;
   HFONT buttonFont_ = nullptr;
@@ -110,5 +121,6 @@ void registerWindowClasses(HINSTANCE instance);
 // The design's fonts, by the Japanese fonts the system has: the first of
 // `faces` it knows, else whatever Japanese font it maps the first to.
 HFONT japaneseFont(int pixels, bool fixedPitch);
+HFONT japaneseFont(const FontDesign& design);
 
 }  // namespace morvel

@@ -18,7 +18,7 @@ namespace morvel {
 namespace {
 
 void showFailureBox(const char* what) {
-  MessageBoxW(nullptr, wideOfUtf8(what).c_str(), L"Morvel VCL", MB_OK | MB_ICONERROR);
+  MessageBoxW(nullptr, wideOfUtf8(what).c_str(), wideOfCodePage932(kProductLabel).c_str(), MB_OK | MB_ICONERROR);
 }
 
 }  // namespace

@@ -4,7 +4,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
 
+#include "morvel_texts.h"
 #include "wide_text.h"
 
 namespace morvel {
@@ -95,10 +97,10 @@ void showNote(HWND owner, const std::wstring& text, bool failure) {
   RECT around{};
   GetWindowRect(owner, &around);
   HWND note =
-      CreateWindowExW(WS_EX_DLGMODALFRAME, kNoteClass, L"Morvel VCL", WS_POPUP | WS_CAPTION | WS_SYSMENU,
-                      around.left + 40, around.top + 40, kNoteWidth, kNoteHeight, owner, nullptr, instance, nullptr);
+      CreateWindowExW(WS_EX_DLGMODALFRAME, kNoteClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU, around.left + 40,
+                      around.top + 40, kNoteWidth, kNoteHeight, owner, nullptr, instance, nullptr);
   if (note == nullptr) return;
-  SetWindowTextW(note, failure ? L"Morvel VCL: failure" : L"Morvel VCL");
+  SetWindowTextW(note, wideOfCodePage932(std::string(kProductLabel) + (failure ? ": failure" : "")).c_str());
   RECT client{};
   GetClientRect(note, &client);
   const HGDIOBJ stockFont = GetStockObject(DEFAULT_GUI_FONT);
