@@ -21,7 +21,6 @@ constexpr std::size_t kCommandLineLimit = kLineBufferSize - 1;
 constexpr std::size_t kWordCountLimit = kMaxFields;
 constexpr std::size_t kNameLimit = kNameBufferSize - 1;
 
-constexpr std::size_t kSubstitutionLimit = 2;  // one Shift_JIS character
 constexpr Corner kDefaultCorner = Corner::bottomRight;
 constexpr TargetEncoding kDefaultEncoding = TargetEncoding::utf8;
 
