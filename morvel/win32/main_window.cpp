@@ -368,7 +368,7 @@ void MainWindow::setStatusText(std::string_view text) {
 }
 
 void MainWindow::setStatusPath(std::string_view path) {
-  SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wideOfCodePage932(path).c_str()));
+  SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shownName(path).c_str()));
 }
 
 void MainWindow::setKeyPreview(bool on) { setKeyPreviewOf(Form1, on); }

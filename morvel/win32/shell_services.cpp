@@ -70,7 +70,7 @@ void putOnClipboard(HWND owner, const std::wstring& text) {
 }
 
 void openWithShell(HWND owner, const std::string& path) {
-  const std::wstring name = wideOfCodePage932(path);
+  const std::wstring name = shownName(path);
   const auto result =
       reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", name.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result > 32) return;
