@@ -1,5 +1,3 @@
-#include "file_replace.h"
-
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
@@ -7,20 +5,17 @@
 
 #include <atomic>
 #include <cerrno>
-#include <chrono>
 #include <cstdio>
 #include <cstring>
-#include <filesystem>
 
-#include "binary_file.h"
+#include "file_replace.h"
+#include "replace_steps.h"
 
 namespace morvel {
 
 namespace {
 
 namespace fs = std::filesystem;
-
-constexpr int kTemporaryNameTries = 64;
 
 // Temporary files that have a name, for the signal handler to remove: a
 // slot is armed only while its name is complete.
@@ -69,25 +64,15 @@ extern "C" void removeTemporariesAndStop(int signal) {
   ::raise(signal);  // the handler was reset: the default action ends the run as the signal would have
 }
 
-// A short random name, so that a target name of any allowed length leaves
-// room for it in the same folder.
-std::string temporaryName(const fs::path& folder, unsigned attempt) {
-  static constexpr char kDigits[] = "0123456789abcdefghijklmnopqrstuvwxyz";
-  auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-              (static_cast<unsigned long long>(::getpid()) << 20) ^ (attempt * 0x9E3779B97F4A7C15ull);
-  std::string name = ".mv-";
-  for (int k = 0; k < 6; ++k) {
-    name += kDigits[seed % 36];
-    seed /= 36;
-  }
-  return (folder / name).string();
+std::string temporaryPath(const fs::path& folder, unsigned attempt) {
+  return (folder / replace_steps::temporaryName(attempt, static_cast<unsigned long long>(::getpid()))).string();
 }
 
 // Creates the named temporary file with the mode new files get (0666 less
 // the umask); -1 when the folder cannot hold it.
-int createTemporary(const fs::path& folder, std::string& name) {
-  for (unsigned attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-    name = temporaryName(folder, attempt);
+int createNamed(const fs::path& folder, std::string& name) {
+  for (unsigned attempt = 0; attempt < replace_steps::kTemporaryNameTries; ++attempt) {
+    name = temporaryPath(folder, attempt);
     const int fd = ::open(name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (fd >= 0 || errno != EEXIST) return fd;
   }
@@ -112,7 +97,7 @@ int createUnnamed(const fs::path& folder) {
 // mounted on its name.
 bool renameRefused(int error) { return error == EPERM || error == EACCES || error == EBUSY || error == EXDEV; }
 
-enum class Placed { done, failed, refused };
+using replace_steps::Placed;
 
 Placed renamedOver(const std::string& name, const fs::path& path) {
   if (std::rename(name.c_str(), path.c_str()) == 0) return Placed::done;
@@ -123,8 +108,8 @@ Placed renamedOver(const std::string& name, const fs::path& path) {
 // temporary name, which is then renamed over the target.
 Placed linkIntoPlace(int fd, const fs::path& folder, const fs::path& path) {
   const std::string link = "/proc/self/fd/" + std::to_string(fd);
-  for (unsigned attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-    const std::string name = temporaryName(folder, attempt);
+  for (unsigned attempt = 0; attempt < replace_steps::kTemporaryNameTries; ++attempt) {
+    const std::string name = temporaryPath(folder, attempt);
     const RemovedOnSignal listed(name);
     if (::linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
       if (errno == EEXIST) continue;
@@ -137,8 +122,52 @@ Placed linkIntoPlace(int fd, const fs::path& folder, const fs::path& path) {
   return Placed::failed;
 }
 
-Replacement writeInPlace(const std::string& target, int flags, const ContentWriter& write, bool sync = false) {
-  const int fd = ::open(target.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | flags, 0666);
+}  // namespace
+
+namespace replace_steps {
+
+// Unnamed where the file system allows; a named one is listed for removal
+// on a signal while it lives.
+struct Temporary {
+  int fd = -1;
+  fs::path folder;
+  std::string name;  // empty while unnamed
+  std::optional<RemovedOnSignal> listed;
+  bool committed = false;
+};
+
+void Discard::operator()(Temporary* temporary) const {
+  if (temporary->fd >= 0) ::close(temporary->fd);
+  if (!temporary->name.empty() && !temporary->committed) ::unlink(temporary->name.c_str());
+  delete temporary;
+}
+
+std::optional<Target> targetOf(const std::string& name) {
+  Target target;
+  target.device = name;
+  struct stat existing {};
+  target.exists = ::stat(name.c_str(), &existing) == 0;
+  if (target.exists) {
+    target.type = S_ISREG(existing.st_mode)   ? FileType::regular
+                  : S_ISDIR(existing.st_mode) ? FileType::directory
+                                              : FileType::other;
+    target.writable = target.type != FileType::regular || ::access(name.c_str(), W_OK) == 0;
+    target.mode = existing.st_mode & 07777;
+    target.owner = existing.st_uid;
+    target.group = existing.st_gid;
+  }
+  // A symbolic link keeps pointing at the file it names, which is replaced.
+  std::error_code error;
+  target.path = name;
+  if (target.type == FileType::regular && fs::is_symlink(target.path, error)) {
+    target.path = fs::weakly_canonical(target.path, error);
+  }
+  return target;
+}
+
+Replacement writeInPlace(const fs::path& path, Opening opening, const ContentWriter& write, bool sync) {
+  const int flags = opening == Opening::created ? O_CREAT : 0;
+  const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | flags, 0666);
   if (fd < 0) return Replacement::unwritable;
   bool written = write(fd);
   if (sync) written = ::fsync(fd) == 0 && written;
@@ -146,14 +175,18 @@ Replacement writeInPlace(const std::string& target, int flags, const ContentWrit
   return written && closed ? Replacement::done : Replacement::failed;
 }
 
-// The complete temporary file `from` written over the target where it is,
-// so that another program's descriptor of it stays valid and reads it; a
-// target that cannot be opened for that stays as it was.
-Replacement copiedInPlace(int from, const fs::path& path, InPlace inPlace) {
-  if (inPlace == InPlace::refused) return Replacement::inPlace;
-  if (::lseek(from, 0, SEEK_SET) != 0) return Replacement::failed;
-  return writeInPlace(
-      path.string(), 0, [from](int fd) { return copyAll(from, fd); }, true);
+TemporaryFile createTemporary(const Target& target) {
+  TemporaryFile temporary(new Temporary);
+  temporary->folder = target.path.has_parent_path() ? target.path.parent_path() : fs::path(".");
+  temporary->fd = createUnnamed(temporary->folder);
+  if (temporary->fd >= 0) return temporary;
+  temporary->fd = createNamed(temporary->folder, temporary->name);
+  if (temporary->fd < 0) {
+    temporary->name.clear();  // nothing was created
+    return nullptr;
+  }
+  temporary->listed.emplace(temporary->name);
+  return temporary;
 }
 
 // The new content, with the mode (and, where allowed, the owner) of the
@@ -162,28 +195,32 @@ Replacement copiedInPlace(int from, const fs::path& path, InPlace inPlace) {
 // the old file or the complete new one. The folder is not synced after the
 // rename: that would only make the rename itself durable, and on a busy disk
 // its journal commit held the end of the run back by up to 0.1 s.
-bool fillTemporary(int fd, const struct stat* existing, const ContentWriter& write) {
+bool fillTemporary(Temporary& temporary, const Target& target, const ContentWriter& write) {
   bool ok = true;
-  if (existing != nullptr) {
-    [[maybe_unused]] const int owned = ::fchown(fd, existing->st_uid, existing->st_gid);
-    ok = ::fchmod(fd, existing->st_mode & 07777) == 0;
+  if (target.exists) {
+    [[maybe_unused]] const int owned = ::fchown(temporary.fd, target.owner, target.group);
+    ok = ::fchmod(temporary.fd, target.mode) == 0;
   }
-  ok = ok && write(fd);
-  return ::fsync(fd) == 0 && ok;
+  ok = ok && write(temporary.fd);
+  return ::fsync(temporary.fd) == 0 && ok;
 }
 
-// What became of the complete temporary file `fd` once the rename was
-// tried; closes it.
-Replacement closedAfter(Placed placed, int fd, const fs::path& path, InPlace inPlace) {
-  Replacement result = placed == Placed::done      ? Replacement::done
-                       : placed == Placed::refused ? copiedInPlace(fd, path, inPlace)
-                                                   : Replacement::failed;
-  const bool closed = ::close(fd) == 0;
-  if (placed == Placed::done && !closed) result = Replacement::failed;
-  return result;
+Placed commitTemporary(Temporary& temporary, const Target& target) {
+  const Placed placed = temporary.name.empty() ? linkIntoPlace(temporary.fd, temporary.folder, target.path)
+                                               : renamedOver(temporary.name, target.path);
+  temporary.committed = placed == Placed::done;
+  return placed;
 }
 
-}  // namespace
+int contentOf(Temporary& temporary) { return ::lseek(temporary.fd, 0, SEEK_SET) == 0 ? temporary.fd : -1; }
+
+bool closeTemporary(Temporary& temporary) {
+  const int fd = temporary.fd;
+  temporary.fd = -1;
+  return ::close(fd) == 0;
+}
+
+}  // namespace replace_steps
 
 void removeTemporariesOnSignals() {
   for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
@@ -195,39 +232,6 @@ void removeTemporariesOnSignals() {
     action.sa_flags = static_cast<int>(SA_RESETHAND | SA_RESTART);
     ::sigaction(signal, &action, nullptr);
   }
-}
-
-Replacement replaceFile(const std::string& target, const ContentWriter& write, InPlace inPlace) {
-  struct stat existing {};
-  const bool exists = ::stat(target.c_str(), &existing) == 0;
-  if (exists && S_ISDIR(existing.st_mode)) return Replacement::unwritable;
-  // A pipe, a terminal or a device, also behind a link such as /dev/stdout,
-  // takes the content as it comes: there is no file to replace.
-  if (exists && !S_ISREG(existing.st_mode)) {
-    return inPlace == InPlace::allowed ? writeInPlace(target, 0, write) : Replacement::inPlace;
-  }
-  // A file the user may not write is not replaced behind its back.
-  if (exists && ::access(target.c_str(), W_OK) != 0) return Replacement::unwritable;
-  // A symbolic link keeps pointing at the file it names, which is replaced.
-  std::error_code error;
-  fs::path path(target);
-  if (fs::is_symlink(path, error)) path = fs::weakly_canonical(path, error);
-  const fs::path folder = path.has_parent_path() ? path.parent_path() : fs::path(".");
-  const struct stat* kept = exists ? &existing : nullptr;
-
-  if (const int fd = createUnnamed(folder); fd >= 0) {
-    const Placed placed = fillTemporary(fd, kept, write) ? linkIntoPlace(fd, folder, path) : Placed::failed;
-    return closedAfter(placed, fd, path, inPlace);
-  }
-
-  std::string temporary;
-  const int fd = createTemporary(folder, temporary);
-  if (fd < 0) return inPlace == InPlace::allowed ? writeInPlace(path.string(), O_CREAT, write) : Replacement::inPlace;
-  const RemovedOnSignal listed(temporary);
-  const Placed placed = fillTemporary(fd, kept, write) ? renamedOver(temporary, path) : Placed::failed;
-  const Replacement result = closedAfter(placed, fd, path, inPlace);
-  if (placed != Placed::done) ::unlink(temporary.c_str());
-  return result;
 }
 
 }  // namespace morvel
