@@ -7,7 +7,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
 
 #include "native_file.h"
 #include "utf16.h"
