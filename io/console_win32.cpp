@@ -11,25 +11,13 @@
 #include "code_page.h"
 #include "codes.h"
 #include "console.h"
+#include "utf16.h"
 
 namespace morvel {
 
 namespace {
 
-constexpr UINT kShiftJis = 932;
-
 HANDLE handleOf(std::FILE* stream) { return reinterpret_cast<HANDLE>(::_get_osfhandle(::_fileno(stream))); }
-
-// UTF-16 of one code page 932 character the table does not know (a
-// user-defined one in a name, say) by the system's own conversion.
-std::optional<std::wstring> systemWideOf(std::string_view character) {
-  const int size = static_cast<int>(character.size());
-  const int length = ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, character.data(), size, nullptr, 0);
-  if (length <= 0) return std::nullopt;
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, character.data(), size, wide.data(), length);
-  return wide;
-}
 
 void appendUtf16(std::wstring& wide, char32_t c) {
   if (c < 0x10000) {
@@ -55,7 +43,7 @@ std::wstring wideOfShiftJis(std::string_view bytes) {
       wide += static_cast<wchar_t>(lead);
     } else if (const std::optional<char32_t> known = unicodeOfCode(code)) {
       appendUtf16(wide, *known);
-    } else if (const std::optional<std::wstring> other = systemWideOf(character)) {
+    } else if (const std::optional<std::wstring> other = utf16OfCp932(character)) {  // a user-defined one, say
       wide += *other;
     } else {
       wide += L'?';

@@ -6,19 +6,16 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <chrono>
 #include <mutex>
 #include <vector>
 
-#include "binary_file.h"
 #include "file_replace.h"
 #include "native_file.h"
+#include "replace_steps.h"
 
 namespace morvel {
 
 namespace {
-
-constexpr unsigned kTemporaryNameTries = 64;
 
 // The temporary files of the replacements under way, for the console
 // control handler to remove when Ctrl+C or a closed console ends the run.
@@ -49,26 +46,6 @@ std::wstring folderOf(const std::wstring& path) {
   return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash + 1);
 }
 
-// A short random name beside the target, created new; INVALID_HANDLE_VALUE
-// when the folder cannot hold it.
-HANDLE createTemporary(const std::wstring& folder, std::wstring& name) {
-  static constexpr wchar_t kDigits[] = L"0123456789abcdefghijklmnopqrstuvwxyz";
-  for (unsigned attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
-    auto seed = static_cast<unsigned long long>(std::chrono::steady_clock::now().time_since_epoch().count()) ^
-                (static_cast<unsigned long long>(::GetCurrentProcessId()) << 20) ^ (attempt * 0x9E3779B97F4A7C15ull);
-    name = folder + L".mv-";
-    for (int k = 0; k < 6; ++k) {
-      name += kDigits[seed % 36];
-      seed /= 36;
-    }
-    const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (handle != INVALID_HANDLE_VALUE) remember(name);
-    if (handle != INVALID_HANDLE_VALUE || ::GetLastError() != ERROR_FILE_EXISTS) return handle;
-  }
-  return INVALID_HANDLE_VALUE;
-}
-
 // Hands the handle to a descriptor (binary) for the writer; closes it.
 bool writeThrough(HANDLE handle, const ContentWriter& write, bool flush) {
   const int fd = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), 0);
@@ -81,39 +58,10 @@ bool writeThrough(HANDLE handle, const ContentWriter& write, bool flush) {
   return ::_close(fd) == 0 && ok;
 }
 
-Replacement writeInPlace(const std::wstring& target, DWORD disposition, const ContentWriter& write,
-                         bool flush = false) {
-  const HANDLE handle = ::CreateFileW(target.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Replacement::unwritable;
-  if (::GetFileType(handle) == FILE_TYPE_DISK && !::SetEndOfFile(handle)) {
-    ::CloseHandle(handle);
-    return Replacement::failed;
-  }
-  return writeThrough(handle, write, flush) ? Replacement::done : Replacement::failed;
-}
-
 // The rename is refused while another program holds the target open
 // without letting it be deleted, as fopen does.
 bool heldOpen(DWORD error) {
   return error == ERROR_SHARING_VIOLATION || error == ERROR_ACCESS_DENIED || error == ERROR_LOCK_VIOLATION;
-}
-
-// The complete temporary file's content written over the target where it
-// is, so that the other program's handle stays valid and reads it.
-Replacement copyInPlace(const std::wstring& temporary, const std::wstring& target) {
-  const HANDLE handle = ::CreateFileW(temporary.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
-                                      OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Replacement::failed;
-  const int from = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
-  if (from < 0) {
-    ::CloseHandle(handle);
-    return Replacement::failed;
-  }
-  const Replacement result = writeInPlace(
-      target, OPEN_EXISTING, [from](int fd) { return copyAll(from, fd); }, true);
-  ::_close(from);
-  return result;
 }
 
 // The file a link leads to, as the system names it; the path itself when
@@ -146,40 +94,109 @@ bool isDevice(const std::wstring& path) {
 
 }  // namespace
 
-Replacement replaceFile(const std::string& target, const ContentWriter& write, InPlace inPlace) {
-  std::wstring path = wideOf(target);
-  if (path.empty()) return Replacement::unwritable;
+namespace replace_steps {
+
+// Created new under a short random name, listed for the console control
+// handler while it lives.
+struct Temporary {
+  HANDLE handle = INVALID_HANDLE_VALUE;  // until the content is written
+  std::wstring name;
+  int content = -1;  // a descriptor reading it back
+  bool committed = false;
+};
+
+void Discard::operator()(Temporary* temporary) const {
+  if (temporary->handle != INVALID_HANDLE_VALUE) ::CloseHandle(temporary->handle);
+  if (temporary->content >= 0) ::_close(temporary->content);
+  if (!temporary->committed) ::DeleteFileW(temporary->name.c_str());
+  forget(temporary->name);
+  delete temporary;
+}
+
+std::optional<Target> targetOf(const std::string& name) {
+  std::wstring path = wideOf(name);
+  if (path.empty()) return std::nullopt;
+  Target target;
   DWORD attributes = ::GetFileAttributesW(path.c_str());
-  const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-  if (exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+  target.exists = attributes != INVALID_FILE_ATTRIBUTES;
+  if (target.exists && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
     path = finalPath(path);
     attributes = ::GetFileAttributesW(path.c_str());
   }
-  if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) return Replacement::unwritable;
-  if (exists && isDevice(path)) {
-    return inPlace == InPlace::allowed ? writeInPlace(path, OPEN_EXISTING, write) : Replacement::inPlace;
+  if (target.exists) {
+    target.type = (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ? FileType::directory
+                  : isDevice(path)                             ? FileType::other
+                                                               : FileType::regular;
+    // A read-only file is not replaced behind its owner's back.
+    target.writable = (attributes & FILE_ATTRIBUTE_READONLY) == 0;
+    // The replacement keeps the target's attributes (hidden, archive, ...).
+    target.mode = attributes & ~FILE_ATTRIBUTE_REPARSE_POINT;
   }
-  // A read-only file is not replaced behind its owner's back.
-  if (exists && (attributes & FILE_ATTRIBUTE_READONLY) != 0) return Replacement::unwritable;
-
-  std::wstring temporary;
-  const HANDLE handle = createTemporary(folderOf(path), temporary);
-  if (handle == INVALID_HANDLE_VALUE) {
-    return inPlace == InPlace::allowed ? writeInPlace(path, OPEN_ALWAYS, write) : Replacement::inPlace;
-  }
-  bool ok = writeThrough(handle, write, true);
-  // The replacement keeps the target's attributes (hidden, archive, ...).
-  if (ok && exists) ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_REPARSE_POINT);
-  const bool moved =
-      ok && ::MoveFileExW(temporary.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
-  Replacement result = moved ? Replacement::done : Replacement::failed;
-  if (ok && !moved && exists && heldOpen(::GetLastError())) {
-    result = inPlace == InPlace::allowed ? copyInPlace(temporary, path) : Replacement::inPlace;
-  }
-  if (!moved) ::DeleteFileW(temporary.c_str());
-  forget(temporary);
-  return result;
+  target.path = path;
+  target.device = path;
+  return target;
 }
+
+Replacement writeInPlace(const std::filesystem::path& path, Opening opening, const ContentWriter& write, bool sync) {
+  const DWORD disposition = opening == Opening::created ? OPEN_ALWAYS : OPEN_EXISTING;
+  const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                      disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return Replacement::unwritable;
+  if (::GetFileType(handle) == FILE_TYPE_DISK && !::SetEndOfFile(handle)) {
+    ::CloseHandle(handle);
+    return Replacement::failed;
+  }
+  return writeThrough(handle, write, sync) ? Replacement::done : Replacement::failed;
+}
+
+TemporaryFile createTemporary(const Target& target) {
+  const std::wstring folder = folderOf(target.path.native());
+  for (unsigned attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
+    const std::string leaf = temporaryName(attempt, ::GetCurrentProcessId());
+    const std::wstring name = folder + std::wstring(leaf.begin(), leaf.end());
+    const HANDLE handle = ::CreateFileW(name.c_str(), GENERIC_WRITE, FILE_SHARE_DELETE, nullptr, CREATE_NEW,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle != INVALID_HANDLE_VALUE) {
+      remember(name);
+      return TemporaryFile(new Temporary{handle, name});
+    }
+    if (::GetLastError() != ERROR_FILE_EXISTS) return nullptr;
+  }
+  return nullptr;
+}
+
+bool fillTemporary(Temporary& temporary, const Target& target, const ContentWriter& write) {
+  const HANDLE handle = temporary.handle;
+  temporary.handle = INVALID_HANDLE_VALUE;
+  const bool ok = writeThrough(handle, write, true);
+  if (ok && target.exists) ::SetFileAttributesW(temporary.name.c_str(), target.mode);
+  return ok;
+}
+
+Placed commitTemporary(Temporary& temporary, const Target& target) {
+  temporary.committed = ::MoveFileExW(temporary.name.c_str(), target.path.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+  if (temporary.committed) return Placed::done;
+  return target.exists && heldOpen(::GetLastError()) ? Placed::refused : Placed::failed;
+}
+
+int contentOf(Temporary& temporary) {
+  const HANDLE handle = ::CreateFileW(temporary.name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return -1;
+  temporary.content = ::_open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY);
+  if (temporary.content < 0) ::CloseHandle(handle);
+  return temporary.content;
+}
+
+// Closed once written: what failed then showed in fillTemporary.
+bool closeTemporary(Temporary& temporary) {
+  if (temporary.content >= 0) ::_close(temporary.content);
+  temporary.content = -1;
+  return true;
+}
+
+}  // namespace replace_steps
 
 void removeTemporariesOnSignals() { ::SetConsoleCtrlHandler(removePending, TRUE); }
 

@@ -84,13 +84,9 @@ std::optional<FileStatus> statusOf(int fd);
 std::optional<FileStatus> statusOf(const std::string& name);
 
 #ifdef _WIN32
-// Code page 932 bytes as UTF-16 (empty when they are not code page 932
-// text, so that such a name opens nothing), and UTF-16 as code page 932
-// (a character it cannot write becomes '?').
+// A name as the system takes it (utf16.h); empty when the bytes are not
+// code page 932 text, so that such a name opens nothing.
 std::wstring wideOf(std::string_view cp932);
-std::string cp932Of(std::wstring_view wide);
-// UTF-16 as code page 932, or nothing when a character has no code there.
-std::optional<std::string> exactCp932Of(std::wstring_view wide);
 #endif
 
 }  // namespace morvel

@@ -7,15 +7,13 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <climits>
 
 #include "native_file.h"
+#include "utf16.h"
 
 namespace morvel {
 
 namespace {
-
-constexpr UINT kShiftJis = 932;
 
 // The C runtime moves at most this much in one call.
 constexpr std::size_t kMaxTransfer = std::size_t{1} << 30;
@@ -61,42 +59,18 @@ int openWide(const std::string& name, int flags) {
   return ::_wopen(wide.c_str(), flags | _O_BINARY | _O_NOINHERIT, _S_IREAD | _S_IWRITE);
 }
 
+// What the system says as code page 932, each character without a code
+// there as '?'; empty when the system said nothing.
+std::string cp932Of(std::wstring_view wide) {
+  if (std::optional<std::string> exact = cp932OfUtf16(wide)) return std::move(*exact);
+  std::string bytes;
+  for (std::size_t at = 0; at < wide.size(); ++at) bytes += cp932OfUtf16(wide.substr(at, 1)).value_or("?");
+  return bytes;
+}
+
 }  // namespace
 
-std::wstring wideOf(std::string_view cp932) {
-  if (cp932.empty() || cp932.size() > INT_MAX) return {};
-  const int size = static_cast<int>(cp932.size());
-  const int length = ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, cp932.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  ::MultiByteToWideChar(kShiftJis, MB_ERR_INVALID_CHARS, cp932.data(), size, wide.data(), length);
-  return wide;
-}
-
-std::string cp932Of(std::wstring_view wide) {
-  if (wide.empty() || wide.size() > INT_MAX) return {};
-  const int size = static_cast<int>(wide.size());
-  // No best fit: a look-alike would name another file.
-  const int length =
-      ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length, nullptr, nullptr);
-  return bytes;
-}
-
-std::optional<std::string> exactCp932Of(std::wstring_view wide) {
-  if (wide.empty()) return std::string();
-  if (wide.size() > INT_MAX) return std::nullopt;
-  const int size = static_cast<int>(wide.size());
-  BOOL usedDefault = FALSE;
-  const int length =
-      ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, nullptr, 0, nullptr, &usedDefault);
-  if (length <= 0 || usedDefault) return std::nullopt;
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(kShiftJis, WC_NO_BEST_FIT_CHARS, wide.data(), size, bytes.data(), length, nullptr, nullptr);
-  return bytes;
-}
+std::wstring wideOf(std::string_view cp932) { return utf16OfCp932(cp932).value_or(std::wstring()); }
 
 int openForReading(const std::string& name) { return openWide(name, _O_RDONLY); }
 

@@ -6,25 +6,30 @@
 #include <shellapi.h>
 
 #include "dividing.h"
-#include "native_file.h"
+#include "utf16.h"
 #include "windows_command_line.h"
 
 namespace morvel {
 
 namespace {
 
+// UTF-8 of a word that code page 932 cannot write, for the line that
+// refuses it: each character that does not convert (a lone surrogate)
+// becomes U+FFFD.
 std::string utf8Of(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int length = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  if (length <= 0) return {};
-  std::string bytes(static_cast<std::size_t>(length), '\0');
-  ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, bytes.data(), length, nullptr, nullptr);
+  if (std::optional<std::string> exact = utf8OfUtf16(wide)) return std::move(*exact);
+  std::string bytes;
+  for (std::size_t at = 0; at < wide.size();) {
+    const bool pair = at + 1 < wide.size() && IS_HIGH_SURROGATE(wide[at]) && IS_LOW_SURROGATE(wide[at + 1]);
+    const std::size_t length = pair ? 2 : 1;
+    bytes += utf8OfUtf16(wide.substr(at, length)).value_or("\xEF\xBF\xBD");
+    at += length;
+  }
   return bytes;
 }
 
 CommandWord wordOf(std::wstring_view wide) {
-  if (std::optional<std::string> exact = exactCp932Of(wide)) return {std::move(*exact), true};
+  if (std::optional<std::string> exact = cp932OfUtf16(wide)) return {std::move(*exact), true};
   return {utf8Of(wide), false};
 }
 

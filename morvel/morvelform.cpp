@@ -731,7 +731,7 @@ bool TForm1::CloseNow(LockWait wait) {
     if (KeepWatchedFile) {
       KeepLines("VEL could not be read.");
     } else {
-      std::remove(kWatchedFile);
+      removeFile(kWatchedFile);
     }
     return true;
   }

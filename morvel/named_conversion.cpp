@@ -151,7 +151,7 @@ NamedConversion convertNamedFile(const TableContext& context, const CommandLineO
   if (result == PassResult::done) {
     if (followed) {
       delivery = *followed;
-      if (delivery != Delivery::failed && !effect.keepBinary) std::remove(kWorkFile);
+      if (delivery != Delivery::failed && !effect.keepBinary) removeFile(kWorkFile);
     } else {
       delivery = CopyBackFromWorkFile(context.reporter, options.outputName, effect.keepBinary);
     }

@@ -110,7 +110,7 @@ bool CheckTablesPresent(const TableContext& context) {
 }
 
 bool CheckWatchedFileAbsent(Reporter& reporter) {
-  std::FILE* file = std::fopen(kWatchedFile, "rb");
+  std::FILE* file = openStream(kWatchedFile, "rb");
   if (file == nullptr) return true;
   const bool empty = std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) <= 0;
   std::fclose(file);

@@ -58,7 +58,7 @@ bool isWorkFile(const std::string& name) {
 
 Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
   const Delivery delivery = CopyBackFromFile(reporter, kWorkFile, target);
-  if (delivery != Delivery::failed && !keepBinary) std::remove(kWorkFile);
+  if (delivery != Delivery::failed && !keepBinary) removeFile(kWorkFile);
   return delivery;
 }
 

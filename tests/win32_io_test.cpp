@@ -1,6 +1,7 @@
 // What the Windows build of io does its own way: file replacement with
 // MoveFileExW and attributes, the change notice through
-// ReadDirectoryChangesW, the console through code page 932 without iconv. Built for Windows only; the POSIX forms have
+// ReadDirectoryChangesW, the console through code page 932 without iconv,
+// the conversions with UTF-16. Built for Windows only; the POSIX forms have
 // their own tests.
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -23,6 +24,7 @@
 #include "native_file.h"
 #include "support/temp_dir.h"
 #include "typed_text.h"
+#include "utf16.h"
 
 using namespace morvel;
 using testing_support::readBytes;
@@ -237,4 +239,20 @@ TEST(ConsoleOnWindows, CodePage932ConversionsMatchTheOtherSystems) {
   // Windows' words are code page 932 already: never read again as UTF-8.
   EXPECT_EQ(characterOption("\xC2\xA7", 2), "\xC2\xA7");  // half-width TSU and small A, the bytes of §
   EXPECT_EQ(characterOption("\xE2\x91\xA0\xEF\xBC\x91", 2, TypedCoding::utf8), "\x87\x40");
+}
+
+// Each conversion with the system is exact or gives nothing: a name that
+// does not convert reaches no file, and no look-alike stands in.
+TEST(Utf16OnWindows, ConvertsExactlyOrGivesNothing) {
+  EXPECT_EQ(utf16OfCp932("\x83\x65\x83\x58\x83\x67"), std::wstring(L"\u30C6\u30B9\u30C8"));  // te, su, to
+  EXPECT_EQ(utf16OfCp932("\xF0\x40"), std::wstring(L"\uE000"));                              // a user-defined character
+  EXPECT_EQ(utf16OfCp932(""), std::wstring());
+  EXPECT_EQ(utf16OfCp932("a\x81"), std::nullopt);  // a lead byte alone
+  EXPECT_EQ(cp932OfUtf16(L"\u2460\u30C6"), std::string("\x87\x40\x83\x65"));
+  EXPECT_EQ(cp932OfUtf16(L"\u00E9"), std::nullopt);  // no best fit to e
+  EXPECT_EQ(cp932OfUtf16(L"a\xD800"), std::nullopt);
+  EXPECT_EQ(utf16OfUtf8("\xE2\x91\xA0\xF0\x9F\x98\x80"), std::wstring(L"\u2460\U0001F600"));
+  EXPECT_EQ(utf16OfUtf8("\xC3"), std::nullopt);
+  EXPECT_EQ(utf8OfUtf16(L"\u2460\U0001F600"), std::string("\xE2\x91\xA0\xF0\x9F\x98\x80"));
+  EXPECT_EQ(utf8OfUtf16(L"\xDC00"), std::nullopt);
 }

@@ -5,6 +5,7 @@
 #include "key_preview.h"
 #include "main_window.h"
 #include "shell_services.h"
+#include "utf16.h"
 #include "wide_text.h"
 
 namespace morvel {
@@ -147,7 +148,7 @@ LRESULT CALLBACK DialogWindow::procedure(HWND window, UINT message, WPARAM wPara
         break;
     }
   } catch (const std::exception& failure) {
-    morvel::showNote(window, wideOfUtf8(failure.what()), true);
+    morvel::showNote(window, utf16OfUtf8(failure.what()).value_or(L"\uFFFD"), true);
     return 0;
   }
   return DefWindowProcW(window, message, wParam, lParam);
@@ -163,7 +164,8 @@ std::optional<std::string> DialogWindow::typedText(std::string_view name) const 
   const std::wstring text = windowText(edit);
   const auto given = given_.find(std::string(name));
   if (given != given_.end() && given->second.shown == text) return given->second.sjis;
-  return display_.shiftJis(utf8OfWide(text));
+  const std::optional<std::string> utf8 = utf8OfUtf16(text);
+  return utf8 ? display_.shiftJis(*utf8) : std::nullopt;
 }
 
 void DialogWindow::setText(std::string_view name, std::string_view text) {
@@ -194,9 +196,7 @@ void DialogWindow::setClipboardText(std::string_view text) { putOnClipboard(wind
 void DialogWindow::openDocument(const std::string& path) { openWithShell(window_, path); }
 
 // ASCII words around names: converted as the names are.
-void DialogWindow::showNote(std::string_view sentence) {
-  morvel::showNote(window_, wideOfCodePage932(sentence), false);
-}
+void DialogWindow::showNote(std::string_view sentence) { morvel::showNote(window_, shownName(sentence), false); }
 
 // The dialogs -------------------------------------------------------------
 

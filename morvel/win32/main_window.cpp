@@ -91,7 +91,7 @@ Bounds boundsOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bott
 // The menu items get their command ids in the design's order, from 101.
 void appendItems(HMENU menu, std::span<const MenuItem> items, WORD& nextId, std::vector<CommandItem>& commands) {
   for (const MenuItem& item : items) {
-    std::wstring caption = wideOfCodePage932(item.caption);
+    std::wstring caption = shownName(item.caption);
     if (!item.items.empty()) {
       HMENU submenu = CreatePopupMenu();
       appendItems(submenu, item.items, nextId, commands);
@@ -143,9 +143,9 @@ void registerWindowClasses(HINSTANCE instance) {
 MainWindow::MainWindow(HINSTANCE instance, const FinalEffect& settings, Reporter& reporter, const DisplayText& display)
     : instance_(instance), display_(display) {
   registerWindowClasses(instance);
-  Form1 = CreateWindowExW(0, kMainClass, wideOfCodePage932(kMainWindow.caption).c_str(),
-                          WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT, kMainWindow.outer.width,
-                          kMainWindow.outer.height, nullptr, createMenus(), instance, nullptr);
+  Form1 = CreateWindowExW(0, kMainClass, shownName(kMainWindow.caption).c_str(), WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN,
+                          CW_USEDEFAULT, CW_USEDEFAULT, kMainWindow.outer.width, kMainWindow.outer.height, nullptr,
+                          createMenus(), instance, nullptr);
   if (Form1 == nullptr) throw std::runtime_error("CreateWindowExW() error: Form1");
   SetWindowLongPtrW(Form1, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(Form1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::procedure));
@@ -194,7 +194,7 @@ HMENU MainWindow::createMenus() {
   for (const MenuItem& menu : kMainWindow.menus) {
     HMENU popup = CreatePopupMenu();
     appendItems(popup, menu.items, nextId, commands_);
-    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), wideOfCodePage932(menu.caption).c_str());
+    AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(popup), shownName(menu.caption).c_str());
   }
   return bar;
 }
@@ -213,7 +213,7 @@ void MainWindow::createControls() {
   StatusBar1 =
       CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Form1, nullptr, instance_, nullptr);
   setFont(StatusBar1, formFont_);
-  Button1 = CreateWindowExW(0, L"BUTTON", wideOfCodePage932(kMainWindow.buttonCaption).c_str(),
+  Button1 = CreateWindowExW(0, L"BUTTON", shownName(kMainWindow.buttonCaption).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, kMainWindow.buttonSize.width,
                             kMainWindow.buttonSize.height, Form1,
                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(Command::button)), instance_, nullptr);
@@ -353,7 +353,7 @@ void MainWindow::setStatusText(std::string_view text) {
 }
 
 void MainWindow::setStatusPath(std::string_view path) {
-  SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(wideOfCodePage932(path).c_str()));
+  SendMessageW(StatusBar1, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(shownName(path).c_str()));
 }
 
 void MainWindow::setKeyPreview(bool on) { setKeyPreviewOf(Form1, on); }

@@ -11,6 +11,7 @@
 #include "key_preview.h"
 #include "main_window.h"
 #include "options.h"
+#include "utf16.h"
 #include "wide_text.h"
 
 namespace morvel {
@@ -18,7 +19,8 @@ namespace morvel {
 namespace {
 
 void showFailureBox(const char* what) {
-  MessageBoxW(nullptr, wideOfUtf8(what).c_str(), wideOfCodePage932(kProductLabel).c_str(), MB_OK | MB_ICONERROR);
+  MessageBoxW(nullptr, utf16OfUtf8(what).value_or(L"\uFFFD").c_str(), shownName(kProductLabel).c_str(),
+              MB_OK | MB_ICONERROR);
 }
 
 }  // namespace

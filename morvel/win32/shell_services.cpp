@@ -72,7 +72,7 @@ void putOnClipboard(HWND owner, const std::wstring& text) {
 }
 
 void openWithShell(HWND owner, const std::string& path) {
-  const std::wstring name = wideOfCodePage932(path);
+  const std::wstring name = shownName(path);
   const auto result =
       reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", name.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
   if (result > 32) return;
@@ -100,7 +100,7 @@ void showNote(HWND owner, const std::wstring& text, bool failure) {
       CreateWindowExW(WS_EX_DLGMODALFRAME, kNoteClass, L"", WS_POPUP | WS_CAPTION | WS_SYSMENU, around.left + 40,
                       around.top + 40, kNoteWidth, kNoteHeight, owner, nullptr, instance, nullptr);
   if (note == nullptr) return;
-  SetWindowTextW(note, wideOfCodePage932(std::string(kProductLabel) + (failure ? ": failure" : "")).c_str());
+  SetWindowTextW(note, shownName(std::string(kProductLabel) + (failure ? ": failure" : "")).c_str());
   RECT client{};
   GetClientRect(note, &client);
   const HGDIOBJ stockFont = GetStockObject(DEFAULT_GUI_FONT);

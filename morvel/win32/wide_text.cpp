@@ -1,35 +1,27 @@
 #include "wide_text.h"
 
+#include <optional>
+
+#include "codes.h"
+#include "utf16.h"
+
 namespace morvel {
 
-namespace {
-
-std::wstring wideOf(UINT codePage, std::string_view bytes) {
-  if (bytes.empty()) return {};
-  const int size = static_cast<int>(bytes.size());
-  const int length = MultiByteToWideChar(codePage, 0, bytes.data(), size, nullptr, 0);
-  std::wstring wide(static_cast<std::size_t>(length), L'\0');
-  MultiByteToWideChar(codePage, 0, bytes.data(), size, wide.data(), length);
+std::wstring shownName(std::string_view name) {
+  if (std::optional<std::wstring> exact = utf16OfCp932(name)) return std::move(*exact);
+  std::wstring wide;
+  while (!name.empty()) {
+    const bool pair = name.size() > 1 && isLeadByte(static_cast<unsigned char>(name[0])) &&
+                      isTrailByte(static_cast<unsigned char>(name[1]));
+    const std::size_t length = pair ? 2 : 1;
+    wide += utf16OfCp932(name.substr(0, length)).value_or(L"\uFFFD");
+    name.remove_prefix(length);
+  }
   return wide;
 }
 
-}  // namespace
-
-std::wstring wideOfUtf8(std::string_view utf8) { return wideOf(CP_UTF8, utf8); }
-
-std::wstring wideOfCodePage932(std::string_view name) { return wideOf(932, name); }
-
-std::string utf8OfWide(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int size = static_cast<int>(wide.size());
-  const int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, nullptr, 0, nullptr, nullptr);
-  std::string utf8(static_cast<std::size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), size, utf8.data(), length, nullptr, nullptr);
-  return utf8;
-}
-
 std::wstring shownText(const DisplayText& display, std::string_view sjis, bool forEdit) {
-  const std::wstring wide = wideOfUtf8(display.utf8(sjis));
+  const std::wstring wide = utf16OfUtf8(display.utf8(sjis)).value_or(std::wstring());
   if (!forEdit) return wide;
   std::wstring lines;
   lines.reserve(wide.size() + wide.size() / 16);
