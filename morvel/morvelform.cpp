@@ -670,7 +670,7 @@ bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::st
   if (pass({profile_, reporter_}, job, outputName) != PassResult::done) return false;
   const Delivery delivery = outputName == kWorkFile
                                 ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
-                                : CopyBackFromFile(reporter_, outputName, kWatchedFile);
+                                : copyBackFromFile(reporter_, outputName, kWatchedFile);
   // The window's own text, not the writer's: the poll must not collect it.
   if (delivery == Delivery::done) ForgetOwnWrite();
   return delivery != Delivery::failed;

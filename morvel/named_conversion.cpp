@@ -36,7 +36,7 @@ class Follower {
  public:
   Follower(const std::string& target, GrowingWorkFile& growing) {
     try {
-      thread_ = std::thread([this, &target, &growing] { delivery_ = FollowWorkFile(target, growing); });
+      thread_ = std::thread([this, &target, &growing] { delivery_ = followWorkFile(target, growing); });
     } catch (const std::system_error&) {
     }
   }
@@ -77,7 +77,7 @@ std::pair<std::uint64_t, GrowingWorkFile::State> GrowingWorkFile::await(std::uin
   return {size_, state_};
 }
 
-std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFile& growing) {
+std::optional<Delivery> followWorkFile(const std::string& target, GrowingWorkFile& growing) {
   // The pass empties "binary.tmp" before it writes: it is opened once the
   // pass has written.
   if (growing.await(1).second == GrowingWorkFile::State::failed) return Delivery::failed;

@@ -47,7 +47,7 @@ class GrowingWorkFile {
 // happens until the pass has written or ended. No value, and nothing
 // touched, when the target needs the ordinary delivery once the pass is
 // done: it cannot be written, or only in place.
-std::optional<Delivery> FollowWorkFile(const std::string& target, GrowingWorkFile& growing);
+std::optional<Delivery> followWorkFile(const std::string& target, GrowingWorkFile& growing);
 
 enum class NamedConversion {
   done,     // the output (or "Morvel.txt") holds the result

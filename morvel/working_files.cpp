@@ -57,12 +57,12 @@ bool isWorkFile(const std::string& name) {
 }
 
 Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
-  const Delivery delivery = CopyBackFromFile(reporter, kWorkFile, target);
+  const Delivery delivery = copyBackFromFile(reporter, kWorkFile, target);
   if (delivery != Delivery::failed && !keepBinary) removeFile(kWorkFile);
   return delivery;
 }
 
-Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
+Delivery copyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
   // The source is opened first, so that a missing one never touches the
   // target.
   const int work = openForReading(source);

@@ -47,7 +47,7 @@ Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, boo
 
 // As CopyBackFromWorkFile, from `source`, a result this run has just
 // written, which stays.
-Delivery CopyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target);
+Delivery copyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target);
 
 // The file a delivery wrote.
 std::string deliveredFile(const std::string& target, Delivery delivery);

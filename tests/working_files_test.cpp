@@ -182,7 +182,7 @@ TEST(FollowWorkFile, CopiesTheWorkFileAsItGrowsAndReplacesTheTargetOnceComplete)
   const std::string bytes = sample((std::size_t{11} << 20) + 17);
   GrowingWorkFile growing;
   std::thread writer = writeInSteps(growing, bytes, true);
-  const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
+  const std::optional<Delivery> delivery = followWorkFile("target", growing);
   writer.join();
   ASSERT_TRUE(delivery.has_value());
   EXPECT_EQ(*delivery, Delivery::done);
@@ -196,7 +196,7 @@ TEST(FollowWorkFile, AFailedPassLeavesTheTargetAsItWas) {
   for (const std::size_t size : {std::size_t{0}, std::size_t{5} << 20}) {
     GrowingWorkFile growing;
     std::thread writer = writeInSteps(growing, sample(size), false);
-    const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
+    const std::optional<Delivery> delivery = followWorkFile("target", growing);
     writer.join();
     ASSERT_TRUE(delivery.has_value());
     EXPECT_EQ(*delivery, Delivery::failed);
@@ -211,7 +211,7 @@ TEST(FollowWorkFile, AnEmptyResultIsDelivered) {
   writeBytes("target", "old");
   GrowingWorkFile growing;
   std::thread writer = writeInSteps(growing, "", true);
-  const std::optional<Delivery> delivery = FollowWorkFile("target", growing);
+  const std::optional<Delivery> delivery = followWorkFile("target", growing);
   writer.join();
   ASSERT_TRUE(delivery.has_value());
   EXPECT_EQ(*delivery, Delivery::done);
@@ -230,7 +230,7 @@ TEST(FollowWorkFile, LeavesTargetsThatNeedTheOrdinaryDeliveryAlone) {
   for (const char* target : {"no/such/dir/out", kNullDevice}) {
     GrowingWorkFile growing;
     std::thread writer = writeInSteps(growing, "converted", true);
-    const std::optional<Delivery> delivery = FollowWorkFile(target, growing);
+    const std::optional<Delivery> delivery = followWorkFile(target, growing);
     writer.join();
     EXPECT_FALSE(delivery.has_value()) << target;
   }
