@@ -103,22 +103,21 @@ ErrorWords settingWords(const ProgramProfile& profile, TableKind kind) {
 }
 
 std::string searchTable(const TableContext& context, const SearchRequest& request) {
-  const char* fileName = tableFileName(request.kind);
-  const int last = lastWayOf(request.kind);
-  for (int way = request.acquire_from_text ? tryGivenName : tryFixedFolder; way <= last; ++way) {
-    std::string found = findByWay(context.profile, way, request.kind);
-    if (!found.empty()) {
-      reportFoundTable(context, found, request.kind, request.whichTable);
-      return found;
-    }
-    if (way == tryFixedFolder && request.no_searching) {
-      reportSearchFailure(context, way, request.words.wayZero, fileName);
-      hintOnTerminal(missingTableSentence(context.profile, request.kind, true, false));
-      return {};
-    }
+  FoundTable found = locateTable(context.profile, request.kind, request.no_searching, request.acquire_from_text);
+  if (!found.path.empty()) {
+    reportFoundTable(context, found.path, request.kind, request.whichTable);
+    return std::move(found.path);
   }
-  reportSearchFailure(context, last, request.words.lastWay, fileName);
-  hintOnTerminal(missingTableSentence(context.profile, request.kind, false, request.acquire_from_text));
+  // Under no_searching only way 0 was tried (unless -q named way 3 alone).
+  const bool wayZeroOnly = request.no_searching && !request.acquire_from_text;
+  const char* fileName = tableFileName(request.kind);
+  if (wayZeroOnly) {
+    reportSearchFailure(context, tryFixedFolder, request.words.wayZero, fileName);
+  } else {
+    reportSearchFailure(context, lastWayOf(request.kind), request.words.lastWay, fileName);
+  }
+  hintOnTerminal(
+      missingTableSentence(context.profile, request.kind, wayZeroOnly, request.acquire_from_text && !wayZeroOnly));
   return {};
 }
 
