@@ -132,29 +132,23 @@ std::string utf8OfCp932(std::string_view sjis, std::string_view missing) {
       out += missing;
     }
   };
-  for (std::size_t k = 0; k < sjis.size(); ++k) {
-    const auto b = static_cast<unsigned char>(sjis[k]);
-    if (b < 0x80) {
-      out += static_cast<char>(b);
-    } else if (isLeadByte(b) && k + 1 < sjis.size() && isTrailByte(static_cast<unsigned char>(sjis[k + 1]))) {
-      append(pairCode(b, static_cast<unsigned char>(sjis[k + 1])));
-      ++k;
+  for (std::size_t k = 0; k < sjis.size();) {
+    const Cp932Character character = characterAt(sjis.substr(k));
+    if (static_cast<unsigned char>(sjis[k]) < 0x80) {
+      out += sjis[k];  // ASCII is itself
     } else {
-      append(isLeadByte(b) ? kNoCode : b);
+      append(character.code);
     }
+    k += character.length;
   }
   return out;
 }
 
 bool isKnownCp932(std::string_view sjis) {
-  for (std::size_t k = 0; k < sjis.size(); ++k) {
-    const auto b = static_cast<unsigned char>(sjis[k]);
-    if (b < 0x80) continue;
-    const bool pair = isLeadByte(b) && k + 1 < sjis.size() && isTrailByte(static_cast<unsigned char>(sjis[k + 1]));
-    if (!unicodeOfCode(pair ? pairCode(b, static_cast<unsigned char>(sjis[k + 1])) : isLeadByte(b) ? kNoCode : b)) {
-      return false;
-    }
-    if (pair) ++k;
+  for (std::size_t k = 0; k < sjis.size();) {
+    const Cp932Character character = characterAt(sjis.substr(k));
+    if (static_cast<unsigned char>(sjis[k]) >= 0x80 && !unicodeOfCode(character.code)) return false;
+    k += character.length;
   }
   return true;
 }

@@ -1,6 +1,7 @@
 // Character codes of code page 932 text and the table layout they index.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -30,6 +31,24 @@ constexpr bool hasSlot(std::int32_t code) { return code >= 0 && code <= kHighest
 // The code of a lead and a trail byte (or the first two bytes of a
 // double-byte record).
 constexpr std::int32_t pairCode(unsigned char first, unsigned char second) { return first * 256 + second; }
+
+// The character at the start of non-empty code page 932 text, as every
+// splitter of text into characters takes it: a lead byte with a byte that
+// can trail it is a pair; a lead byte without one stands alone, with no
+// code; any other byte is a character of one byte.
+struct Cp932Character {
+  std::int32_t code;   // kNoCode for a lead byte alone
+  std::size_t length;  // 1 or 2
+};
+
+constexpr Cp932Character characterAt(std::string_view text) {
+  const auto first = static_cast<unsigned char>(text[0]);
+  if (!isLeadByte(first)) return {first, 1};
+  if (text.size() >= 2 && isTrailByte(static_cast<unsigned char>(text[1]))) {
+    return {pairCode(first, static_cast<unsigned char>(text[1])), 2};
+  }
+  return {kNoCode, 1};
+}
 
 // The code of the first character of `text`; bytes after it are ignored.
 // kNoCode when the text is empty or holds only a lead byte.

@@ -36,19 +36,17 @@ std::wstring wideOfShiftJis(std::string_view bytes) {
   std::wstring wide;
   while (!bytes.empty()) {
     const auto lead = static_cast<unsigned char>(bytes[0]);
-    const bool pair = isLeadByte(lead) && bytes.size() > 1 && isTrailByte(static_cast<unsigned char>(bytes[1]));
-    const std::string_view character = bytes.substr(0, pair ? 2 : 1);
-    const std::int32_t code = pair ? pairCode(lead, static_cast<unsigned char>(bytes[1])) : lead;
+    const Cp932Character character = characterAt(bytes);
     if (lead < 0x80) {
       wide += static_cast<wchar_t>(lead);
-    } else if (const std::optional<char32_t> known = unicodeOfCode(code)) {
+    } else if (const std::optional<char32_t> known = unicodeOfCode(character.code)) {
       appendUtf16(wide, *known);
-    } else if (const std::optional<std::wstring> other = utf16OfCp932(character)) {  // a user-defined one, say
-      wide += *other;
+    } else if (const std::optional<std::wstring> other = utf16OfCp932(bytes.substr(0, character.length))) {
+      wide += *other;  // a user-defined one, say
     } else {
       wide += L'?';
     }
-    bytes.remove_prefix(character.size());
+    bytes.remove_prefix(character.length);
   }
   return wide;
 }

@@ -11,13 +11,6 @@ namespace {
 
 constexpr std::size_t kCharacterField = 2;  // one code page 932 character
 
-// The length of the code page 932 character at the start of `text`; 0 when
-// it is a lead byte without its trail.
-std::size_t characterLength(std::string_view text) {
-  if (!isLeadByte(static_cast<unsigned char>(text[0]))) return 1;
-  return text.size() >= 2 && isTrailByte(static_cast<unsigned char>(text[1])) ? 2 : 0;
-}
-
 }  // namespace
 
 std::string_view withoutBom(std::string_view text) {
@@ -82,7 +75,8 @@ std::optional<std::string> settingCharacter(std::string_view value, TypedCoding 
   const std::size_t end = bytes->find_last_not_of(' ');
   if (end == std::string::npos) return std::string();  // blanks only: no character
   bytes->resize(end + 1);
-  if (characterLength(*bytes) != bytes->size()) return std::nullopt;
+  const Cp932Character character = characterAt(*bytes);
+  if (character.code == kNoCode || character.length != bytes->size()) return std::nullopt;
   return bytes;
 }
 

@@ -11,9 +11,7 @@ std::wstring shownName(std::string_view name) {
   if (std::optional<std::wstring> exact = utf16OfCp932(name)) return std::move(*exact);
   std::wstring wide;
   while (!name.empty()) {
-    const bool pair = name.size() > 1 && isLeadByte(static_cast<unsigned char>(name[0])) &&
-                      isTrailByte(static_cast<unsigned char>(name[1]));
-    const std::size_t length = pair ? 2 : 1;
+    const std::size_t length = characterAt(name).length;
     wide += utf16OfCp932(name.substr(0, length)).value_or(L"\uFFFD");
     name.remove_prefix(length);
   }
