@@ -346,12 +346,12 @@ void comparePasses(const fs::path& text, const Options& options, const fs::path&
   const double iconvEuc = iconvSeconds(options.repeats, "EUC-JP-MS", text, theirs);
   const morvel::BlockPath widest = morvel::activeBlockPath();
   for (const morvel::BlockPath path : morvel::availableBlockPaths()) {
-    morvel::useBlockPath(path);
+    static_cast<void>(morvel::useBlockPath(path));  // one of those available
     const double pass = bestOf(options.repeats, ours, [&] { runFilePass(text, ours); });
     const std::string what = std::string("file-driven pass, EUC-JP, ") + morvel::blockPathName(path);
     printPass(what.c_str(), megabytes, pass, copy, iconvEuc);
   }
-  morvel::useBlockPath(widest);
+  static_cast<void>(morvel::useBlockPath(widest));
 
   Regulate job;
   job.lines = linesOf(text);

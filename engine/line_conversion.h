@@ -99,7 +99,7 @@ inline constexpr BlockPath kBlockPaths[] = {BlockPath::words, BlockPath::sse2, B
 const char* blockPathName(BlockPath path);
 
 // True when this build has the path and this processor can run it.
-bool blockPathAvailable(BlockPath path);
+[[nodiscard]] bool blockPathAvailable(BlockPath path);
 
 // The available paths, narrowest first; words is always among them.
 std::vector<BlockPath> availableBlockPaths();
@@ -111,7 +111,7 @@ BlockPath activeBlockPath();
 // Makes the fast forms take `path` from now on (for tests and benchmarks);
 // false, changing nothing, when it is not available. Not to be called while
 // other threads convert.
-bool useBlockPath(BlockPath path);
+[[nodiscard]] bool useBlockPath(BlockPath path);
 
 // The fast form: converts `line` into `out`, which has
 // convertedRoom(line.size()) bytes of room. Returns the end of what it wrote.

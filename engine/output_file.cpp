@@ -19,7 +19,7 @@ int openEmptied(const std::string& name) {
   if (fd < 0) return fd;
   const std::optional<FileStatus> info = statusOf(fd);
   if (info && info->type == FileType::regular && info->size > 0 && !truncateToEmpty(fd)) {
-    closeFile(fd);
+    releaseFile(fd);
     return -1;
   }
   return fd;
@@ -31,7 +31,7 @@ OutputFile::OutputFile(const std::string& name, std::size_t bufferSize)
     : fd_(openEmptied(name)), size_(bufferSize), buffer_(std::make_unique_for_overwrite<char[]>(bufferSize)) {}
 
 OutputFile::~OutputFile() {
-  if (fd_ >= 0) closeFile(fd_);
+  if (fd_ >= 0) releaseFile(fd_);
 }
 
 void OutputFile::writeOut(const char* data, std::size_t size) {

@@ -17,7 +17,7 @@ class OutputFile {
   OutputFile(const OutputFile&) = delete;
   OutputFile& operator=(const OutputFile&) = delete;
 
-  bool isOpen() const { return fd_ >= 0; }
+  [[nodiscard]] bool isOpen() const { return fd_ >= 0; }
 
   // Told the bytes in the file so far each time more reach it.
   using Watcher = std::function<void(std::uint64_t written)>;
@@ -38,7 +38,7 @@ class OutputFile {
   // Writes what is left and closes; true when every byte reached the file.
   // Any failed write or close counts, so that a truncated result is never
   // taken for a complete one.
-  bool close();
+  [[nodiscard]] bool close();
 
  private:
   void flush();

@@ -55,7 +55,7 @@ class ParallelParts {
   // them) until a part says it is the last, and writes them in order. False,
   // with nothing done, when no other thread could start. An exception in a
   // thread stops them all and comes out of run().
-  bool run(unsigned threads, const Convert& convert);
+  [[nodiscard]] bool run(unsigned threads, const Convert& convert);
 
  private:
   struct Done {

@@ -41,7 +41,7 @@ constexpr Pass kSkippingToProduceUTF8{"skippingControlCharactersToProduceUTF8", 
 struct InputFile {
   InputFile() = default;
   ~InputFile() {
-    if (fd >= 0) closeFile(fd);
+    if (fd >= 0) releaseFile(fd);
   }
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
@@ -83,10 +83,10 @@ PassResult runPass(const TableContext& context, const Pass& pass, Regulate& job,
     return PassResult::failed;
   }
   SparseTable<K> table;
-  if (!setting(context, table, job.no_searching, &job.whichTable)) {
+  if (!setting(context, table, job.search)) {
     reporter.error(
         joinedParts({passError, std::string(TableTraits<K>::variable) + "->setting(no_searching, &whichTable)"}));
-    output.close();
+    static_cast<void>(output.close());  // the pass has failed already
     return PassResult::failed;
   }
   bool readFailed = false;

@@ -21,10 +21,10 @@ namespace morvel {
 
 // The result enums share their words: done (it worked), failed (it did not,
 // and was reported), and words of their own only for other outcomes.
-enum class PassResult {
-  done,             // every line converted into the output
-  failed,           // nothing usable in the output
-  inputUnreadable,  // the file-driven pass's input cannot be opened: the run ends with exit code 1
+enum class [[nodiscard]] PassResult{
+    done,             // every line converted into the output
+    failed,           // nothing usable in the output
+    inputUnreadable,  // the file-driven pass's input cannot be opened: the run ends with exit code 1
 };
 
 enum class OpenFor { reading, writing };
@@ -33,7 +33,7 @@ enum class OpenFor { reading, writing };
 // name becomes "Morvel.txt" and the result is false. For reading: when the
 // file cannot be opened, "ifstream in() error:" and the name are reported and
 // the result is false.
-bool openClose(Reporter& reporter, std::string& name, OpenFor mode);
+[[nodiscard]] bool openClose(Reporter& reporter, std::string& name, OpenFor mode);
 
 PassResult readingToProduceEUC(const TableContext& context, Regulate& job, std::string& outputName);
 PassResult readingToProduceUTF8(const TableContext& context, Regulate& job, std::string& outputName);

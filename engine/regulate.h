@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "locator.h"
+
 namespace morvel {
 
 // The work buffer of a file-driven pass: a line piece holds at most 524,287 bytes.
@@ -14,8 +16,7 @@ constexpr std::size_t kWorkBufferSize = 524288;
 
 struct Regulate {
   bool crlf = true;                // lines end in CR LF, else LF
-  bool no_searching = false;       // handed to the table search
-  bool whichTable = false;         // handed by address to the table search, which may clear it
+  SearchSwitches search;           // no_searching and whichTable, which the table search may clear
   std::string inputName;           // the file-driven pass's Shift_JIS input
   std::vector<std::string> lines;  // the list-driven passes' lines, without line ends
   // Told the bytes of the output written so far each time more reach it,

@@ -33,6 +33,7 @@ struct TextStreamSizes {
 // end: every CR dropped, a line longer than the piece limit cut, and a last
 // line without an LF ended as well. False when reading failed; what was
 // read before is written.
-bool convertTextStream(int input, const FlatTextTable& table, OutputFile& output, const TextStreamSizes& sizes = {});
+[[nodiscard]] bool convertTextStream(int input, const FlatTextTable& table, OutputFile& output,
+                                     const TextStreamSizes& sizes = {});
 
 }  // namespace morvel

@@ -106,18 +106,16 @@ bool runEdit(const EditSettings& settings, Reporter& reporter) {
   ProgramProfile profile = fenraProfile();
   profile.givenTableName = settings.givenTableName;
   const TableContext context{profile, reporter};
-  bool whichTable = settings.whichTable;
+  SearchSwitches search{settings.no_searching, settings.acquire_from_text, settings.whichTable};
   if (settings.listName.empty()) {
     // A character option that could not be read would make this edit change
     // the wrong record, or none: refuse it before the table is touched.
     const std::vector<std::string> refusals = settings.refusals();
     for (const std::string& refusal : refusals) reporter.error(refusal);
     if (!refusals.empty()) return false;
-    return editRecord(context, settings.substituted, settings.substitute, settings.tableName, settings.no_searching,
-                      &whichTable, settings.acquire_from_text);
+    return editRecord(context, settings.substituted, settings.substitute, settings.tableName, search);
   }
-  return editManyRecords(context, settings.listName, settings.tableName, settings.no_searching, &whichTable,
-                         settings.acquire_from_text);
+  return editManyRecords(context, settings.listName, settings.tableName, search);
 }
 
 }  // namespace

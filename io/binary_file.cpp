@@ -131,7 +131,8 @@ bool copyRange(int from, long long offset, std::size_t size, int to) {
     at += got;
     size -= static_cast<std::size_t>(got);
   }
-  if (kept >= 0) seekTo(from, kept);
+  // The reader goes on from where it was; a position lost is a failed copy.
+  if (kept >= 0 && !seekTo(from, kept)) ok = false;
   return ok;
 }
 

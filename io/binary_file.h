@@ -8,7 +8,7 @@ namespace morvel {
 
 // Writes all `size` bytes to the open descriptor `fd`, going on after short
 // writes and interrupted calls; false on the first failed write.
-bool writeFully(int fd, const void* data, std::size_t size);
+[[nodiscard]] bool writeFully(int fd, const void* data, std::size_t size);
 
 // Copies the rest of `from`, from its offset to its end, to `to` at its
 // offset; both offsets move past the bytes copied. The kernel copies the
@@ -20,15 +20,15 @@ bool writeFully(int fd, const void* data, std::size_t size);
 // For a copy that is synced once complete, `writeBack` has the system start
 // writing each part to the disk as soon as it is copied, so that the disk
 // works while the copy goes on and the sync waits for little.
-bool copyAll(int from, int to, bool writeBack = false);
+[[nodiscard]] bool copyAll(int from, int to, bool writeBack = false);
 
 // copyAll without the kernel's copy: the read and write loop alone.
-bool copyAllByReading(int from, int to, bool writeBack = false);
+[[nodiscard]] bool copyAllByReading(int from, int to, bool writeBack = false);
 
 // Copies the `size` bytes of `from` at `offset` to `to` at its offset, which
 // moves past them, as copyAll copies; `from` keeps its offset. False when a
 // read or write fails or `from` ends before.
-bool copyRange(int from, long long offset, std::size_t size, int to);
+[[nodiscard]] bool copyRange(int from, long long offset, std::size_t size, int to);
 
 // Has the system start writing the `size` bytes before the offset of `fd`
 // to the disk, without waiting: only a hint, which a later sync completes.

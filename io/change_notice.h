@@ -36,10 +36,10 @@ class ChangeNotice {
   ChangeNotice(const ChangeNotice&) = delete;
   ChangeNotice& operator=(const ChangeNotice&) = delete;
 
-  bool active() const;
+  [[nodiscard]] bool active() const;
   // Whether a finished write is told apart from one under way (a close
   // after writing is seen).
-  bool tellsCompletion() const;
+  [[nodiscard]] bool tellsCompletion() const;
   // The news so far, without waiting; the next news wake again.
   ChangeNews take();
 

@@ -15,21 +15,21 @@ namespace morvel {
 
 // The Unicode character of a code page 932 code (a byte, or lead x 256 +
 // trail); nothing when the table has none.
-std::optional<char32_t> unicodeOfCode(std::int32_t code);
+[[nodiscard]] std::optional<char32_t> unicodeOfCode(std::int32_t code);
 
 // The code page 932 code of a Unicode character, as Windows' own
 // conversion picks it where the table has several (the NEC and IBM
 // duplicates): JIS X 0208 first, then NEC row 13 (0x87xx), then the IBM
 // extensions 0xFA40-0xFC4B, then the NEC-selected 0xED40-0xEEFC. Nothing
 // when the table has none.
-std::optional<std::int32_t> codeOfUnicode(char32_t character);
+[[nodiscard]] std::optional<std::int32_t> codeOfUnicode(char32_t character);
 
 // The bytes of a code: one for a single-byte code, lead and trail otherwise.
 std::string bytesOfCode(std::int32_t code);
 
 // `utf8` in code page 932; nothing when it is not well-formed UTF-8 or one
 // of its characters has no code.
-std::optional<std::string> cp932OfUtf8(std::string_view utf8);
+[[nodiscard]] std::optional<std::string> cp932OfUtf8(std::string_view utf8);
 
 // Code page 932 text in UTF-8, character by character: a lead byte takes
 // the byte after it when that can trail; a byte or pair without a character
@@ -37,7 +37,7 @@ std::optional<std::string> cp932OfUtf8(std::string_view utf8);
 std::string utf8OfCp932(std::string_view sjis, std::string_view missing);
 
 // True when every character of `sjis` is ASCII or one the table knows.
-bool isKnownCp932(std::string_view sjis);
+[[nodiscard]] bool isKnownCp932(std::string_view sjis);
 
 // Length of the well-formed UTF-8 sequence at the start of `text`, 0 when
 // there is none: no overlong forms, no surrogates, nothing past U+10FFFF.
@@ -48,6 +48,6 @@ char32_t decodedUtf8(std::string_view sequence);
 
 // Well-formed UTF-8 with at least one non-ASCII character: what a UTF-8
 // terminal or editor produces and code page 932 text practically never is.
-bool isUtf8BeyondAscii(std::string_view text);
+[[nodiscard]] bool isUtf8BeyondAscii(std::string_view text);
 
 }  // namespace morvel

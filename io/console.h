@@ -15,7 +15,7 @@
 namespace morvel {
 
 // True when `stream` is a terminal.
-bool isTerminal(std::FILE* stream);
+[[nodiscard]] bool isTerminal(std::FILE* stream);
 
 // Writes the program's own text to `stream`: as it is, or converted from
 // code page 932 to UTF-8 when the stream is a terminal and the locale of the

@@ -30,40 +30,39 @@ namespace {
 // The complete temporary file written over the target where it is, so that
 // another program's handle of it stays valid and reads it; a target that
 // cannot be opened for that stays as it was.
-Replacement copiedInPlace(Temporary& temporary, const Target& target, InPlace inPlace) {
-  if (inPlace == InPlace::refused) return Replacement::inPlace;
+Outcome copiedInPlace(Temporary& temporary, const Target& target, InPlace inPlace) {
+  if (inPlace == InPlace::refused) return Outcome::fallback;
   const int from = contentOf(temporary);
-  if (from < 0) return Replacement::failed;
+  if (from < 0) return Outcome::failed;
   return writeInPlace(
       target.path, Opening::existing, [from](int fd) { return copyAll(from, fd); }, true);
 }
 
 }  // namespace
 
-Replacement replaceFile(const std::string& name, const ContentWriter& write, InPlace inPlace) {
+Outcome replaceFile(const std::string& name, const ContentWriter& write, InPlace inPlace) {
   const std::optional<Target> target = targetOf(name);
-  if (!target) return Replacement::unwritable;
-  if (target->exists && target->type == FileType::directory) return Replacement::unwritable;
+  if (!target) return Outcome::fallback;
+  if (target->exists && target->type == FileType::directory) return Outcome::fallback;
   // A pipe, a terminal or a device, also behind a link such as /dev/stdout,
   // takes the content as it comes: there is no file to replace.
   if (target->exists && target->type == FileType::other) {
     return inPlace == InPlace::allowed ? writeInPlace(target->device, Opening::existing, write, false)
-                                       : Replacement::inPlace;
+                                       : Outcome::fallback;
   }
   // A file the user may not write is not replaced behind its back.
-  if (target->exists && !target->writable) return Replacement::unwritable;
+  if (target->exists && !target->writable) return Outcome::fallback;
 
   const TemporaryFile temporary = createTemporary(*target);
   if (!temporary) {
-    return inPlace == InPlace::allowed ? writeInPlace(target->path, Opening::created, write, false)
-                                       : Replacement::inPlace;
+    return inPlace == InPlace::allowed ? writeInPlace(target->path, Opening::created, write, false) : Outcome::fallback;
   }
-  const Placed placed =
-      fillTemporary(*temporary, *target, write) ? commitTemporary(*temporary, *target) : Placed::failed;
-  Replacement result = placed == Placed::done      ? Replacement::done
-                       : placed == Placed::refused ? copiedInPlace(*temporary, *target, inPlace)
-                                                   : Replacement::failed;
-  if (!closeTemporary(*temporary) && placed == Placed::done) result = Replacement::failed;
+  const Outcome placed =
+      fillTemporary(*temporary, *target, write) ? commitTemporary(*temporary, *target) : Outcome::failed;
+  Outcome result = placed == Outcome::done       ? Outcome::done
+                   : placed == Outcome::fallback ? copiedInPlace(*temporary, *target, inPlace)
+                                                 : Outcome::failed;
+  if (!closeTemporary(*temporary) && placed == Outcome::done) result = Outcome::failed;
   return result;
 }
 

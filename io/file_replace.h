@@ -13,14 +13,9 @@
 #include <functional>
 #include <string>
 
-namespace morvel {
+#include "outcome.h"
 
-enum class Replacement {
-  done,
-  unwritable,  // nothing touched: the target cannot be created or written (no such folder, no permission)
-  failed,      // the writing failed; the target is as it was, unless it had to be written in place
-  inPlace,     // nothing touched: the target would have to be written in place, which the caller refused
-};
+namespace morvel {
 
 enum class InPlace { allowed, refused };
 
@@ -34,7 +29,11 @@ using ContentWriter = std::function<bool(int fd)>;
 // such as /dev/stdout) is written in place, and so is a target whose folder
 // cannot hold the temporary file or that cannot be renamed over, unless
 // `inPlace` refuses that.
-Replacement replaceFile(const std::string& target, const ContentWriter& write, InPlace inPlace = InPlace::allowed);
+// Outcome::fallback touched nothing: the target cannot be created or
+// written (no such folder, no permission), or would have to be written in
+// place, which `inPlace` refused. Outcome::failed: the writing failed; the
+// target is as it was, unless it had to be written in place.
+Outcome replaceFile(const std::string& target, const ContentWriter& write, InPlace inPlace = InPlace::allowed);
 
 // Has SIGINT, SIGTERM and SIGHUP remove the named temporary files of the
 // replacements under way before they end the run (a signal the run ignores

@@ -97,29 +97,27 @@ int createUnnamed(const fs::path& folder) {
 // mounted on its name.
 bool renameRefused(int error) { return error == EPERM || error == EACCES || error == EBUSY || error == EXDEV; }
 
-using replace_steps::Placed;
-
-Placed renamedOver(const std::string& name, const fs::path& path) {
-  if (std::rename(name.c_str(), path.c_str()) == 0) return Placed::done;
-  return renameRefused(errno) ? Placed::refused : Placed::failed;
+Outcome renamedOver(const std::string& name, const fs::path& path) {
+  if (std::rename(name.c_str(), path.c_str()) == 0) return Outcome::done;
+  return renameRefused(errno) ? Outcome::fallback : Outcome::failed;
 }
 
 // Gives the complete unnamed file `fd` the name `path`: linked under a
 // temporary name, which is then renamed over the target.
-Placed linkIntoPlace(int fd, const fs::path& folder, const fs::path& path) {
+Outcome linkIntoPlace(int fd, const fs::path& folder, const fs::path& path) {
   const std::string link = "/proc/self/fd/" + std::to_string(fd);
   for (unsigned attempt = 0; attempt < replace_steps::kTemporaryNameTries; ++attempt) {
     const std::string name = temporaryPath(folder, attempt);
     const RemovedOnSignal listed(name);
     if (::linkat(AT_FDCWD, link.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) != 0) {
       if (errno == EEXIST) continue;
-      return Placed::failed;
+      return Outcome::failed;
     }
-    const Placed placed = renamedOver(name, path);
-    if (placed != Placed::done) ::unlink(name.c_str());
+    const Outcome placed = renamedOver(name, path);
+    if (placed != Outcome::done) ::unlink(name.c_str());
     return placed;
   }
-  return Placed::failed;
+  return Outcome::failed;
 }
 
 }  // namespace
@@ -165,14 +163,14 @@ std::optional<Target> targetOf(const std::string& name) {
   return target;
 }
 
-Replacement writeInPlace(const fs::path& path, Opening opening, const ContentWriter& write, bool sync) {
+Outcome writeInPlace(const fs::path& path, Opening opening, const ContentWriter& write, bool sync) {
   const int flags = opening == Opening::created ? O_CREAT : 0;
   const int fd = ::open(path.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC | flags, 0666);
-  if (fd < 0) return Replacement::unwritable;
+  if (fd < 0) return Outcome::fallback;
   bool written = write(fd);
   if (sync) written = ::fsync(fd) == 0 && written;
   const bool closed = ::close(fd) == 0;
-  return written && closed ? Replacement::done : Replacement::failed;
+  return written && closed ? Outcome::done : Outcome::failed;
 }
 
 TemporaryFile createTemporary(const Target& target) {
@@ -205,10 +203,10 @@ bool fillTemporary(Temporary& temporary, const Target& target, const ContentWrit
   return ::fsync(temporary.fd) == 0 && ok;
 }
 
-Placed commitTemporary(Temporary& temporary, const Target& target) {
-  const Placed placed = temporary.name.empty() ? linkIntoPlace(temporary.fd, temporary.folder, target.path)
-                                               : renamedOver(temporary.name, target.path);
-  temporary.committed = placed == Placed::done;
+Outcome commitTemporary(Temporary& temporary, const Target& target) {
+  const Outcome placed = temporary.name.empty() ? linkIntoPlace(temporary.fd, temporary.folder, target.path)
+                                                : renamedOver(temporary.name, target.path);
+  temporary.committed = placed == Outcome::done;
   return placed;
 }
 

@@ -137,16 +137,16 @@ std::optional<Target> targetOf(const std::string& name) {
   return target;
 }
 
-Replacement writeInPlace(const std::filesystem::path& path, Opening opening, const ContentWriter& write, bool sync) {
+Outcome writeInPlace(const std::filesystem::path& path, Opening opening, const ContentWriter& write, bool sync) {
   const DWORD disposition = opening == Opening::created ? OPEN_ALWAYS : OPEN_EXISTING;
   const HANDLE handle = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return Replacement::unwritable;
+  if (handle == INVALID_HANDLE_VALUE) return Outcome::fallback;
   if (::GetFileType(handle) == FILE_TYPE_DISK && !::SetEndOfFile(handle)) {
     ::CloseHandle(handle);
-    return Replacement::failed;
+    return Outcome::failed;
   }
-  return writeThrough(handle, write, sync) ? Replacement::done : Replacement::failed;
+  return writeThrough(handle, write, sync) ? Outcome::done : Outcome::failed;
 }
 
 TemporaryFile createTemporary(const Target& target) {
@@ -173,11 +173,11 @@ bool fillTemporary(Temporary& temporary, const Target& target, const ContentWrit
   return ok;
 }
 
-Placed commitTemporary(Temporary& temporary, const Target& target) {
+Outcome commitTemporary(Temporary& temporary, const Target& target) {
   temporary.committed = ::MoveFileExW(temporary.name.c_str(), target.path.c_str(),
                                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
-  if (temporary.committed) return Placed::done;
-  return target.exists && heldOpen(::GetLastError()) ? Placed::refused : Placed::failed;
+  if (temporary.committed) return Outcome::done;
+  return target.exists && heldOpen(::GetLastError()) ? Outcome::fallback : Outcome::failed;
 }
 
 int contentOf(Temporary& temporary) {

@@ -23,9 +23,12 @@ int openForReading(const std::string& name);
 int openSharedForReading(const std::string& name, bool& busy);
 // Created when missing (mode 0666 less the umask); the content is kept.
 int openForWriting(const std::string& name);
-bool closeFile(int fd);
-// Emptied, or created when missing, for writing.
-int openTruncated(const std::string& name);
+// False when the close failed, which is where the system reports the last
+// writes' failures.
+[[nodiscard]] bool closeFile(int fd);
+// Closes a descriptor nothing was written through, or whose writes were
+// given up: there is no failure left to report.
+inline void releaseFile(int fd) { static_cast<void>(closeFile(fd)); }
 // Created for writing; -1 (errno EEXIST) when the name exists already.
 int openNew(const std::string& name);
 // Deletes the file; false when it cannot.
@@ -57,10 +60,10 @@ std::int64_t readAt(int fd, void* buffer, std::size_t size, std::int64_t offset)
 
 // The descriptor's offset, -1 when it has none (a pipe); seekTo sets it.
 std::int64_t currentOffset(int fd);
-bool seekTo(int fd, std::int64_t offset);
+[[nodiscard]] bool seekTo(int fd, std::int64_t offset);
 
 // Empties the open file; false on failure.
-bool truncateToEmpty(int fd);
+[[nodiscard]] bool truncateToEmpty(int fd);
 
 enum class FileType { regular, directory, other };
 
@@ -79,9 +82,9 @@ struct FileStatus {
   std::uint64_t identity = 0;
 };
 
-std::optional<FileStatus> statusOf(int fd);
+[[nodiscard]] std::optional<FileStatus> statusOf(int fd);
 // The file a name leads to (links followed); nothing when there is none.
-std::optional<FileStatus> statusOf(const std::string& name);
+[[nodiscard]] std::optional<FileStatus> statusOf(const std::string& name);
 
 #ifdef _WIN32
 // A name as the system takes it (utf16.h); empty when the bytes are not

@@ -85,10 +85,6 @@ std::optional<FileStatus> statusOf(const std::string& name) {
   return statusFrom(info);
 }
 
-int openTruncated(const std::string& name) {
-  return ::open(name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
-}
-
 int openNew(const std::string& name) { return ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666); }
 
 bool removeFile(const std::string& name) { return ::unlink(name.c_str()) == 0; }

@@ -155,8 +155,6 @@ std::optional<FileStatus> statusOf(const std::string& name) {
   return status;
 }
 
-int openTruncated(const std::string& name) { return openWide(name, _O_WRONLY | _O_CREAT | _O_TRUNC); }
-
 int openNew(const std::string& name) { return openWide(name, _O_WRONLY | _O_CREAT | _O_EXCL); }
 
 bool removeFile(const std::string& name) {

@@ -20,6 +20,6 @@ struct NumberedLines {
 // cut at its first LF, "'", ",", "|" or tab: the rest is a comment. A byte
 // order mark at the start is no part of line 1; `coding` is fileCoding() of
 // the text. Nothing when the file cannot be opened.
-std::optional<NumberedLines> readNumberedLines(const std::string& path);
+[[nodiscard]] std::optional<NumberedLines> readNumberedLines(const std::string& path);
 
 }  // namespace morvel

@@ -19,7 +19,7 @@ bool canOpenForReading(const std::string& name) {
   const int fd = openForReading(name);
   if (fd < 0) return false;
   const std::optional<FileStatus> info = statusOf(fd);
-  closeFile(fd);
+  releaseFile(fd);
   return info && info->type != FileType::directory;
 }
 

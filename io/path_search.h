@@ -17,7 +17,7 @@ constexpr char kPathJoiner = '/';
 #endif
 
 // True when `name` opens for reading as a file (a directory does not).
-bool canOpenForReading(const std::string& name);
+[[nodiscard]] bool canOpenForReading(const std::string& name);
 
 // The first path, formed from the directories of `list` in their order, that
 // opens for reading; empty when none does. Paths longer than 255 bytes are

@@ -30,13 +30,14 @@ struct Target {
 
 // Nothing when the name cannot reach the system (it is not code page 932
 // text on Windows).
-std::optional<Target> targetOf(const std::string& name);
+[[nodiscard]] std::optional<Target> targetOf(const std::string& name);
 
 enum class Opening { existing, created };
 
 // Writes over `path` where it is, emptied first where it is a file; `sync`
-// has the content reach the disk before the file is closed.
-Replacement writeInPlace(const std::filesystem::path& path, Opening opening, const ContentWriter& write, bool sync);
+// has the content reach the disk before the file is closed. Outcome::fallback
+// when it cannot be opened for that.
+Outcome writeInPlace(const std::filesystem::path& path, Opening opening, const ContentWriter& write, bool sync);
 
 // The temporary file beside the target, each system's own. Discarding it
 // removes it unless it was committed.
@@ -51,15 +52,13 @@ TemporaryFile createTemporary(const Target& target);
 
 // The content and what the target's file kept, on the disk; false when
 // anything failed.
-bool fillTemporary(Temporary& temporary, const Target& target, const ContentWriter& write);
+[[nodiscard]] bool fillTemporary(Temporary& temporary, const Target& target, const ContentWriter& write);
 
-// `refused`: the rename over the target was refused though the target
-// itself may be written (another program holds it open on Windows; a sticky
-// folder, a file mounted on its name).
-enum class Placed { done, failed, refused };
-
-// Renames the complete temporary file over the target.
-Placed commitTemporary(Temporary& temporary, const Target& target);
+// Renames the complete temporary file over the target. Outcome::fallback:
+// the rename was refused though the target itself may be written (another
+// program holds it open on Windows; a sticky folder, a file mounted on its
+// name), so it is written in place instead.
+Outcome commitTemporary(Temporary& temporary, const Target& target);
 
 // A descriptor that reads the complete temporary file from its start; -1
 // when there is none.
@@ -67,7 +66,7 @@ int contentOf(Temporary& temporary);
 
 // Closes what is open of it; false when a close failed, where the system
 // reports the last writes' failures.
-bool closeTemporary(Temporary& temporary);
+[[nodiscard]] bool closeTemporary(Temporary& temporary);
 
 constexpr unsigned kTemporaryNameTries = 64;
 

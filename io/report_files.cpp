@@ -7,9 +7,11 @@
 
 namespace morvel {
 
+void writeReportFile(const char* file, std::string_view text) { static_cast<void>(writeTextFile(file, text)); }
+
 namespace {
 
-void writeLine(const char* file, const std::string& line) { writeTextFile(file, line + '\n'); }
+void writeLine(const char* file, const std::string& line) { writeReportFile(file, line + '\n'); }
 
 // A run started by hand at a terminal shows its errors and notices there
 // too; the files stay the record. `asIs` holds names (and ASCII words),
@@ -66,7 +68,7 @@ void ReportErrorHex(std::string_view a, std::int32_t n) { writeErrorLine(joinedP
 
 void ReportMessage(std::string_view a, std::string_view b) {
   if (b.size() >= kMessageRoom) {
-    writeTextFile(kMessagesFile, "");
+    writeReportFile(kMessagesFile, "");
     return;
   }
   const std::string_view subject = a.substr(0, kMessageRoom - b.size());

@@ -26,6 +26,10 @@ std::string joinedParts(std::initializer_list<std::string_view> parts);
 std::string upperHex(std::int32_t n);
 
 // "error.txt"
+// Empties `file` and writes `text` to it as text. A report that cannot be
+// written has nowhere else to go, so nothing is returned.
+void writeReportFile(const char* file, std::string_view text);
+
 void ReportError(std::string_view a);
 void ReportError(std::string_view a, std::string_view b);
 void ReportError(std::string_view a, std::string_view b, std::string_view c, std::string_view d);

@@ -17,7 +17,7 @@ void ReportFiles::error(std::string_view line) { ReportError(line); }
 
 void ReportFiles::message(std::string_view subject, std::string_view note) { ReportMessage(subject, note); }
 
-void ReportFiles::info(std::string_view line) { writeTextFile(kInfoFile, std::string(line) + '\n'); }
+void ReportFiles::info(std::string_view line) { writeReportFile(kInfoFile, std::string(line) + '\n'); }
 
 void ReportFiles::note(std::string_view sentence) { ReportNote(sentence); }
 

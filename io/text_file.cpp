@@ -165,7 +165,8 @@ std::string toCrlf(std::string_view text) {
 
 TextWriter::TextWriter(const std::string& path) : file_(openStream(path, "wb")) {}
 
-TextWriter::~TextWriter() { close(); }
+// A caller that must know whether the text reached the file closes it itself.
+TextWriter::~TextWriter() { static_cast<void>(close()); }
 
 void TextWriter::write(std::string_view text) {
   if (file_ == nullptr || text.empty()) return;

@@ -18,7 +18,7 @@ class TextReader {
   TextReader(const TextReader&) = delete;
   TextReader& operator=(const TextReader&) = delete;
 
-  bool isOpen() const { return file_ != nullptr; }
+  [[nodiscard]] bool isOpen() const { return file_ != nullptr; }
 
   // The next piece: the bytes up to and including the next LF, but at most
   // `limit` bytes (the fgets rule for a buffer of limit + 1). Empty at the
@@ -26,22 +26,22 @@ class TextReader {
   std::string_view nextPiece(std::size_t limit);
 
   // nextPiece copied; false, with an empty piece, at the end of the input.
-  bool readPiece(std::string& piece, std::size_t limit);
+  [[nodiscard]] bool readPiece(std::string& piece, std::size_t limit);
 
   // The next line without its LF, however long. False at the end of the input.
-  bool readLine(std::string& line);
+  [[nodiscard]] bool readLine(std::string& line);
 
   // Up to `capacity` translated bytes into `out`; 0 at the end of the input.
   std::size_t read(char* out, std::size_t capacity);
 
   // True when reading stopped on an I/O error rather than the end.
-  bool failed() const { return failed_; }
+  [[nodiscard]] bool failed() const { return failed_; }
 
  private:
   std::size_t available() const { return end_ - begin_; }
   const char* data() const { return buffer_.data() + begin_; }
   // Appends the next translated bytes to the buffer; false when none are left.
-  bool fill();
+  [[nodiscard]] bool fill();
 
   std::FILE* file_ = nullptr;
   std::vector<char> buffer_;
@@ -69,10 +69,10 @@ class TextWriter {
   TextWriter(const TextWriter&) = delete;
   TextWriter& operator=(const TextWriter&) = delete;
 
-  bool isOpen() const { return file_ != nullptr; }
+  [[nodiscard]] bool isOpen() const { return file_ != nullptr; }
   void write(std::string_view text);
   // Flushes and closes; true when every byte reached the file.
-  bool close();
+  [[nodiscard]] bool close();
 
  private:
   std::FILE* file_ = nullptr;
@@ -80,6 +80,6 @@ class TextWriter {
 };
 
 // Creates or empties `path` and writes `text` as text; true on success.
-bool writeTextFile(const std::string& path, std::string_view text);
+[[nodiscard]] bool writeTextFile(const std::string& path, std::string_view text);
 
 }  // namespace morvel

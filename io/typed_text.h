@@ -64,20 +64,21 @@ TypedCoding listCoding(const std::vector<std::string>& lines);
 
 // `typed` as code page 932 bytes; nothing when it is refused: a character
 // without a code page 932 code, or text read as UTF-8 that is not.
-std::optional<std::string> shiftJisOfTyped(std::string_view typed, TypedCoding coding = TypedCoding::guessed);
+[[nodiscard]] std::optional<std::string> shiftJisOfTyped(std::string_view typed,
+                                                         TypedCoding coding = TypedCoding::guessed);
 
 // The bytes of a character option ("-s", "-g" and the like): the value read
 // by shiftJisOfTyped, of which at most `byteCount` bytes (its first
 // character) are kept. Nothing when the value is refused.
-std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount,
-                                           TypedCoding coding = kWordCoding);
+[[nodiscard]] std::optional<std::string> characterOption(std::string_view value, std::size_t byteCount,
+                                                         TypedCoding coding = kWordCoding);
 
 // A character line of a settings file (lines 2 and 3): a value of at most
 // two bytes as it is, the design's field; a longer value converted as the
 // file's coding says and then one character, blanks after it dropped.
 // Nothing when a longer value is not one character, so that a line an
 // editor saved in UTF-8 never edits the record of its first two bytes.
-std::optional<std::string> settingCharacter(std::string_view value, TypedCoding coding);
+[[nodiscard]] std::optional<std::string> settingCharacter(std::string_view value, TypedCoding coding);
 
 // The line that reports a refused character option: `option` ("-s") and
 // the value as typed.

@@ -15,13 +15,13 @@
 namespace morvel {
 
 // Nothing for bytes that are not code page 932 text (a lone lead byte, say).
-std::optional<std::wstring> utf16OfCp932(std::string_view cp932);
+[[nodiscard]] std::optional<std::wstring> utf16OfCp932(std::string_view cp932);
 // No best fit: nothing when a character has no code page 932 code, since a
 // look-alike would name another file.
-std::optional<std::string> cp932OfUtf16(std::wstring_view utf16);
+[[nodiscard]] std::optional<std::string> cp932OfUtf16(std::wstring_view utf16);
 
 // Nothing for bytes that are not UTF-8, or for a lone surrogate.
-std::optional<std::wstring> utf16OfUtf8(std::string_view utf8);
-std::optional<std::string> utf8OfUtf16(std::wstring_view utf16);
+[[nodiscard]] std::optional<std::wstring> utf16OfUtf8(std::string_view utf8);
+[[nodiscard]] std::optional<std::string> utf8OfUtf16(std::wstring_view utf16);
 
 }  // namespace morvel

@@ -32,8 +32,8 @@ std::vector<CommandWord> argumentWords();
 // refuses it as a typed character; any other such word would name a file
 // that no name here can reach. The line that refuses the first of those,
 // nothing when there is none.
-std::optional<std::string> unwritableWordLine(const std::vector<CommandWord>& words,
-                                              std::initializer_list<std::string_view> characterOptions);
+[[nodiscard]] std::optional<std::string> unwritableWordLine(const std::vector<CommandWord>& words,
+                                                            std::initializer_list<std::string_view> characterOptions);
 
 // The words as the option readings take them, the program's path left out:
 // code page 932 as they are, a word holding a character code page 932 cannot

@@ -17,7 +17,7 @@ class DisplayText {
 
   // The code page 932 bytes of UTF-8 text, ASCII as itself; nothing when a
   // character has no code.
-  std::optional<std::string> shiftJis(std::string_view utf8) const;
+  [[nodiscard]] std::optional<std::string> shiftJis(std::string_view utf8) const;
 };
 
 }  // namespace morvel

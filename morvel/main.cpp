@@ -34,6 +34,10 @@ std::string programFolder() {
 
 bool windowsRunning = false;
 
+// For the windows, where the toolkit gives up: the run ends here, with
+// what was reported already in its files.
+void endRunNow(int code) { ::_exit(code); }
+
 // The toolkit ends the process itself when the display goes away under the
 // window; the windows have closed as their close box does by then (their
 // own handler ran first), so the run ends as after a close.
@@ -69,7 +73,7 @@ int runWindowsModule(int& argc, char** argv, const morvel::FinalEffect& settings
     return 1;
   }
   windowsRunning = true;
-  const int code = reinterpret_cast<morvel::WindowsEntry>(entry)(argc, argv, settings, reporter);
+  const int code = reinterpret_cast<morvel::WindowsEntry>(entry)(argc, argv, settings, reporter, endRunNow);
   windowsRunning = false;
   return code;
 }

@@ -159,7 +159,8 @@ void TForm1::FormCreate() {
   OpenPdfAtStart = settings_.pdfHelp;
   PlaceWindow();
   services_.setCaption(LongTitle ? kMainWindow.longCaption : kMainWindow.caption);
-  writeWatchedFile(kWatchedFile, " ");
+  // Start-up made sure it can be written.
+  static_cast<void>(writeWatchedFile(kWatchedFile, " "));
   if (OpenPdfAtStart) {
     OpenHelpPdf();
     services_.setTimer(TimerId::close, kCloseInterval, true);
@@ -508,9 +509,9 @@ TForm1::Reload TForm1::GuardedReload(bool final) {
 TForm1::Reload TForm1::ReloadWatchedFile(bool final) {
   const WatchedText text = readWatchedText(kWatchedFile);
   switch (text.outcome) {
-    case ReadOutcome::read:
+    case ReadOutcome::done:
       break;
-    case ReadOutcome::unreadable:
+    case ReadOutcome::failed:
       reporter_.error(joinedParts({"fopen() error-2:", kWatchedFile}));
       return Reload::failed;
     case ReadOutcome::busy:
@@ -663,17 +664,15 @@ void TForm1::Version1Click() {
 bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&)) {
   Regulate job;
   job.crlf = settings_.crlf;
-  job.no_searching = settings_.no_searching;
-  job.whichTable = settings_.whichTable;
+  job.search = {.no_searching = settings_.no_searching, .whichTable = settings_.whichTable};
   job.lines = Lines;
   std::string outputName = kWorkFile;
   if (pass({profile_, reporter_}, job, outputName) != PassResult::done) return false;
-  const Delivery delivery = outputName == kWorkFile
-                                ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
-                                : copyBackFromFile(reporter_, outputName, kWatchedFile);
+  const Outcome delivery = outputName == kWorkFile ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
+                                                   : copyBackFromFile(reporter_, outputName, kWatchedFile);
   // The window's own text, not the writer's: the poll must not collect it.
-  if (delivery == Delivery::done) ForgetOwnWrite();
-  return delivery != Delivery::failed;
+  if (delivery == Outcome::done) ForgetOwnWrite();
+  return delivery != Outcome::failed;
 }
 
 bool TForm1::ConvertToEucJp() {

@@ -40,18 +40,23 @@ class Follower {
     } catch (const std::system_error&) {
     }
   }
-  ~Follower() { join(); }
+  ~Follower() { wait(); }
   Follower(const Follower&) = delete;
   Follower& operator=(const Follower&) = delete;
 
-  // Waits for the delivery; no value when the ordinary delivery is needed.
-  std::optional<Delivery> join() {
-    if (thread_.joinable()) thread_.join();
+  // Waits for the delivery; Outcome::fallback when the ordinary delivery
+  // is needed.
+  Outcome join() {
+    wait();
     return delivery_;
   }
 
  private:
-  std::optional<Delivery> delivery_;
+  void wait() {
+    if (thread_.joinable()) thread_.join();
+  }
+
+  Outcome delivery_ = Outcome::fallback;
   std::thread thread_;
 };
 
@@ -77,12 +82,12 @@ std::pair<std::uint64_t, GrowingWorkFile::State> GrowingWorkFile::await(std::uin
   return {size_, state_};
 }
 
-std::optional<Delivery> followWorkFile(const std::string& target, GrowingWorkFile& growing) {
+Outcome followWorkFile(const std::string& target, GrowingWorkFile& growing) {
   // The pass empties "binary.tmp" before it writes: it is opened once the
   // pass has written.
-  if (growing.await(1).second == GrowingWorkFile::State::failed) return Delivery::failed;
+  if (growing.await(1).second == GrowingWorkFile::State::failed) return Outcome::failed;
   const int work = openForReading(kWorkFile);
-  if (work < 0) return std::nullopt;
+  if (work < 0) return Outcome::fallback;
   const auto follow = [&growing, work](int fd) {
     std::uint64_t copied = 0;
     std::uint64_t unsynced = 0;
@@ -102,18 +107,9 @@ std::optional<Delivery> followWorkFile(const std::string& target, GrowingWorkFil
       if (state == GrowingWorkFile::State::complete && copied == size) return true;
     }
   };
-  const Replacement result = replaceFile(target, follow, InPlace::refused);
-  closeFile(work);
-  switch (result) {
-    case Replacement::done:
-      return Delivery::done;
-    case Replacement::failed:
-      return Delivery::failed;
-    case Replacement::unwritable:
-    case Replacement::inPlace:
-      break;
-  }
-  return std::nullopt;
+  const Outcome result = replaceFile(target, follow, InPlace::refused);
+  releaseFile(work);
+  return result;
 }
 
 NamedConversion convertNamedFile(const TableContext& context, const CommandLineOptions& options) {
@@ -127,14 +123,13 @@ NamedConversion convertNamedFile(const TableContext& context, const CommandLineO
   const WorkFolderLock lock;
   Regulate job;
   job.crlf = effect.crlf;
-  job.no_searching = effect.no_searching;
-  job.whichTable = effect.whichTable;
+  job.search = {.no_searching = effect.no_searching, .whichTable = effect.whichTable};
   job.inputName = options.inputName;
   GrowingWorkFile growing;
   job.onWritten = [&growing](std::uint64_t written) { growing.written(written); };
   std::string output = kWorkFile;
   PassResult result = PassResult::failed;
-  std::optional<Delivery> followed;
+  Outcome followed = Outcome::fallback;
   {
     Follower follower(options.outputName, growing);
     try {
@@ -147,17 +142,17 @@ NamedConversion convertNamedFile(const TableContext& context, const CommandLineO
     followed = follower.join();
   }
   if (result == PassResult::inputUnreadable) return NamedConversion::refused;
-  Delivery delivery = Delivery::failed;
+  Outcome delivery = Outcome::failed;
   if (result == PassResult::done) {
-    if (followed) {
-      delivery = *followed;
-      if (delivery != Delivery::failed && !effect.keepBinary) removeFile(kWorkFile);
+    if (followed != Outcome::fallback) {
+      delivery = followed;
+      if (delivery == Outcome::done && !effect.keepBinary) removeFile(kWorkFile);
     } else {
       delivery = CopyBackFromWorkFile(context.reporter, options.outputName, effect.keepBinary);
     }
-    if (delivery != Delivery::failed) giveSameTime(options.inputName, deliveredFile(options.outputName, delivery));
+    if (delivery != Outcome::failed) giveSameTime(options.inputName, deliveredFile(options.outputName, delivery));
   }
-  return delivery != Delivery::failed ? NamedConversion::done : NamedConversion::failed;
+  return delivery != Outcome::failed ? NamedConversion::done : NamedConversion::failed;
 }
 
 }  // namespace morvel

@@ -42,17 +42,17 @@ class GrowingWorkFile {
 
 // Delivers "binary.tmp" to `target` while the pass still writes it, copying
 // each part as it comes, through a temporary file that replaces the target
-// only once the pass is complete: Delivery::done, or Delivery::failed
+// only once the pass is complete: Outcome::done, or Outcome::failed
 // with the target as it was when the pass or the copy failed. Nothing
-// happens until the pass has written or ended. No value, and nothing
-// touched, when the target needs the ordinary delivery once the pass is
+// happens until the pass has written or ended. Outcome::fallback, with
+// nothing touched, when the target needs the ordinary delivery once the pass is
 // done: it cannot be written, or only in place.
-std::optional<Delivery> followWorkFile(const std::string& target, GrowingWorkFile& growing);
+Outcome followWorkFile(const std::string& target, GrowingWorkFile& growing);
 
-enum class NamedConversion {
-  done,     // the output (or "Morvel.txt") holds the result
-  failed,   // nothing delivered; the run goes on to the window unless quiet
-  refused,  // the input cannot be read, or a name is the working file: exit code 1
+enum class [[nodiscard]] NamedConversion{
+    done,     // the output (or "Morvel.txt") holds the result
+    failed,   // nothing delivered; the run goes on to the window unless quiet
+    refused,  // the input cannot be read, or a name is the working file: exit code 1
 };
 
 // Converts the named Shift_JIS file to EUC-JP through "binary.tmp", which

@@ -57,7 +57,7 @@ TForm2::TForm2(DialogServices& services, const FinalEffect& settings, Reporter& 
       settings_(settings),
       profile_(profileFor(settings)),
       reporter_(reporter),
-      whichTable_(settings.whichTable) {}
+      search_{.no_searching = settings.no_searching, .whichTable = settings.whichTable} {}
 
 void TForm2::FormCreate() {
   services_.setKeyPreview(true);
@@ -77,7 +77,7 @@ void TForm2::showLabel(std::string text) {
 
 void TForm2::testKanji() {
   SparseSJIS table;
-  if (!setting({profile_, reporter_}, table, settings_.no_searching, &whichTable_)) {
+  if (!setting({profile_, reporter_}, table, search_)) {
     reporter_.error("testKanji() error: sjis->setting(no_searching, finalEffect->whichFile() ) ");
     return;
   }
@@ -108,7 +108,8 @@ void TForm2::SaveRecord() {
     return;
   }
   SaveReports reports(reporter_, services_);
-  editRecord({profile_, reports}, *substituted, *substitute, settings_.tableName, settings_.no_searching, &whichTable_);
+  // The edit reports its own failures; the dialog shows no result.
+  static_cast<void>(editRecord({profile_, reports}, *substituted, *substitute, settings_.tableName, search_));
 }
 
 void TForm2::CopyLabelText() { services_.setClipboardText(LabelText); }

@@ -7,6 +7,7 @@
 #include <string>
 #include <string_view>
 
+#include "locator.h"
 #include "options.h"
 #include "profile.h"
 #include "reporter.h"
@@ -37,13 +38,13 @@ class TForm2 {
   void CopyLabelText();
   void showLabel(std::string text);
   // The edit's text as Shift_JIS bytes; nothing when it was refused.
-  std::optional<std::string> shiftJisOf(std::string_view control) const;
+  [[nodiscard]] std::optional<std::string> shiftJisOf(std::string_view control) const;
 
   DialogServices& services_;
   const FinalEffect settings_;
   const ProgramProfile profile_;
   Reporter& reporter_;
-  bool whichTable_;  // the search reports the table it found once
+  SearchSwitches search_;  // the search reports the table it found once
   std::string LabelText;
 };
 

@@ -48,16 +48,16 @@ constexpr int kLastUtf8Attempt = 6;
 
 bool editTable(const TableContext& context, const CommandLineOptions& options) {
   const FinalEffect& effect = options.effect;
-  bool whichTable = effect.whichTable;  // a working copy: the edit may clear it
-  if (!effect.listName.empty())
-    return editManyRecords(context, effect.listName, effect.tableName, effect.no_searching, &whichTable);
+  // A working copy: the edit may clear whichTable.
+  SearchSwitches search{.no_searching = effect.no_searching, .whichTable = effect.whichTable};
+  if (!effect.listName.empty()) return editManyRecords(context, effect.listName, effect.tableName, search);
   if (effect.substitute == kNoSubstitution) return true;
   // A character option that could not be read would make this edit change
   // the wrong record, or none: refuse the edit before the table is touched.
   const std::vector<std::string> refusals = options.refusals();
   for (const std::string& refusal : refusals) context.reporter.error(refusal);
   if (!refusals.empty()) return false;
-  return editRecord(context, effect.substituted, effect.substitute, effect.tableName, effect.no_searching, &whichTable);
+  return editRecord(context, effect.substituted, effect.substitute, effect.tableName, search);
 }
 
 }  // namespace
@@ -133,7 +133,7 @@ bool CheckWatchedFileCreatable(Reporter& reporter) {
   if (!created && errno == EEXIST) fd = openForWriting(kWatchedFile);
   const int why = errno;
   if (fd >= 0) {
-    closeFile(fd);
+    releaseFile(fd);
     if (created) removeFile(kWatchedFile);
     return true;
   }

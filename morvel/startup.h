@@ -14,11 +14,11 @@
 namespace morvel {
 
 // What the entry does once the start-up is over.
-enum class Verdict {
-  goOn,         // not an outcome but the next step: create the windows; exit code 0 when they close
-  doneQuietly,  // exit code 0, no window
-  stop,         // exit code 1, no window
-  editFailed,   // exit code -4 (252 on POSIX), no window
+enum class [[nodiscard]] Verdict{
+    goOn,         // not an outcome but the next step: create the windows; exit code 0 when they close
+    doneQuietly,  // exit code 0, no window
+    stop,         // exit code 1, no window
+    editFailed,   // exit code -4 (252 on POSIX), no window
 };
 
 // The exit code of a verdict that ends the run before any window.
@@ -26,16 +26,16 @@ int exitCodeOf(Verdict verdict);
 
 // True when the EUC-JP and UTF-8 tables can be opened; otherwise reports
 // the reasons and returns false (the run ends with exit code 1).
-bool CheckTablesPresent(const TableContext& context);
+[[nodiscard]] bool CheckTablesPresent(const TableContext& context);
 
 // True when there is no non-empty "VEL" in the current directory; otherwise
 // reports it and returns false (the run ends with exit code 1).
-bool CheckWatchedFileAbsent(Reporter& reporter);
+[[nodiscard]] bool CheckWatchedFileAbsent(Reporter& reporter);
 
 // True when "VEL" can be created in the current directory, which the window
 // needs; otherwise reports it and returns false (exit code 1). Leaves the
 // folder as it found it.
-bool CheckWatchedFileCreatable(Reporter& reporter);
+[[nodiscard]] bool CheckWatchedFileCreatable(Reporter& reporter);
 
 // Where the window can show. Without a display of its own (a platform
 // chosen in QT_QPA_PLATFORM such as offscreen needs none) there is no

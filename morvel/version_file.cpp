@@ -2,6 +2,7 @@
 // see docs/design-names.md before changing one.
 #include "version_file.h"
 
+#include "report_files.h"
 #include "text_file.h"
 #include "usage_text.h"
 #include "version.h"
@@ -45,6 +46,6 @@ std::string versionLine() {
   return text.substr(0, text.find('\n') + 1);
 }
 
-void WriteVersionFile(bool commented) { writeTextFile(kVersionFile, versionText(commented)); }
+void WriteVersionFile(bool commented) { writeReportFile(kVersionFile, versionText(commented)); }
 
 }  // namespace morvel

@@ -46,22 +46,22 @@ WatchedText readWatchedText(const std::string& path) {
   bool busy = false;
   const int fd = openSharedForReading(path, busy);
   if (fd < 0) {
-    text.outcome = busy ? ReadOutcome::busy : ReadOutcome::unreadable;
+    text.outcome = busy ? ReadOutcome::busy : ReadOutcome::failed;
     return text;
   }
   const std::optional<FileStatus> before = statusOf(fd);
   const bool complete = before && readRest(fd, text.bytes, before->size);
   const std::optional<FileStatus> after = statusOf(fd);
-  closeFile(fd);
+  releaseFile(fd);
   // What the name leads to now must be the file read, unchanged.
   const std::optional<FileStatus> named = statusOf(path);
   if (!complete) {
-    text.outcome = ReadOutcome::unreadable;
+    text.outcome = ReadOutcome::failed;
   } else if (!after || !named || ageOf(*before) != ageOf(*after) || ageOf(*after) != ageOf(*named) ||
              text.bytes.size() != before->size) {
     text.outcome = ReadOutcome::raced;
   } else {
-    text.outcome = ReadOutcome::read;
+    text.outcome = ReadOutcome::done;
     text.age = ageOf(*before);
     return text;
   }

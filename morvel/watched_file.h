@@ -29,16 +29,16 @@ struct FileAge {
 FileAge fileAge(const std::string& path);
 FileAge ageOf(const FileStatus& status);
 
-enum class ReadOutcome {
-  read,
-  unreadable,  // it cannot be opened
-  busy,        // another program's sharing keeps readers out for now
-  raced,       // it changed, or was replaced, while it was read
+enum class [[nodiscard]] ReadOutcome{
+    done,
+    failed,  // it cannot be opened
+    busy,    // another program's sharing keeps readers out for now
+    raced,   // it changed, or was replaced, while it was read
 };
 
 // The whole file as it was at one moment, and the age of that moment.
 struct WatchedText {
-  ReadOutcome outcome = ReadOutcome::unreadable;
+  ReadOutcome outcome = ReadOutcome::failed;
   std::string bytes;  // as they are on disk
   FileAge age;
 };
@@ -48,10 +48,10 @@ struct WatchedText {
 WatchedText readWatchedText(const std::string& path);
 
 // Creates or empties the file and writes `text` into it; false on failure.
-bool writeWatchedFile(const std::string& path, const std::string& text);
+[[nodiscard]] bool writeWatchedFile(const std::string& path, const std::string& text);
 
 // Creates or empties the file and writes each line followed by a line end
 // (CR LF on disk), the bytes unchanged; false on failure.
-bool writeLinesBack(const std::string& path, const std::vector<std::string>& lines);
+[[nodiscard]] bool writeLinesBack(const std::string& path, const std::vector<std::string>& lines);
 
 }  // namespace morvel

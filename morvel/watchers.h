@@ -6,6 +6,6 @@ namespace morvel {
 // Another process of a program named Morvel works in this folder (as far
 // as this user may see other processes); false where the system cannot
 // tell.
-bool anotherMorvelWatchesHere();
+[[nodiscard]] bool anotherMorvelWatchesHere();
 
 }  // namespace morvel

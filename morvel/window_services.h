@@ -86,7 +86,7 @@ class DialogServices {
   // The text of an edit as Shift_JIS bytes: those the logic put there while
   // the text is unchanged, else the typed text in code page 932; nothing
   // when a typed character has no code there.
-  virtual std::optional<std::string> typedText(std::string_view control) const = 0;
+  [[nodiscard]] virtual std::optional<std::string> typedText(std::string_view control) const = 0;
   // Shift_JIS bytes, shown as the characters they are.
   virtual void setText(std::string_view control, std::string_view text) = 0;
   virtual void setKeyPreview(bool on) = 0;

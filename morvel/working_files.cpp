@@ -17,7 +17,7 @@ namespace morvel {
 
 namespace {
 
-Replacement copyWorkFileTo(int work, const std::string& destination) {
+Outcome copyWorkFileTo(int work, const std::string& destination) {
   return replaceFile(destination, [work](int fd) { return seekTo(work, 0) && copyAll(work, fd, true); });
 }
 
@@ -56,39 +56,39 @@ bool isWorkFile(const std::string& name) {
   return file && work && file->volume == work->volume && file->identity == work->identity;
 }
 
-Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
-  const Delivery delivery = copyBackFromFile(reporter, kWorkFile, target);
-  if (delivery != Delivery::failed && !keepBinary) removeFile(kWorkFile);
+Outcome CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary) {
+  const Outcome delivery = copyBackFromFile(reporter, kWorkFile, target);
+  if (delivery != Outcome::failed && !keepBinary) removeFile(kWorkFile);
   return delivery;
 }
 
-Delivery copyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
+Outcome copyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target) {
   // The source is opened first, so that a missing one never touches the
   // target.
   const int work = openForReading(source);
-  if (work < 0) return Delivery::failed;
-  Delivery delivery = Delivery::failed;
-  Replacement result = copyWorkFileTo(work, target);
-  if (result == Replacement::done) {
-    delivery = Delivery::done;
-  } else if (result == Replacement::unwritable) {
+  if (work < 0) return Outcome::failed;
+  Outcome delivery = Outcome::failed;
+  Outcome result = copyWorkFileTo(work, target);
+  if (result == Outcome::done) {
+    delivery = Outcome::done;
+  } else if (result == Outcome::fallback) {
     result = copyWorkFileTo(work, kFallbackOutput);
-    if (result == Replacement::done) {
-      delivery = Delivery::toFallback;
+    if (result == Outcome::done) {
+      delivery = Outcome::fallback;
       reporter.message(target, std::string("cannot be written; the result is in ") + kFallbackOutput);
     }
   }
-  if (delivery == Delivery::failed) {
+  if (delivery == Outcome::failed) {
     // Only "binary.tmp" holds the result now, whatever keepBinary says.
     reporter.error(
         joinedParts({"CopyBackFromWorkFile() error:", target, "cannot be written; the result is only in", source}));
   }
-  closeFile(work);
+  releaseFile(work);
   return delivery;
 }
 
-std::string deliveredFile(const std::string& target, Delivery delivery) {
-  return delivery == Delivery::toFallback ? kFallbackOutput : target;
+std::string deliveredFile(const std::string& target, Outcome delivery) {
+  return delivery == Outcome::fallback ? kFallbackOutput : target;
 }
 
 }  // namespace morvel

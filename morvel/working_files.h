@@ -7,6 +7,7 @@
 #include <string>
 
 #include "folder_turn.h"
+#include "outcome.h"
 #include "reporter.h"
 
 #include "morvel_texts.h"
@@ -25,31 +26,28 @@ class WorkFolderLock {
   WorkFolderLock(const WorkFolderLock&) = delete;
   WorkFolderLock& operator=(const WorkFolderLock&) = delete;
 
-  bool held() const { return turn_.held; }
+  [[nodiscard]] bool held() const { return turn_.held; }
 
  private:
   FolderTurn turn_;
 };
 
 // True when `name` is the working file: its name, or the same file.
-bool isWorkFile(const std::string& name);
-
-enum class Delivery {
-  done,        // the target holds the result
-  toFallback,  // the target cannot be written: "Morvel.txt" holds the result, and a message says so
-  failed,      // nothing delivered; the target is as it was
-};
+[[nodiscard]] bool isWorkFile(const std::string& name);
 
 // Puts the content of "binary.tmp" in place of `target`, or of "Morvel.txt"
 // when the target cannot be written, and deletes "binary.tmp" unless
-// `keepBinary`. The destination is either as it was or complete.
-Delivery CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary);
+// `keepBinary`. The destination is either as it was or complete:
+// Outcome::done, Outcome::fallback when "Morvel.txt" holds the result (a
+// message says so), Outcome::failed when nothing was delivered and the
+// target is as it was.
+Outcome CopyBackFromWorkFile(Reporter& reporter, const std::string& target, bool keepBinary);
 
 // As CopyBackFromWorkFile, from `source`, a result this run has just
 // written, which stays.
-Delivery copyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target);
+Outcome copyBackFromFile(Reporter& reporter, const std::string& source, const std::string& target);
 
 // The file a delivery wrote.
-std::string deliveredFile(const std::string& target, Delivery delivery);
+std::string deliveredFile(const std::string& target, Outcome delivery);
 
 }  // namespace morvel

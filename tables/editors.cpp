@@ -39,21 +39,15 @@ void reportEditError(const TableContext& context, const Editor& editor, const st
 }
 
 // The search for the table to rewrite, then the table loaded for lookups.
-std::string findAndLoad(const TableContext& context, const Editor& editor, SparseEUC& table, bool no_searching,
-                        bool* whichTable, bool acquire_from_text) {
-  SearchRequest request;
-  request.kind = TableKind::euc;
-  request.no_searching = no_searching;
-  request.acquire_from_text = acquire_from_text;
-  request.whichTable = whichTable;
-  request.words = context.isMorvel() ? editor.morvelWords : settingWords(context.profile, TableKind::euc);
+std::string findAndLoad(const TableContext& context, const Editor& editor, SparseEUC& table, SearchSwitches& switches) {
+  const ErrorWords words = context.isMorvel() ? editor.morvelWords : settingWords(context.profile, TableKind::euc);
   // Searched twice, by design: the search names the table to rewrite with
   // the editor's own error words, and setting() searches once more, with the
   // loader's words, for the table it loads. The first search's whichTable
   // report clears the flag, so the found path is reported once.
-  std::string path = searchTable(context, request);
+  std::string path = searchTable(context, {TableKind::euc, switches, words});
   if (path.empty()) return path;
-  if (!setting(context, table, no_searching, whichTable, acquire_from_text)) {
+  if (!setting(context, table, switches)) {
     context.reporter.errorFileLine(
         joinedParts({std::string(editor.name) + " error:",
                      context.isMorvel() ? "euc->setting(no_searching, whichTable)"
@@ -147,7 +141,7 @@ bool rewriteTable(const TableContext& context, const Editor& editor, const std::
   }
   const Image image = editedImage(records, table, entries, rule);
   const auto writeImage = [&image](int fd) { return writeFully(fd, image.data(), image.size()); };
-  if (replaceFile(tableName, writeImage) != Replacement::done) {
+  if (replaceFile(tableName, writeImage) != Outcome::done) {
     reportEditError(context, editor, "write error: " + tableName);
     return false;
   }
@@ -205,21 +199,21 @@ SubstitutionList readSubstitutionList(const std::string& listName) {
 }
 
 bool editRecord(const TableContext& context, std::string_view substituted, std::string_view substitute,
-                const std::string& tableName, bool no_searching, bool* whichTable, bool acquire_from_text) {
+                const std::string& tableName, SearchSwitches& switches) {
   SparseEUC table;
-  const std::string path = findAndLoad(context, kEditRecord, table, no_searching, whichTable, acquire_from_text);
+  const std::string path = findAndLoad(context, kEditRecord, table, switches);
   if (path.empty()) return false;
   std::vector<NORMAL_SUBSTITUTE> entries{{true, std::string(substituted), std::string(substitute)}};
   reportCodes(context, firstCharCode(substituted), firstCharCode(substitute));
   if (!rewriteTable(context, kEditRecord, path, tableName, table, entries, EntryUse::everyRecord)) return false;
-  noteWhereUnused(context, tableName, no_searching, acquire_from_text);
+  noteWhereUnused(context, tableName, switches.no_searching, switches.acquire_from_text);
   return true;
 }
 
 bool editManyRecords(const TableContext& context, const std::string& listName, const std::string& tableName,
-                     bool no_searching, bool* whichTable, bool acquire_from_text) {
+                     SearchSwitches& switches) {
   SparseEUC table;
-  const std::string path = findAndLoad(context, kEditManyRecords, table, no_searching, whichTable, acquire_from_text);
+  const std::string path = findAndLoad(context, kEditManyRecords, table, switches);
   if (path.empty()) return false;
   SubstitutionList list = readSubstitutionList(listName);
   if (!list.usable()) {
@@ -227,7 +221,7 @@ bool editManyRecords(const TableContext& context, const std::string& listName, c
     return false;
   }
   if (!rewriteTable(context, kEditManyRecords, path, tableName, table, list.entries, EntryUse::once)) return false;
-  noteWhereUnused(context, tableName, no_searching, acquire_from_text);
+  noteWhereUnused(context, tableName, switches.no_searching, switches.acquire_from_text);
   return true;
 }
 

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "locator.h"
 #include "profile.h"
 #include "table_texts.h"
 
@@ -31,7 +32,7 @@ struct SubstitutionList {
   std::vector<NORMAL_SUBSTITUTE> entries;
   std::string refusal;  // empty when the list can be used
 
-  bool usable() const { return refusal.empty(); }
+  [[nodiscard]] bool usable() const { return refusal.empty(); }
 };
 
 // The entries of a list file: up to 906 lines, a 4-byte line as two
@@ -46,9 +47,9 @@ SubstitutionList readSubstitutionList(const std::string& listName);
 // Both return false after reporting why. The table is found by the usual
 // search (only the given name under acquire_from_text) and written whole to
 // `tableName`, replacing it only once the new table is completely on disk.
-bool editRecord(const TableContext& context, std::string_view substituted, std::string_view substitute,
-                const std::string& tableName, bool no_searching, bool* whichTable, bool acquire_from_text = false);
-bool editManyRecords(const TableContext& context, const std::string& listName, const std::string& tableName,
-                     bool no_searching, bool* whichTable, bool acquire_from_text = false);
+[[nodiscard]] bool editRecord(const TableContext& context, std::string_view substituted, std::string_view substitute,
+                              const std::string& tableName, SearchSwitches& switches);
+[[nodiscard]] bool editManyRecords(const TableContext& context, const std::string& listName,
+                                   const std::string& tableName, SearchSwitches& switches);
 
 }  // namespace morvel

@@ -61,13 +61,13 @@ void reportSearchFailure(const TableContext& context, int way, std::string_view 
                                             : "openClose[" + number + std::string(word) + fileName);
 }
 
-void reportFoundTable(const TableContext& context, const std::string& path, TableKind kind, bool* whichTable) {
-  if (whichTable == nullptr || !*whichTable) return;
+void reportFoundTable(const TableContext& context, const std::string& path, TableKind kind, bool& whichTable) {
+  if (!whichTable) return;
   const ProgramProfile& profile = context.profile;
   if (profile.reportEncoding && !convertsTo(kind, *profile.reportEncoding)) return;
   context.reporter.message(
       path, context.isMorvel() ? "is primarily accessible to Morvel." : "is primarily accessible to fenra.");
-  *whichTable = false;
+  whichTable = false;
 }
 
 }  // namespace
@@ -103,13 +103,14 @@ ErrorWords settingWords(const ProgramProfile& profile, TableKind kind) {
 }
 
 std::string searchTable(const TableContext& context, const SearchRequest& request) {
-  FoundTable found = locateTable(context.profile, request.kind, request.no_searching, request.acquire_from_text);
+  const SearchSwitches& switches = request.switches;
+  FoundTable found = locateTable(context.profile, request.kind, switches.no_searching, switches.acquire_from_text);
   if (!found.path.empty()) {
-    reportFoundTable(context, found.path, request.kind, request.whichTable);
+    reportFoundTable(context, found.path, request.kind, request.switches.whichTable);
     return std::move(found.path);
   }
   // Under no_searching only way 0 was tried (unless -q named way 3 alone).
-  const bool wayZeroOnly = request.no_searching && !request.acquire_from_text;
+  const bool wayZeroOnly = switches.no_searching && !switches.acquire_from_text;
   const char* fileName = tableFileName(request.kind);
   if (wayZeroOnly) {
     reportSearchFailure(context, tryFixedFolder, request.words.wayZero, fileName);
@@ -117,7 +118,7 @@ std::string searchTable(const TableContext& context, const SearchRequest& reques
     reportSearchFailure(context, lastWayOf(request.kind), request.words.lastWay, fileName);
   }
   hintOnTerminal(
-      missingTableSentence(context.profile, request.kind, wayZeroOnly, request.acquire_from_text && !wayZeroOnly));
+      missingTableSentence(context.profile, request.kind, wayZeroOnly, switches.acquire_from_text && !wayZeroOnly));
   return {};
 }
 
@@ -132,23 +133,16 @@ bool loadTableFile(SparseTable<K>& table, const std::string& path) {
 }
 
 template <TableKind K>
-bool setting(const TableContext& context, SparseTable<K>& table, bool no_searching, bool* whichTable,
-             bool acquire_from_text) {
-  SearchRequest request;
-  request.kind = K;
-  request.no_searching = no_searching;
-  request.acquire_from_text = acquire_from_text;
-  request.whichTable = whichTable;
-  request.words = settingWords(context.profile, K);
-  const std::string path = searchTable(context, request);
+bool setting(const TableContext& context, SparseTable<K>& table, SearchSwitches& switches) {
+  const std::string path = searchTable(context, {K, switches, settingWords(context.profile, K)});
   return !path.empty() && loadTableFile(table, path);
 }
 
 template bool loadTableFile(SparseEUC&, const std::string&);
 template bool loadTableFile(SparseSJIS&, const std::string&);
 template bool loadTableFile(SparseUTF8&, const std::string&);
-template bool setting(const TableContext&, SparseEUC&, bool, bool*, bool);
-template bool setting(const TableContext&, SparseSJIS&, bool, bool*, bool);
-template bool setting(const TableContext&, SparseUTF8&, bool, bool*, bool);
+template bool setting(const TableContext&, SparseEUC&, SearchSwitches&);
+template bool setting(const TableContext&, SparseSJIS&, SearchSwitches&);
+template bool setting(const TableContext&, SparseUTF8&, SearchSwitches&);
 
 }  // namespace morvel

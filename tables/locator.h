@@ -24,11 +24,17 @@ struct ErrorWords {
   std::string_view lastWay;
 };
 
-struct SearchRequest {
-  TableKind kind = TableKind::euc;
+// The switches of a search, held by the caller for as long as the flag
+// matters to it: one pass, one dialog, one edit.
+struct SearchSwitches {
   bool no_searching = false;       // only way 0 may succeed
   bool acquire_from_text = false;  // fenra: only way 3 is tried
-  bool* whichTable = nullptr;      // report the found path once, then clear the flag
+  bool whichTable = false;         // report the found path once; the search clears it then
+};
+
+struct SearchRequest {
+  TableKind kind = TableKind::euc;
+  SearchSwitches& switches;
   ErrorWords words;
 };
 
@@ -56,19 +62,19 @@ std::string missingTableSentence(const ProgramProfile& profile, TableKind kind, 
                                  bool acquire_from_text);
 
 // Runs the search; the found path, or empty after the error line has been
-// reported. Reports the found path when the flag asks for it.
-std::string searchTable(const TableContext& context, const SearchRequest& request);
+// reported. Reports the found path when the request's whichTable asks for
+// it, and clears that flag.
+[[nodiscard]] std::string searchTable(const TableContext& context, const SearchRequest& request);
 
 // Loads a whole table file into `table`; false when it cannot be read or
 // holds fewer than 7882 records.
 template <TableKind K>
-bool loadTableFile(SparseTable<K>& table, const std::string& path);
+[[nodiscard]] bool loadTableFile(SparseTable<K>& table, const std::string& path);
 
 // Finds the table file of the table's kind and loads it. False when the
 // table was not found (the search has reported it) or was too short to load
 // (the caller reports that).
 template <TableKind K>
-bool setting(const TableContext& context, SparseTable<K>& table, bool no_searching, bool* whichTable,
-             bool acquire_from_text = false);
+[[nodiscard]] bool setting(const TableContext& context, SparseTable<K>& table, SearchSwitches& switches);
 
 }  // namespace morvel

@@ -42,7 +42,7 @@ struct TableContext {
   const ProgramProfile& profile;
   Reporter& reporter;
 
-  bool isMorvel() const { return profile.program == Program::morvel; }
+  [[nodiscard]] bool isMorvel() const { return profile.program == Program::morvel; }
 };
 
 }  // namespace morvel

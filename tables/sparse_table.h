@@ -60,7 +60,7 @@ class SparseTable {
 
   // Places the 7882 records of a table image. An image shorter than that
   // places nothing and gives false; bytes after the last record are ignored.
-  bool placeRecords(std::span<const unsigned char> image) {
+  [[nodiscard]] bool placeRecords(std::span<const unsigned char> image) {
     if (image.size() < imageSize) return false;
     for (std::size_t n = 1; n <= kRecordCount; ++n) placeRecord(n, image.data() + (n - 1) * recordSize);
     return true;

@@ -32,13 +32,13 @@ class Descriptor {
  public:
   explicit Descriptor(int fd) : fd_(fd) {}
   ~Descriptor() {
-    if (fd_ >= 0) closeFile(fd_);
+    if (fd_ >= 0) releaseFile(fd_);
   }
   Descriptor(const Descriptor&) = delete;
   Descriptor& operator=(const Descriptor&) = delete;
   int get() const { return fd_; }
   void close() {
-    closeFile(fd_);
+    releaseFile(fd_);
     fd_ = -1;
   }
 
@@ -80,11 +80,11 @@ class PipeReader {
   }
   ~PipeReader() {
     if (thread_.joinable()) finish();
-    closeFile(read_);
+    releaseFile(read_);
   }
   int writeEnd() const { return write_; }
   const std::string& finish() {
-    closeFile(write_);
+    releaseFile(write_);
     thread_.join();
     return received_;
   }

@@ -38,7 +38,8 @@ class Editors : public testing::Test {
   }
 
   bool edit(const std::string& from, const std::string& to, const std::string& tableName = kTable) {
-    return editRecord({profile_, reports_}, from, to, tableName, false, nullptr);
+    SearchSwitches switches;
+    return editRecord({profile_, reports_}, from, to, tableName, switches);
   }
 
   TempDir dir_;

@@ -35,7 +35,7 @@ TEST(ReplaceFile, NewContentKeepsTheModeAndTheLinkAndLeavesNoTemporaryFile) {
   writeBytes("table.bin", "old content, longer than the new");
   ::chmod("table.bin", 0640);
   fs::create_symlink("table.bin", "link.bin");
-  ASSERT_EQ(replaceFile("link.bin", bytesOf("new")), Replacement::done);
+  ASSERT_EQ(replaceFile("link.bin", bytesOf("new")), Outcome::done);
   EXPECT_TRUE(fs::is_symlink("link.bin"));
   EXPECT_EQ(readBytes("table.bin"), "new");
   struct stat info {};
@@ -44,20 +44,20 @@ TEST(ReplaceFile, NewContentKeepsTheModeAndTheLinkAndLeavesNoTemporaryFile) {
   EXPECT_EQ(entries(), 2u);
 
   const std::string longName(255, 'n');  // the longest name a folder takes
-  ASSERT_EQ(replaceFile(longName, bytesOf("fresh")), Replacement::done);
+  ASSERT_EQ(replaceFile(longName, bytesOf("fresh")), Outcome::done);
   EXPECT_EQ(readBytes(longName), "fresh");
 }
 
 TEST(ReplaceFile, FailuresLeaveTheTargetAsItWas) {
   TempDir dir;
   writeBytes("table.bin", "old");
-  EXPECT_EQ(replaceFile("table.bin", [](int) { return false; }), Replacement::failed);
+  EXPECT_EQ(replaceFile("table.bin", [](int) { return false; }), Outcome::failed);
   EXPECT_EQ(readBytes("table.bin"), "old");
   EXPECT_EQ(entries(), 1u);
-  EXPECT_EQ(replaceFile("no/such/folder/t.bin", bytesOf("x")), Replacement::unwritable);
+  EXPECT_EQ(replaceFile("no/such/folder/t.bin", bytesOf("x")), Outcome::fallback);
   fs::create_directory("folder.bin");
-  EXPECT_EQ(replaceFile("folder.bin", bytesOf("x")), Replacement::unwritable);
-  EXPECT_EQ(replaceFile("/dev/null", bytesOf("x")), Replacement::done);  // written in place
+  EXPECT_EQ(replaceFile("folder.bin", bytesOf("x")), Outcome::fallback);
+  EXPECT_EQ(replaceFile("/dev/null", bytesOf("x")), Outcome::done);  // written in place
 }
 
 TEST(ReplaceFile, AFileTheUserMayNotWriteIsNotReplaced) {
@@ -65,8 +65,8 @@ TEST(ReplaceFile, AFileTheUserMayNotWriteIsNotReplaced) {
   fs::permissions(".", fs::perms::all);  // the folder itself is writable for everyone
   writeBytes("table.bin", "old");
   ::chmod("table.bin", 0444);
-  EXPECT_TRUE(testing_support::whereModesBind(
-      [] { return replaceFile("table.bin", bytesOf("new")) == Replacement::unwritable; }));
+  EXPECT_TRUE(
+      testing_support::whereModesBind([] { return replaceFile("table.bin", bytesOf("new")) == Outcome::fallback; }));
   EXPECT_EQ(readBytes("table.bin"), "old");
 }
 
@@ -77,25 +77,25 @@ TEST(ReplaceFile, AFolderWithoutRoomForATemporaryFileGetsTheTargetWrittenInPlace
   ::chmod("shared/table.bin", 0666);
   ::chmod("shared", 0555);  // no new files here, but the table is writable
   fs::permissions(".", fs::perms::all);
-  EXPECT_TRUE(testing_support::whereModesBind(
-      [] { return replaceFile("shared/table.bin", bytesOf("new")) == Replacement::done; }));
+  EXPECT_TRUE(
+      testing_support::whereModesBind([] { return replaceFile("shared/table.bin", bytesOf("new")) == Outcome::done; }));
   EXPECT_EQ(readBytes("shared/table.bin"), "new");
   ::chmod("shared", 0755);
 }
 
 TEST(ReplaceFile, WritingInPlaceCanBeRefused) {
   TempDir dir;
-  EXPECT_EQ(replaceFile("/dev/null", bytesOf("x"), InPlace::refused), Replacement::inPlace);
+  EXPECT_EQ(replaceFile("/dev/null", bytesOf("x"), InPlace::refused), Outcome::fallback);
   fs::create_directory("shared");
   writeBytes("shared/table.bin", "old");
   ::chmod("shared/table.bin", 0666);
   ::chmod("shared", 0555);
   fs::permissions(".", fs::perms::all);
   EXPECT_TRUE(testing_support::whereModesBind(
-      [] { return replaceFile("shared/table.bin", bytesOf("new"), InPlace::refused) == Replacement::inPlace; }));
+      [] { return replaceFile("shared/table.bin", bytesOf("new"), InPlace::refused) == Outcome::fallback; }));
   EXPECT_EQ(readBytes("shared/table.bin"), "old");
   ::chmod("shared", 0755);
-  EXPECT_EQ(replaceFile("fresh.bin", bytesOf("new"), InPlace::refused), Replacement::done);
+  EXPECT_EQ(replaceFile("fresh.bin", bytesOf("new"), InPlace::refused), Outcome::done);
   EXPECT_EQ(readBytes("fresh.bin"), "new");
 }
 
@@ -110,9 +110,9 @@ TEST(ReplaceFile, AFileThatCannotBeRenamedOverIsWrittenInPlace) {
   const int held = ::open("shared/VEL", O_RDONLY | O_CLOEXEC);
   ASSERT_GE(held, 0);
   EXPECT_TRUE(testing_support::whereModesBind([] {
-    return replaceFile("shared/VEL", bytesOf("other"), InPlace::refused) == Replacement::inPlace &&
+    return replaceFile("shared/VEL", bytesOf("other"), InPlace::refused) == Outcome::fallback &&
            readBytes("shared/VEL") == "the writer's text, longer than the new" &&
-           replaceFile("shared/VEL", bytesOf("new\n")) == Replacement::done;
+           replaceFile("shared/VEL", bytesOf("new\n")) == Outcome::done;
   }));
   char buffer[64];
   const ssize_t got = ::pread(held, buffer, sizeof buffer, 0);

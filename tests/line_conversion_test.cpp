@@ -32,7 +32,7 @@ Table randomTable(std::uint32_t seed) {
     if (!codeByte && random() % 8 == 0) image[i] = 0;
   }
   Table table;
-  table.placeRecords(image);
+  EXPECT_TRUE(table.placeRecords(image));
   return table;
 }
 

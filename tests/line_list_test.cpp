@@ -72,5 +72,5 @@ TEST(LineList, MatchesThePlainConversionInPartsAndAlongEveryPath) {
           << blockPathName(path) << " round " << round << " threads " << sizes.threads << " part " << sizes.partSize;
     }
   }
-  useBlockPath(before);
+  EXPECT_TRUE(useBlockPath(before));
 }

@@ -47,7 +47,10 @@ class Locator : public testing::Test {
 
   template <class Table>
   bool load(Table& table, bool no_searching, bool* which, bool acquire_from_text = false) {
-    return setting(context(), table, no_searching, which, acquire_from_text);
+    SearchSwitches switches{no_searching, acquire_from_text, which != nullptr && *which};
+    const bool loaded = setting(context(), table, switches);
+    if (which != nullptr) *which = switches.whichTable;
+    return loaded;
   }
 
   std::string fixed(const char* name) const { return (dir_.path() / "fixed" / name).string(); }
@@ -180,8 +183,8 @@ TEST_F(Locator, AcquireFromTextTriesOnlyTheGivenName) {
 }
 
 TEST_F(Locator, EditorsSearchWithTheirOwnWords) {
-  SearchRequest request;
-  request.words = {"]() error-5:", "]() error-6:"};
+  SearchSwitches switches;
+  const SearchRequest request{TableKind::euc, switches, {"]() error-5:", "]() error-6:"}};
   EXPECT_EQ(searchTable(context(), request), "");
   EXPECT_EQ(readBytes("error.txt"), "openClose[ 3 ]() error-6: MS932~EUC-JP.bin\r\n");
 }

@@ -838,6 +838,22 @@ TEST_F(Morvel, NoDisplayIsSaidBeforeTheWindowsLoad) {
   EXPECT_EQ(morvel({"-e1", "-q"}).exitCode, 0);  // a run without the window needs none
 }
 
+// A display the toolkit cannot reach: the run fails as any window that
+// cannot be built, with its reason in error.txt, not by an abort.
+TEST_F(Morvel, ADisplayThatCannotBeReachedFailsTheRun) {
+  installTables({kEuc, kUtf8, kSjis});
+  const auto r =
+      runProcess(MORVEL_EXECUTABLE, {}, {"PATH=", "QT_QPA_PLATFORM=xcb", "DISPLAY=:4091", "WAYLAND_DISPLAY="});
+  EXPECT_EQ(r.exitCode, 1);
+#ifdef MORVEL_ON_WINDOWS
+  EXPECT_EQ(readBytes("error.txt"), "Morvel error: CreateWindowExW() error: Form1\r\n");
+#else
+  EXPECT_EQ(readBytes("error.txt"),
+            "Morvel error: the windows cannot be built: could not connect to display :4091\r\n");
+#endif
+  EXPECT_FALSE(fs::exists("VEL"));
+}
+
 // A read-only folder, where "VEL" cannot be created: refused at start.
 // Permission bits do not bind root: then the run is the user nobody's.
 TEST_F(Morvel, AFolderWhereVelCannotBeCreatedStopsTheStart) {

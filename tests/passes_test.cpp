@@ -317,13 +317,13 @@ TEST_F(Passes, ShortTableCountsAsMissing) {
 TEST_F(Passes, TableIsSearchedWithTheJobsSwitches) {
   Regulate job;
   job.lines = {"a"};
-  job.whichTable = true;
+  job.search.whichTable = true;
   std::string output = "binary.tmp";
   EXPECT_EQ(readingToProduceUTF8(context(), job, output), PassResult::done);
-  EXPECT_FALSE(job.whichTable);
+  EXPECT_FALSE(job.search.whichTable);
   EXPECT_EQ(readBytes("messages.txt"), "MS932~UTF-8.bin is primarily accessible to Morvel.\r\n");
 
-  job.no_searching = true;
+  job.search.no_searching = true;
   EXPECT_EQ(readingToProduceUTF8(context(), job, output), PassResult::failed);
   EXPECT_EQ(readBytes("error.txt"), "readingToProduceUTF8() error: utf8->setting(no_searching, &whichTable)\r\n");
 }

@@ -32,8 +32,8 @@ std::string streamed(BlockPath path, const FlatTextTable& table, const TextStrea
   OutputFile output("output.txt", std::size_t{1} << 18);
   EXPECT_TRUE(convertTextStream(input, table, output, sizes));
   EXPECT_TRUE(output.close());
-  closeFile(input);
-  useBlockPath(before);
+  releaseFile(input);
+  EXPECT_TRUE(useBlockPath(before));
   return readBytes("output.txt");
 }
 

@@ -91,13 +91,13 @@ TEST(ReplaceFileOnWindows, ReplacesKeepingTheAttributesAndLeavesNoTemporaryFile)
   TempDir dir;
   writeBytes("table.bin", "old content, longer than the new");
   ASSERT_TRUE(::SetFileAttributesW(L"table.bin", FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-  ASSERT_EQ(replaceFile("table.bin", bytesOf("new\n")), Replacement::done);
+  ASSERT_EQ(replaceFile("table.bin", bytesOf("new\n")), Outcome::done);
   EXPECT_EQ(readBytes("table.bin"), "new\n");  // binary: no CR added
   EXPECT_NE(attributesOf("table.bin") & FILE_ATTRIBUTE_HIDDEN, 0u);
   EXPECT_EQ(entries(), 1u);
 
   const std::string japanese = "\x95\x5C.bin";  // the kanji for "table", whose trail byte is '\'
-  ASSERT_EQ(replaceFile(japanese, bytesOf("fresh")), Replacement::done);
+  ASSERT_EQ(replaceFile(japanese, bytesOf("fresh")), Outcome::done);
   EXPECT_EQ(readBytes(fs::path(L"\u8868.bin")), "fresh");
 }
 
@@ -105,18 +105,18 @@ TEST(ReplaceFileOnWindows, RefusesReadOnlyFilesFoldersAndMissingFolders) {
   TempDir dir;
   writeBytes("table.bin", "old");
   ASSERT_TRUE(::SetFileAttributesW(L"table.bin", FILE_ATTRIBUTE_READONLY));
-  EXPECT_EQ(replaceFile("table.bin", bytesOf("new")), Replacement::unwritable);
+  EXPECT_EQ(replaceFile("table.bin", bytesOf("new")), Outcome::fallback);
   EXPECT_EQ(readBytes("table.bin"), "old");
   ::SetFileAttributesW(L"table.bin", FILE_ATTRIBUTE_NORMAL);
 
-  EXPECT_EQ(replaceFile("table.bin", [](int) { return false; }), Replacement::failed);
+  EXPECT_EQ(replaceFile("table.bin", [](int) { return false; }), Outcome::failed);
   EXPECT_EQ(readBytes("table.bin"), "old");
   EXPECT_EQ(entries(), 1u);
-  EXPECT_EQ(replaceFile("no\\such\\folder\\t.bin", bytesOf("x")), Replacement::unwritable);
+  EXPECT_EQ(replaceFile("no\\such\\folder\\t.bin", bytesOf("x")), Outcome::fallback);
   fs::create_directory("folder.bin");
-  EXPECT_EQ(replaceFile("folder.bin", bytesOf("x")), Replacement::unwritable);
-  EXPECT_EQ(replaceFile("NUL", bytesOf("x")), Replacement::done);  // a device, written in place
-  EXPECT_EQ(replaceFile("NUL", bytesOf("x"), InPlace::refused), Replacement::inPlace);
+  EXPECT_EQ(replaceFile("folder.bin", bytesOf("x")), Outcome::fallback);
+  EXPECT_EQ(replaceFile("NUL", bytesOf("x")), Outcome::done);  // a device, written in place
+  EXPECT_EQ(replaceFile("NUL", bytesOf("x"), InPlace::refused), Outcome::fallback);
 }
 
 // As a program that read it with fopen holds it: deleting it is not shared.
@@ -138,11 +138,11 @@ TEST(ReplaceFileOnWindows, WritesInPlaceAFileAnotherProgramHoldsOpen) {
   writeBytes("VEL", "the writer's text, longer than the new");
   const HANDLE held = holdOpen(L"VEL", FILE_SHARE_READ | FILE_SHARE_WRITE);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(replaceFile("VEL", bytesOf("new\r\n")), Replacement::done);
+  EXPECT_EQ(replaceFile("VEL", bytesOf("new\r\n")), Outcome::done);
   EXPECT_EQ(readBytes("VEL"), "new\r\n");
   EXPECT_EQ(readHeld(held), "new\r\n");  // the holder's handle is still the file's
   EXPECT_EQ(entries(), 1u);              // the temporary file is gone
-  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::refused), Replacement::inPlace);
+  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::refused), Outcome::fallback);
   EXPECT_EQ(readBytes("VEL"), "new\r\n");
   EXPECT_EQ(entries(), 1u);
   ::CloseHandle(held);
@@ -150,7 +150,7 @@ TEST(ReplaceFileOnWindows, WritesInPlaceAFileAnotherProgramHoldsOpen) {
   // A holder that shares no writing keeps the file as it is.
   const HANDLE reader = holdOpen(L"VEL", FILE_SHARE_READ);
   ASSERT_NE(reader, INVALID_HANDLE_VALUE);
-  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::allowed), Replacement::unwritable);
+  EXPECT_EQ(replaceFile("VEL", bytesOf("other"), InPlace::allowed), Outcome::fallback);
   EXPECT_EQ(readHeld(reader), "new\r\n");
   EXPECT_EQ(entries(), 1u);
   ::CloseHandle(reader);

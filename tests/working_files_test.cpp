@@ -49,10 +49,10 @@ TEST(CopyBackFromWorkFile, CopiesOverTheTarget) {
   const std::string bytes = sample(5120);
   writeBytes("binary.tmp", bytes);
   writeBytes("VEL", "a much longer old content that must vanish entirely ....");
-  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::done);
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Outcome::done);
   EXPECT_TRUE(sameBytes(readBytes("VEL"), bytes));
   EXPECT_TRUE(sameBytes(readBytes("binary.tmp"), bytes));
-  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", false), Delivery::done);
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "VEL", false), Outcome::done);
   EXPECT_FALSE(fs::exists("binary.tmp"));
   EXPECT_FALSE(fs::exists("messages.txt"));
 }
@@ -61,7 +61,7 @@ TEST(CopyBackFromWorkFile, UnwritableTargetFallsBackToMorvelTxtAndSaysSo) {
   TempDir dir;
   ReportFiles reports;
   writeBytes("binary.tmp", "converted");
-  ASSERT_EQ(CopyBackFromWorkFile(reports, "no/such/dir/out", true), Delivery::toFallback);
+  ASSERT_EQ(CopyBackFromWorkFile(reports, "no/such/dir/out", true), Outcome::fallback);
   EXPECT_EQ(readBytes("Morvel.txt"), "converted");
   EXPECT_EQ(readBytes("messages.txt"), "no/such/dir/out cannot be written; the result is in Morvel.txt\r\n");
 }
@@ -70,7 +70,7 @@ TEST(CopyBackFromWorkFile, MissingWorkFileLeavesTheTargetAlone) {
   TempDir dir;
   ReportFiles reports;
   writeBytes("VEL", "keep me");
-  EXPECT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Delivery::failed);
+  EXPECT_EQ(CopyBackFromWorkFile(reports, "VEL", true), Outcome::failed);
   EXPECT_EQ(readBytes("VEL"), "keep me");
   EXPECT_FALSE(fs::exists("Morvel.txt"));
 }
@@ -80,7 +80,7 @@ TEST(CopyBackFromWorkFile, NoDestinationAtAllCopiesNothing) {
   ReportFiles reports;
   writeBytes("binary.tmp", "converted");
   fs::create_directory("Morvel.txt");
-  EXPECT_EQ(CopyBackFromWorkFile(reports, "no/such/dir/out", false), Delivery::failed);
+  EXPECT_EQ(CopyBackFromWorkFile(reports, "no/such/dir/out", false), Outcome::failed);
   EXPECT_EQ(readBytes("binary.tmp"), "converted");
 }
 
@@ -89,13 +89,13 @@ TEST(CopyBackFromWorkFile, FailedWriteKeepsTheWorkFileAndTheTarget) {
   TempDir dir;
   ReportFiles reports;
   writeBytes("binary.tmp", sample(10000));
-  EXPECT_EQ(CopyBackFromWorkFile(reports, "/dev/full", false), Delivery::failed);
+  EXPECT_EQ(CopyBackFromWorkFile(reports, "/dev/full", false), Outcome::failed);
   EXPECT_TRUE(sameBytes(readBytes("binary.tmp"), sample(10000)));
   // A full disk: the old target stays whole and no temporary file is left.
   writeBytes("SJIS", "original");
   {
     const FileSizeLimit limit(4096);
-    EXPECT_EQ(CopyBackFromWorkFile(reports, "SJIS", false), Delivery::failed);
+    EXPECT_EQ(CopyBackFromWorkFile(reports, "SJIS", false), Outcome::failed);
   }
   EXPECT_EQ(readBytes("SJIS"), "original");
   EXPECT_EQ(readBytes("error.txt"),
@@ -182,10 +182,9 @@ TEST(FollowWorkFile, CopiesTheWorkFileAsItGrowsAndReplacesTheTargetOnceComplete)
   const std::string bytes = sample((std::size_t{11} << 20) + 17);
   GrowingWorkFile growing;
   std::thread writer = writeInSteps(growing, bytes, true);
-  const std::optional<Delivery> delivery = followWorkFile("target", growing);
+  const Outcome delivery = followWorkFile("target", growing);
   writer.join();
-  ASSERT_TRUE(delivery.has_value());
-  EXPECT_EQ(*delivery, Delivery::done);
+  EXPECT_EQ(delivery, Outcome::done);
   EXPECT_TRUE(sameBytes(readBytes("target"), bytes));
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);  // no temporary file left
 }
@@ -196,10 +195,9 @@ TEST(FollowWorkFile, AFailedPassLeavesTheTargetAsItWas) {
   for (const std::size_t size : {std::size_t{0}, std::size_t{5} << 20}) {
     GrowingWorkFile growing;
     std::thread writer = writeInSteps(growing, sample(size), false);
-    const std::optional<Delivery> delivery = followWorkFile("target", growing);
+    const Outcome delivery = followWorkFile("target", growing);
     writer.join();
-    ASSERT_TRUE(delivery.has_value());
-    EXPECT_EQ(*delivery, Delivery::failed);
+    EXPECT_EQ(delivery, Outcome::failed);
     EXPECT_EQ(readBytes("target"), "old");
     // the target and "binary.tmp", no temporary file
     EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 2);
@@ -211,10 +209,9 @@ TEST(FollowWorkFile, AnEmptyResultIsDelivered) {
   writeBytes("target", "old");
   GrowingWorkFile growing;
   std::thread writer = writeInSteps(growing, "", true);
-  const std::optional<Delivery> delivery = followWorkFile("target", growing);
+  const Outcome delivery = followWorkFile("target", growing);
   writer.join();
-  ASSERT_TRUE(delivery.has_value());
-  EXPECT_EQ(*delivery, Delivery::done);
+  EXPECT_EQ(delivery, Outcome::done);
   EXPECT_EQ(readBytes("target"), "");
 }
 
@@ -230,9 +227,9 @@ TEST(FollowWorkFile, LeavesTargetsThatNeedTheOrdinaryDeliveryAlone) {
   for (const char* target : {"no/such/dir/out", kNullDevice}) {
     GrowingWorkFile growing;
     std::thread writer = writeInSteps(growing, "converted", true);
-    const std::optional<Delivery> delivery = followWorkFile(target, growing);
+    const Outcome delivery = followWorkFile(target, growing);
     writer.join();
-    EXPECT_FALSE(delivery.has_value()) << target;
+    EXPECT_EQ(delivery, Outcome::fallback) << target;
   }
   EXPECT_EQ(std::distance(fs::directory_iterator("."), fs::directory_iterator()), 1);
 }

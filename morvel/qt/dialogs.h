@@ -31,7 +31,7 @@ class DialogWindow : public QDialog, public DialogServices {
  public:
   DialogWindow(QWidget* parent, const DisplayText& display);
 
-  std::optional<std::string> typedText(std::string_view control) const override;
+  [[nodiscard]] std::optional<std::string> typedText(std::string_view control) const override;
   void setText(std::string_view control, std::string_view text) override;
   void setKeyPreview(bool on) override;
   void hideDialog() override;

@@ -67,7 +67,7 @@ class Form1Window final : public QMainWindow, public WindowServices {
   void postFileChange() override;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  [[nodiscard]] bool eventFilter(QObject* watched, QEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
 

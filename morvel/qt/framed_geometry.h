@@ -23,7 +23,7 @@ class FramedGeometry final : public QObject {
   Bounds get() const;
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  [[nodiscard]] bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QMargins frame() const;

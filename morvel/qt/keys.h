@@ -28,7 +28,7 @@ class KeyPreview final : public QObject {
   void setEnabled(bool on);
 
  protected:
-  bool eventFilter(QObject* watched, QEvent* event) override;
+  [[nodiscard]] bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QWidget* window_;

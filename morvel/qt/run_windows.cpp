@@ -4,9 +4,12 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QtGlobal>
+#include <cstdio>
 #include <exception>
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "display_text.h"
 #include "form1_window.h"
@@ -54,9 +57,36 @@ class MorvelApplication final : public QApplication {
   Reporter* reporter_ = nullptr;
 };
 
+Reporter* fatalReporter = nullptr;
+EndRun fatalEnd = nullptr;
+QtMessageHandler toolkitHandler = nullptr;
+QString platformTrouble;  // the platform's first complaint, which names the cause
+
+// The toolkit's fatal message would abort the run with no line in
+// "error.txt"; it is a window that cannot be built like any other.
+void onToolkitMessage(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+  if (type != QtFatalMsg || fatalReporter == nullptr || fatalEnd == nullptr) {
+    const bool platform = context.category != nullptr && std::string_view(context.category).starts_with("qt.qpa");
+    if (platform && type != QtDebugMsg && type != QtInfoMsg && platformTrouble.isEmpty()) platformTrouble = text;
+    if (toolkitHandler != nullptr) toolkitHandler(type, context, text);
+    return;
+  }
+  std::fputs((qFormatLogMessage(type, context, text) + '\n').toLocal8Bit().constData(), stderr);
+  const QString cause = platformTrouble.isEmpty() ? text : platformTrouble;
+  try {
+    fatalReporter->error("Morvel error: the windows cannot be built: " +
+                         cause.section('\n', 0, 0).trimmed().toLocal8Bit().toStdString());
+  } catch (...) {  // the run ends all the same
+  }
+  fatalEnd(1);
+}
+
 }  // namespace
 
-int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter) {
+int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter, EndRun endRun) {
+  fatalReporter = &reporter;
+  fatalEnd = endRun;
+  toolkitHandler = qInstallMessageHandler(onToolkitMessage);
   SessionEnd sessionEnd;
   MorvelApplication application(argc, argv);
   application.reportTo(&reporter);

@@ -4,8 +4,9 @@
 
 extern "C" __attribute__((visibility("default"))) int morvelRunWindows(int& argc, char** argv,
                                                                        const morvel::FinalEffect& settings,
-                                                                       morvel::Reporter& reporter) {
-  return morvel::runWindows(argc, argv, settings, reporter);
+                                                                       morvel::Reporter& reporter,
+                                                                       morvel::EndRun endRun) {
+  return morvel::runWindows(argc, argv, settings, reporter, endRun);
 }
 
 extern "C" __attribute__((visibility("default"))) const char* morvelWindowsStamp() { return morvel::kBuildStamp; }

@@ -6,6 +6,7 @@
 
 #include "options.h"
 #include "reporter.h"
+#include "run_windows.h"
 
 namespace morvel {
 
@@ -18,7 +19,7 @@ inline constexpr const char* kWindowsStampEntry = "morvelWindowsStamp";
 inline constexpr const char* kBuildStamp = MORVEL_BUILD_STAMP;
 
 // The module's entry: runWindows of run_windows.h.
-using WindowsEntry = int (*)(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter);
+using WindowsEntry = int (*)(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter, EndRun endRun);
 using WindowsStampEntry = const char* (*)();
 
 }  // namespace morvel

@@ -227,7 +227,8 @@ void VersionDialog::showModally(std::string_view version) {
   ShowWindow(handle(), SW_SHOWNORMAL);
   SetForegroundWindow(handle());
   SetFocus(control("Button1"));
-  runMessagesUntil([this] { return IsWindowVisible(handle()) == 0; });
+  // Asked to quit, the dialog ends as well; the outer loop takes the quit.
+  static_cast<void>(runMessagesUntil([this] { return IsWindowVisible(handle()) == 0; }));
   EnableWindow(owner, TRUE);
   SetForegroundWindow(owner);
 }

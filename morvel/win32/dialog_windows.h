@@ -34,7 +34,7 @@ class DialogWindow : public DialogServices {
   void keepUntilExit() { keptUntilExit_ = true; }
 
   // DialogServices: the only place where the logic's calls arrive.
-  std::optional<std::string> typedText(std::string_view control) const override;
+  [[nodiscard]] std::optional<std::string> typedText(std::string_view control) const override;
   void setText(std::string_view control, std::string_view text) override;
   void setKeyPreview(bool on) override;
   void hideDialog() override;

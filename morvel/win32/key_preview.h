@@ -28,6 +28,6 @@ void dispatchMessage(MSG& message);
 
 // Runs the loop until `done` is true or the program is asked to quit; false
 // when it was (the quit message is left for the outer loop).
-bool runMessagesUntil(const std::function<bool()>& done);
+[[nodiscard]] bool runMessagesUntil(const std::function<bool()>& done);
 
 }  // namespace morvel
