@@ -10,10 +10,10 @@
 
 namespace morvel {
 
-enum class [[nodiscard]] Outcome {
-  done,
-  fallback,  // nothing touched this way; the other way is the caller's, or was taken, as the function says
-  failed,    // reported, or left as it was, as the function says
+enum class [[nodiscard]] Outcome{
+    done,
+    fallback,  // nothing touched this way; the other way is the caller's, or was taken, as the function says
+    failed,    // reported, or left as it was, as the function says
 };
 
 }  // namespace morvel

@@ -4,17 +4,13 @@
 
 #include <chrono>
 #include <cmath>
-#include <cstdio>
-#include <cstring>
 #include <iterator>
-#include <limits>
 #include <thread>
 #include <utility>
 
 #include "codes.h"
 #include "dividing.h"
 #include "native_file.h"
-#include "regulate.h"
 #include "report_files.h"
 #include "text_file.h"
 #include "version.h"
@@ -37,73 +33,6 @@ std::string currentDirectory() {
 
 constexpr int kLastReadTries = 5;  // Home and Leave read a "VEL" under way this often
 constexpr auto kLastReadPause = std::chrono::milliseconds(20);
-
-// "%10d|" before the line.
-std::string numbered(std::uint32_t number, std::string_view line) {
-  char prefix[16];
-  std::snprintf(prefix, sizeof prefix, "%10d|", static_cast<std::int32_t>(number));
-  std::string text(prefix);
-  text.append(line);
-  return text;
-}
-
-// A line of the text as read: its bytes, CR dropped, without the line end,
-// and where it ends in the file.
-struct Piece {
-  std::string line;
-  std::size_t end = 0;
-};
-
-// The pieces of bytes[from, to) as a text file is read: each ends after a
-// line end or after kWorkBufferSize - 1 bytes, the CR bytes dropped and not
-// counted. At most `most` of them.
-std::vector<Piece> piecesOf(const std::string& bytes, std::size_t from, std::size_t to, std::size_t most) {
-  constexpr std::size_t kLimit = kWorkBufferSize - 1;
-  const char* const base = bytes.data();
-  std::vector<Piece> pieces;
-  std::size_t at = from;
-  while (at < to && pieces.size() < most) {
-    Piece piece;
-    while (at < to && piece.line.size() < kLimit) {
-      const auto* lf = static_cast<const char*>(std::memchr(base + at, '\n', to - at));
-      const std::size_t lineEnd = lf != nullptr ? static_cast<std::size_t>(lf - base) : to;
-      const auto* cr = static_cast<const char*>(std::memchr(base + at, '\r', lineEnd - at));
-      const std::size_t runEnd = cr != nullptr ? static_cast<std::size_t>(cr - base) : lineEnd;
-      const std::size_t taken = std::min(runEnd - at, kLimit - piece.line.size());
-      piece.line.append(base + at, taken);
-      at += taken;
-      if (at != runEnd) break;  // the piece is full
-      if (cr != nullptr) {
-        ++at;  // dropped
-        continue;
-      }
-      // The line end closes the piece, unless the piece is full without it.
-      if (lf != nullptr && piece.line.size() < kLimit) ++at;
-      break;
-    }
-    piece.end = at;
-    pieces.push_back(std::move(piece));
-  }
-  return pieces;
-}
-
-// Whether a lead byte waits for its trail byte after the lines, as the
-// conversion pairs them (across line ends too).
-std::vector<bool> leadPendingAfter(const std::vector<Piece>& pieces) {
-  std::vector<bool> pending(pieces.size());
-  bool waiting = false;
-  for (std::size_t k = 0; k < pieces.size(); ++k) {
-    for (const char c : pieces[k].line) {
-      if (waiting) {
-        waiting = false;
-      } else if (isLeadByte(static_cast<unsigned char>(c))) {
-        waiting = true;
-      }
-    }
-    pending[k] = waiting;
-  }
-  return pending;
-}
 
 }  // namespace
 
@@ -141,7 +70,11 @@ std::string FitLine(std::string_view line, int limit) {
 }
 
 TForm1::TForm1(WindowServices& services, const FinalEffect& settings, Reporter& reporter)
-    : services_(services), settings_(settings), profile_(profileFor(settings)), reporter_(reporter) {}
+    : services_(services),
+      settings_(settings),
+      profile_(profileFor(settings)),
+      reporter_(reporter),
+      handOff_(settings, reporter) {}
 
 void TForm1::FormCreate() {
   services_.setKeyPreview(true);
@@ -289,7 +222,7 @@ void TForm1::HomeKey() {
   std::optional<WorkFolderLock> lock;
   if (!LockFree(lock, LockWait::no, Waiting::home)) return;
   TakeInUnreadChange();
-  ConvertToUtf8();
+  Delivered(handOff_.ConvertToUtf8(HandOff::Afterwards::keep));
 }
 
 void TForm1::Button1Click() {
@@ -431,7 +364,7 @@ void TForm1::SayMissed(unsigned versions) {
 void TForm1::ForgetOwnWrite() {
   WatchedAge = fileAge(kWatchedFile);
   ReadAge = WatchedAge;
-  collected_ = {};
+  handOff_.forgetText();
   lineOpen_ = false;
   TakeNews();
   unreadVersions_ = 0;
@@ -541,73 +474,25 @@ TForm1::Reload TForm1::ReloadWatchedFile(bool final) {
   return result;
 }
 
-// The lines of a text read: all of a new text, or only what was added to
-// the text taken last. A line still without its line end waits, unless
-// `final`, and so does one whose lead byte waits for its trail byte; taken
-// as final, such a lead byte is dropped, so that it never pairs with the
-// next text's first byte.
+// Shown first: a text that cannot be shown (no memory) is not taken, and its
+// retry takes nothing twice.
 TForm1::Reload TForm1::CollectText(const WatchedText& text, bool final) {
-  const std::string& bytes = text.bytes;
-  const std::string& before = collected_.bytes;
-  const bool continues = collected_.valid && collected_.identity == text.age.inode && bytes.size() > before.size() &&
-                         bytes.compare(0, before.size(), before) == 0;
-  const std::size_t from = continues ? before.size() : 0;
-  // A 0x1A ends the text.
-  std::size_t end = bytes.find('\x1A', from);
-  const bool ended = (continues && collected_.ended) || end != std::string::npos;
-  if (continues && collected_.ended) end = from;
-  if (end == std::string::npos) end = bytes.size();
-
-  std::vector<Piece> pieces = piecesOf(bytes, from, end, std::numeric_limits<std::size_t>::max());
-  const std::uint32_t firstNumber = continues ? collected_.firstNumber : LineNumber + 1;
-  std::uint32_t number = LineNumber;
-  for (Piece& piece : pieces) {
-    if (settings_.numbering) piece.line = numbered(++number, piece.line);
-  }
-  const std::vector<bool> pending = leadPendingAfter(pieces);
-  const bool lastLineOpen = !pieces.empty() && !ended && end > from && bytes[end - 1] != '\n';
-  std::size_t kept = pieces.size();
-  if (!final && !ended) {
-    if (lastLineOpen) --kept;
-    while (kept > 0 && pending[kept - 1]) --kept;
-  } else if (!pieces.empty() && pending.back()) {
-    for (std::size_t k = pieces.size(); k-- > 0;) {
-      if (pieces[k].line.empty()) continue;
-      pieces[k].line.pop_back();
-      break;
-    }
-  }
-  const std::size_t takenTo = kept == 0 ? from : pieces[kept - 1].end;
-  const bool waits = takenTo < end;
-  // Shown first: a text that cannot be shown (no memory) is not taken, and
-  // its retry takes nothing twice.
-  if (kept > 0 || !waits) services_.setMemoText(DisplayOf(bytes, end, firstNumber));
-  if (!continues) {
-    // A new text, or the file written again from its start.
-    collected_ = {};
-    collected_.valid = true;
-    collected_.identity = text.age.inode;
-    collected_.firstNumber = firstNumber;
-  }
+  Intake intake = handOff_.intakeOf(text, final);
+  if (intake.shows()) services_.setMemoText(DisplayOf(intake));
+  const bool waits = intake.waits;
   lineOpen_ = waits;
   ReadAge = text.age;
-  if (kept == 0 && waits) return Reload::partly;
-  Lines.reserve(Lines.size() + kept);
-  for (std::size_t k = 0; k < kept; ++k) Lines.push_back(std::move(pieces[k].line));
-  if (settings_.numbering) LineNumber += static_cast<std::uint32_t>(kept);
-  collected_.bytes.assign(bytes, 0, takenTo);
-  collected_.ended = ended && !waits;
+  handOff_.take(std::move(intake));
   return waits ? Reload::partly : Reload::collected;
 }
 
 // The first rows of the text, as wide as the window shows them.
-std::string TForm1::DisplayOf(const std::string& bytes, std::size_t end, std::uint32_t firstNumber) const {
+std::string TForm1::DisplayOf(const Intake& intake) const {
   const int limit = VisibleColumns - 1;
   const std::size_t rows = VisibleRows > 0 ? static_cast<std::size_t>(VisibleRows) : 0;
   std::string display;
-  std::uint32_t number = firstNumber;
-  for (const Piece& piece : piecesOf(bytes, 0, end, rows)) {
-    display += FitLine(settings_.numbering ? numbered(number++, piece.line) : piece.line, limit);
+  for (const std::string& line : handOff_.shownLines(intake, rows)) {
+    display += FitLine(line, limit);
     display += kDisplayLineEnd;
   }
   return display;
@@ -659,57 +544,11 @@ void TForm1::Version1Click() {
   Guarded("Version1Click()", [this] { services_.showVersionDialog(kMorvelVersion); });
 }
 
-// Each hand-off writes "binary.tmp" afresh and delivers only what its own
-// pass wrote: never a working file of an earlier run or another user.
-bool TForm1::HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&)) {
-  Regulate job;
-  job.crlf = settings_.crlf;
-  job.search = {.no_searching = settings_.no_searching, .whichTable = settings_.whichTable};
-  job.lines = Lines;
-  std::string outputName = kWorkFile;
-  if (pass({profile_, reporter_}, job, outputName) != PassResult::done) return false;
-  const Outcome delivery = outputName == kWorkFile ? CopyBackFromWorkFile(reporter_, kWatchedFile, settings_.keepBinary)
-                                                   : copyBackFromFile(reporter_, outputName, kWatchedFile);
-  // The window's own text, not the writer's: the poll must not collect it.
+// "VEL" holds the window's own text once a hand-back put it there: the poll
+// must not collect it.
+bool TForm1::Delivered(Outcome delivery) {
   if (delivery == Outcome::done) ForgetOwnWrite();
   return delivery != Outcome::failed;
-}
-
-bool TForm1::ConvertToEucJp() {
-  return HandBack(settings_.skipControls ? skippingControlCharactersToProduceEUC : readingToProduceEUC);
-}
-
-bool TForm1::ConvertToUtf8() {
-  return HandBack(settings_.skipControls ? skippingControlCharactersToProduceUTF8 : readingToProduceUTF8);
-}
-
-bool TForm1::ConvertToShiftJis() {
-  if (!settings_.skipControls) return writeLinesBack(kWatchedFile, Lines);
-  return HandBack(skippingControlCharactersToProduceSJIS);
-}
-
-bool TForm1::Convert() {
-  switch (Encoding) {
-    case TargetEncoding::eucJp:
-      return ConvertToEucJp();
-    case TargetEncoding::shiftJis:
-      return ConvertToShiftJis();
-    case TargetEncoding::utf8:
-    default:  // and any other number
-      return ConvertToUtf8();
-  }
-}
-
-// The collected lines would die with the window: they go, unconverted, to
-// "Morvel.txt", and the messages say so.
-void TForm1::KeepLines(const char* why) noexcept {
-  if (Lines.empty()) return;
-  try {
-    if (writeLinesBack(kFallbackOutput, Lines)) {
-      reporter_.message(kFallbackOutput, std::string("holds the collected lines unconverted: ") + why);
-    }
-  } catch (...) {  // as much as could be kept
-  }
 }
 
 bool TForm1::FormClose(LockWait wait) {
@@ -717,7 +556,7 @@ bool TForm1::FormClose(LockWait wait) {
   bool finished = false;
   if (!Guarded("FormClose()", [this, wait, &finished] { finished = CloseNow(wait); })) {
     // The hand-off did not complete: "VEL" stays as it is.
-    if (LeaveRequested) KeepLines("their conversion failed.");
+    if (LeaveRequested) handOff_.keepLines("their conversion failed.");
     finished = true;
   }
   closed_ = finished;
@@ -728,7 +567,7 @@ bool TForm1::FormClose(LockWait wait) {
 bool TForm1::CloseNow(LockWait wait) {
   if (!LeaveRequested) {
     if (KeepWatchedFile) {
-      KeepLines("VEL could not be read.");
+      handOff_.keepLines("VEL could not be read.");
     } else {
       removeFile(kWatchedFile);
     }
@@ -739,7 +578,9 @@ bool TForm1::CloseNow(LockWait wait) {
   const bool needsWorkFile = Encoding != TargetEncoding::shiftJis || settings_.skipControls;
   if (needsWorkFile && !LockFree(lock, wait, Waiting::close)) return false;
   TakeInUnreadChange();
-  if (!Convert()) KeepLines("their conversion failed.");
+  if (!Delivered(handOff_.Convert(Encoding, HandOff::Afterwards::release))) {
+    handOff_.keepLines("their conversion failed.");
+  }
   return true;
 }
 

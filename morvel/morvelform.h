@@ -1,7 +1,7 @@
 // Morvel's main window without its toolkit: the state of TForm1 and its
-// handlers. It watches "VEL", shows its first lines, collects every line
-// read and, when the window goes, hands them back converted (File > Leave)
-// or deletes "VEL" (every other way of closing).
+// handlers. It watches "VEL", shows its first lines, has every line read
+// collected (hand_off.h) and, when the window goes, has them handed back
+// converted (File > Leave) or deletes "VEL" (every other way of closing).
 #pragma once
 
 #include <cstdint>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "change_notice.h"
+#include "hand_off.h"
 #include "help_document.h"
 #include "options.h"
 #include "passes.h"
@@ -86,7 +87,7 @@ class TForm1 {
   void Version1Click();
 
   // What the window has collected and chosen.
-  const std::vector<std::string>& collectedLines() const { return Lines; }
+  const std::vector<std::string>& collectedLines() const { return handOff_.lines(); }
   TargetEncoding encoding() const { return Encoding; }
   int visibleColumns() const { return VisibleColumns; }
   int visibleRows() const { return VisibleRows; }
@@ -108,15 +109,6 @@ class TForm1 {
   bool LockFree(std::optional<WorkFolderLock>& lock, LockWait wait, Waiting waiting);
   void RestoreStatus();
   enum class Reload { collected, partly, busy, raced, failed };
-  // What of "VEL" is in Lines: the file, and its bytes up to the end of the
-  // last line taken, so that text added to the same file is taken alone.
-  struct Collected {
-    bool valid = false;
-    std::uint64_t identity = 0;
-    std::string bytes;
-    bool ended = false;  // a 0x1A ended its text
-    std::uint32_t firstNumber = 0;
-  };
 
   void StartReload();
   bool Settled();
@@ -128,26 +120,22 @@ class TForm1 {
   Reload GuardedReload(bool final);
   Reload ReloadWatchedFile(bool final);
   Reload CollectText(const WatchedText& text, bool final);
-  std::string DisplayOf(const std::string& bytes, std::size_t end, std::uint32_t firstNumber) const;
+  std::string DisplayOf(const Intake& intake) const;
   void SelectEncoding(TargetEncoding encoding, std::string_view name);
   void PlaceWindow();
   void EnlargeWindow();
   void AnchorButton();
   void OpenHelpPdf();
 
-  // The conversions of the collected lines into "VEL"; false when nothing
-  // was handed back.
-  bool ConvertToEucJp();
-  bool ConvertToUtf8();
-  bool ConvertToShiftJis();
-  bool Convert();
-  bool HandBack(PassResult (*pass)(const TableContext&, Regulate&, std::string&));
-  void KeepLines(const char* why) noexcept;
+  // Whether the lines were handed back; where "VEL" took them, it holds
+  // the window's own text now.
+  bool Delivered(Outcome delivery);
 
   WindowServices& services_;
   const FinalEffect settings_;
   const ProgramProfile profile_;
   Reporter& reporter_;
+  HandOff handOff_;
 
   std::string StatusText;
   bool OpenPdfAtStart = false;
@@ -161,8 +149,6 @@ class TForm1 {
   FileAge WatchedAge;
   std::int32_t VisibleColumns = 0;
   FileAge ReadAge;  // of the text last read, or last written by the window itself
-  std::vector<std::string> Lines;
-  std::uint32_t LineNumber = 0;
   Waiting waiting_ = Waiting::none;
   bool closed_ = false;
 
@@ -171,7 +157,6 @@ class TForm1 {
   int quietTicks_ = 0;
   int unsettledTicks_ = 0;
   bool reloading_ = false;
-  Collected collected_;
   bool lineOpen_ = false;  // the last read left a line without its line end
   // The system's news of "VEL", where it gives them.
   std::unique_ptr<ChangeNotice> notice_;

@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "display_text.h"
+#include "hand_off.h"
 #include "support/as_other_user.h"
 #include "support/fake_window.h"
 #include "support/temp_dir.h"
@@ -430,6 +431,28 @@ TEST_F(MainWindow, AFailedHandBackKeepsTheLinesInMorvelTxt) {
   EXPECT_EQ(readBytes("VEL"), "A" + kHiraganaA + "\n");
   EXPECT_EQ(readBytes("Morvel.txt"), "A" + kHiraganaA + "\r\n");
   EXPECT_EQ(reports_.messages.back(), "Morvel.txt holds the collected lines unconverted: their conversion failed.");
+}
+
+// The lines go to the conversion and come back, a failed one included; the
+// last hand-off leaves none collected behind.
+TEST_F(MainWindow, TheLastHandOffLeavesNoLinesAndEveryOtherKeepsThem) {
+  for (const TargetEncoding encoding : {TargetEncoding::eucJp, TargetEncoding::shiftJis}) {
+    HandOff handOff({}, reports_);
+    handOff.take(handOff.intakeOf({ReadOutcome::done, "A" + kHiraganaA + "\r\nB", {}}, true));
+    const std::vector<std::string> lines{"A" + kHiraganaA, "B"};
+    ASSERT_EQ(handOff.lines(), lines);
+    EXPECT_EQ(handOff.ConvertToUtf8(HandOff::Afterwards::keep), Outcome::done);
+    EXPECT_EQ(readBytes("VEL"), "A\xE3\x81\x82\r\nB\r\n");
+    EXPECT_EQ(handOff.lines(), lines);
+    fs::rename("MS932~UTF-8.bin", "away.bin");
+    EXPECT_EQ(handOff.Convert(TargetEncoding::utf8, HandOff::Afterwards::release), Outcome::failed);
+    EXPECT_EQ(handOff.lines(), lines);
+    fs::rename("away.bin", "MS932~UTF-8.bin");
+    EXPECT_EQ(handOff.Convert(encoding, HandOff::Afterwards::release), Outcome::done);
+    EXPECT_EQ(readBytes("VEL"),
+              encoding == TargetEncoding::eucJp ? "A\xA4\xA2\r\nB\r\n" : "A" + kHiraganaA + "\r\nB\r\n");
+    EXPECT_TRUE(handOff.lines().empty());
+  }
 }
 
 // "binary.tmp" of an earlier run or another user, which this user cannot

@@ -58,7 +58,7 @@ class MorvelApplication final : public QApplication {
 };
 
 Reporter* fatalReporter = nullptr;
-EndRun fatalEnd = nullptr;
+void (*fatalEnd)(int code) = nullptr;
 QtMessageHandler toolkitHandler = nullptr;
 QString platformTrouble;  // the platform's first complaint, which names the cause
 
@@ -83,7 +83,7 @@ void onToolkitMessage(QtMsgType type, const QMessageLogContext& context, const Q
 
 }  // namespace
 
-int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter, EndRun endRun) {
+int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter, void (*endRun)(int code)) {
   fatalReporter = &reporter;
   fatalEnd = endRun;
   toolkitHandler = qInstallMessageHandler(onToolkitMessage);

@@ -7,17 +7,12 @@
 
 namespace morvel {
 
-// Ends the run at once with the exit code: the program's own, handed to
-// the windows for the toolkit's fatal failures, after which nothing of the
-// windows may run on.
-using EndRun = void (*)(int code);
-
 // Runs the windows until the main window closes; its closing hands the
 // collected lines back. Returns the exit code: 0, or 1 when the windows
 // could not be built, after the reason went to "error.txt" (and, for an
 // exception, to a message box). Where the toolkit itself gives up (no
 // display it can reach, no platform plugin it can load), the reason is
 // reported the same way and `endRun` ends the run with exit code 1.
-int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter, EndRun endRun);
+int runWindows(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter, void (*endRun)(int code));
 
 }  // namespace morvel

@@ -2,8 +2,8 @@
 
 #include <exception>
 
+#include "fonts.h"
 #include "key_preview.h"
-#include "main_window.h"
 #include "shell_services.h"
 #include "utf16.h"
 #include "wide_text.h"

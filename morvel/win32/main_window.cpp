@@ -5,12 +5,12 @@
 
 #include <algorithm>
 #include <exception>
-#include <initializer_list>
 #include <span>
 #include <string>
 #include <vector>
 
 #include "dialog_windows.h"
+#include "fonts.h"
 #include "key_preview.h"
 #include "shell_services.h"
 #include "wide_text.h"
@@ -21,68 +21,6 @@ namespace {
 
 constexpr const wchar_t* kMainClass = L"MorvelForm1";
 constexpr UINT kFileChangeMessage = WM_APP + 1;  // "VEL" changed: the notice's thread posts it
-
-// The design's fonts first, then the Japanese fonts Windows and the
-// Linux desktops (which Wine sees) commonly have.
-constexpr std::initializer_list<const wchar_t*> kFixedFaces = {
-    L"\uFF2D\uFF33 \u30B4\u30B7\u30C3\u30AF",  // MS Gothic, as Japanese Windows names it
-    L"MS Gothic",
-    L"BIZ UDGothic",
-    L"Noto Sans Mono CJK JP",
-    L"Source Han Code JP",
-    L"IPAGothic"};
-constexpr std::initializer_list<const wchar_t*> kProportionalFaces = {
-    L"\u30E1\u30A4\u30EA\u30AA",  // Meiryo, as Japanese Windows names it
-    L"Meiryo",
-    L"Meiryo UI",
-    L"Yu Gothic UI",
-    L"\uFF2D\uFF33 \uFF30\u30B4\u30B7\u30C3\u30AF",  // MS PGothic
-    L"MS PGothic",
-    L"Noto Sans CJK JP",
-    L"Source Han Sans JP",
-    L"IPAPGothic"};
-
-int CALLBACK faceFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found) {
-  *reinterpret_cast<bool*>(found) = true;
-  return 0;
-}
-
-bool systemHasFace(const wchar_t* face) {
-  LOGFONTW wanted{};
-  wanted.lfCharSet = DEFAULT_CHARSET;
-  lstrcpynW(wanted.lfFaceName, face, LF_FACESIZE);
-  bool found = false;
-  HDC screen = GetDC(nullptr);
-  EnumFontFamiliesExW(screen, &wanted, faceFound, reinterpret_cast<LPARAM>(&found), 0);
-  ReleaseDC(nullptr, screen);
-  return found;
-}
-
-const wchar_t* chosenFace(bool fixedPitch) {
-  static const wchar_t* const fixed = [] {
-    for (const wchar_t* face : kFixedFaces) {
-      if (systemHasFace(face)) return face;
-    }
-    return *kFixedFaces.begin();
-  }();
-  static const wchar_t* const proportional = [] {
-    for (const wchar_t* face : kProportionalFaces) {
-      if (systemHasFace(face)) return face;
-    }
-    return *kProportionalFaces.begin();
-  }();
-  return fixedPitch ? fixed : proportional;
-}
-
-int fontHeight(HFONT font) {
-  HDC screen = GetDC(nullptr);
-  const HGDIOBJ old = SelectObject(screen, font);
-  TEXTMETRICW metrics{};
-  GetTextMetricsW(screen, &metrics);
-  SelectObject(screen, old);
-  ReleaseDC(nullptr, screen);
-  return metrics.tmHeight;
-}
 
 void setFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE); }
 
@@ -106,18 +44,6 @@ void appendItems(HMENU menu, std::span<const MenuItem> items, WORD& nextId, std:
 }
 
 }  // namespace
-
-HFONT japaneseFont(const FontDesign& design) { return japaneseFont(design.pixels, design.pitch == Pitch::fixed); }
-
-HFONT japaneseFont(int pixels, bool fixedPitch) {
-  LOGFONTW font{};
-  font.lfHeight = -pixels;
-  font.lfCharSet = SHIFTJIS_CHARSET;
-  font.lfQuality = CLEARTYPE_QUALITY;
-  font.lfPitchAndFamily = static_cast<BYTE>(fixedPitch ? FIXED_PITCH | FF_MODERN : VARIABLE_PITCH | FF_SWISS);
-  lstrcpynW(font.lfFaceName, chosenFace(fixedPitch), LF_FACESIZE);
-  return CreateFontIndirectW(&font);
-}
 
 void registerWindowClasses(HINSTANCE instance) {
   static bool registered = false;

@@ -118,9 +118,4 @@ class MainWindow final : public WindowServices {
 // Registers the window classes of Morvel's windows once.
 void registerWindowClasses(HINSTANCE instance);
 
-// The design's fonts, by the Japanese fonts the system has: the first of
-// `faces` it knows, else whatever Japanese font it maps the first to.
-HFONT japaneseFont(int pixels, bool fixedPitch);
-HFONT japaneseFont(const FontDesign& design);
-
 }  // namespace morvel

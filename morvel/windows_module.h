@@ -6,7 +6,6 @@
 
 #include "options.h"
 #include "reporter.h"
-#include "run_windows.h"
 
 namespace morvel {
 
@@ -17,6 +16,11 @@ inline constexpr const char* kWindowsStampEntry = "morvelWindowsStamp";
 // The stamp of the build, compiled into the program and the module alike:
 // the program runs only a module built with it.
 inline constexpr const char* kBuildStamp = MORVEL_BUILD_STAMP;
+
+// Ends the run at once with the exit code: the program's own, handed to
+// the windows for the toolkit's fatal failures, after which nothing of the
+// windows may run on.
+using EndRun = void (*)(int code);
 
 // The module's entry: runWindows of run_windows.h.
 using WindowsEntry = int (*)(int& argc, char** argv, const FinalEffect& settings, Reporter& reporter, EndRun endRun);
