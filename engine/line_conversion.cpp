@@ -4,6 +4,8 @@
 #include <bit>
 #include <cstring>
 
+#include "flat_entry.h"
+
 #if (defined(__x86_64__) || defined(_M_X64)) && !defined(MORVEL_NO_VECTOR_PATHS)
 #include <immintrin.h>
 #define MORVEL_X86_VECTORS 1
@@ -22,85 +24,10 @@
 
 namespace morvel {
 
-template <TableKind K>
-void convertLineByteByByte(const SparseTable<K>& table, ControlRule rule, std::string_view line, LineState& state,
-                           std::string& out) {
-  for (const char c : line) {
-    const auto b = static_cast<unsigned char>(c);
-    if (state.pending) {
-      state.pending = false;
-      if (isTrailByte(b)) {
-        out.append(table.entryText(pairCode(state.lead, b)));
-        continue;
-      }
-    }
-    if (isKatakanaByte(b)) {
-      out.append(table.entryText(b));
-    } else if (isLeadByte(b)) {
-      state.lead = b;
-      state.pending = true;
-    } else if (rule == ControlRule::copy || !skipDrops(b)) {
-      out += c;
-    }
-  }
-}
-
-template void convertLineByteByByte(const SparseEUC&, ControlRule, std::string_view, LineState&, std::string&);
-template void convertLineByteByByte(const SparseSJIS&, ControlRule, std::string_view, LineState&, std::string&);
-template void convertLineByteByByte(const SparseUTF8&, ControlRule, std::string_view, LineState&, std::string&);
-
-template <TableKind K>
-void convertTextByteByByte(const SparseTable<K>& table, ControlRule rule, bool crlf, std::string_view text,
-                           LineState& state, std::string& out) {
-  // The lines and the bits of lines between the CR and LF bytes, each
-  // converted in turn; the state carries over the breaks.
-  for (;;) {
-    const std::size_t at = text.find_first_of("\r\n");
-    convertLineByteByByte(table, rule, text.substr(0, at), state, out);
-    if (at == std::string_view::npos) return;
-    if (text[at] == '\n') out += crlf ? "\r\n" : "\n";
-    text.remove_prefix(at + 1);
-  }
-}
-
-template void convertTextByteByByte(const SparseEUC&, ControlRule, bool, std::string_view, LineState&, std::string&);
-template void convertTextByteByByte(const SparseSJIS&, ControlRule, bool, std::string_view, LineState&, std::string&);
-template void convertTextByteByByte(const SparseUTF8&, ControlRule, bool, std::string_view, LineState&, std::string&);
-
 namespace {
 
-static_assert(std::endian::native == std::endian::little || std::endian::native == std::endian::big);
-
-// Where the byte count sits in a packed entry: the fourth byte in memory.
-constexpr int kCountShift = std::endian::native == std::endian::little ? 24 : 0;
-
-std::uint32_t packedEntry(std::string_view bytes) {
-  unsigned char packed[4] = {0, 0, 0, static_cast<unsigned char>(bytes.size())};
-  for (std::size_t i = 0; i < bytes.size(); ++i) packed[i] = static_cast<unsigned char>(bytes[i]);
-  std::uint32_t entry = 0;
-  std::memcpy(&entry, packed, sizeof entry);
-  return entry;
-}
-
-// Stores all four bytes and keeps the counted ones; the spare bytes are
-// overwritten by whatever follows.
-inline char* put(char* out, std::uint32_t entry) {
-  std::memcpy(out, &entry, sizeof entry);
-  return out + ((entry >> kCountShift) & 0xFF);
-}
-
-// Where the entry for a byte and the byte after it sits: the two bytes read
-// as one number in the machine's own order, so that reading them is one load.
-inline unsigned pairIndex(const unsigned char* p) {
-  std::uint16_t pair = 0;
-  std::memcpy(&pair, p, sizeof pair);
-  return pair;
-}
-
-inline unsigned pairIndex(unsigned char first, unsigned char next) {
-  const unsigned char bytes[2] = {first, next};
-  return pairIndex(bytes);
-}
+using blocks::pairIndex;
+using blocks::put;
 
 constexpr bool isBreak(unsigned char b) { return b == '\r' || b == '\n'; }
 
@@ -646,49 +573,6 @@ std::uint64_t breakBits(BlockPath path, const unsigned char* block) {
 }
 
 }  // namespace detail
-
-template <TableKind K>
-FlatTable flattenTable(const SparseTable<K>& table, ControlRule rule) {
-  FlatTable flat{rule, std::vector<std::uint32_t>(kFlatEntries, 0)};
-  for (unsigned first = 0; first < 0x100; ++first) {
-    const auto byte = static_cast<unsigned char>(first);
-    std::uint32_t entry = 0;  // a byte the rule drops gives nothing
-    if (isKatakanaByte(byte)) {
-      entry = packedEntry(table.entryText(byte));
-    } else if (!isLeadByte(byte) && (rule == ControlRule::copy || !skipDrops(byte))) {
-      const char c = static_cast<char>(byte);
-      entry = packedEntry(std::string_view(&c, 1));
-    }
-    for (unsigned next = 0; next < 0x100; ++next) {
-      const auto after = static_cast<unsigned char>(next);
-      std::uint32_t& slot = flat.entries[pairIndex(byte, after)];
-      slot = entry;
-      // A lead byte before a byte that cannot trail yields nothing.
-      if (isLeadByte(byte)) slot = isTrailByte(after) ? packedEntry(table.entryText(pairCode(byte, after))) : 0u;
-    }
-  }
-  return flat;
-}
-
-template FlatTable flattenTable(const SparseEUC&, ControlRule);
-template FlatTable flattenTable(const SparseSJIS&, ControlRule);
-template FlatTable flattenTable(const SparseUTF8&, ControlRule);
-
-template <TableKind K>
-FlatTextTable flattenTextTable(const SparseTable<K>& table, ControlRule rule, bool crlf) {
-  FlatTextTable text{flattenTable(table, rule), crlf};
-  const std::uint32_t lineEnd = packedEntry(crlf ? "\r\n" : "\n");
-  for (unsigned next = 0; next < 0x100; ++next) {
-    const auto after = static_cast<unsigned char>(next);
-    text.flat.entries[pairIndex('\r', after)] = 0;
-    text.flat.entries[pairIndex('\n', after)] = lineEnd;
-  }
-  return text;
-}
-
-template FlatTextTable flattenTextTable(const SparseEUC&, ControlRule, bool);
-template FlatTextTable flattenTextTable(const SparseSJIS&, ControlRule, bool);
-template FlatTextTable flattenTextTable(const SparseUTF8&, ControlRule, bool);
 
 char* convertLine(BlockPath path, const FlatTable& table, std::string_view line, LineState& state, char* out) {
   const auto* in = bytesOf(line);
