@@ -1,6 +1,6 @@
 // The ways the fast form of the line conversion finds the bytes it must
 // look up, 64 at a time, and which of them it takes: the widest the
-// processor offers, chosen when it first runs. Every
+// processor offers, chosen when it first runs (block_dispatch.cpp). Every
 // path gives the same bytes.
 #pragma once
 
