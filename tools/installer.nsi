@@ -7,12 +7,16 @@
 ; target:
 ;   makensis -DVERSION=.. -DOUTFILE=.. -DFENRA_EXE=.. -DMORVEL_EXE=..
 ;            -DDATA_DIR=.. -DMANUAL=.. installer.nsi
-; A manual that does not exist is left out.
+; Help and -p open the manual, so there is no installer without it.
 ; A 64-bit installer, as the programs are (it also runs under a 64-bit-only Wine).
 Target amd64-unicode
 SetCompressor /SOLID lzma
 RequestExecutionLevel admin
 !include "MUI2.nsh"
+
+!if ! /FileExists "${MANUAL}"
+  !error "No manual at '${MANUAL}': the installer needs MorvelVCL.pdf (-DMANUAL=...)"
+!endif
 
 !define PRODUCT "Morvel VCL"
 !define MORVEL_DIR "C:\MorvelVCL"
@@ -57,9 +61,7 @@ Section "Morvel VCL"
   File "/oname=MS932~EUC-JP.bin" "${DATA_DIR}/MS932~EUC-JP.bin"
   File "/oname=MS932~UTF-8.bin" "${DATA_DIR}/MS932~UTF-8.bin"
   File "/oname=MS932~Shift_JIS.bin" "${DATA_DIR}/MS932~Shift_JIS.bin"
-  !if /FileExists "${MANUAL}"
-    File "/oname=MorvelVCL.pdf" "${MANUAL}"
-  !endif
+  File "/oname=MorvelVCL.pdf" "${MANUAL}"
   WriteUninstaller "${MORVEL_DIR}\Uninstall.exe"
 
   SetOutPath "${FENRA_DIR}"
@@ -72,9 +74,7 @@ Section "Morvel VCL"
   CreateDirectory "${MENU_DIR}"
   SetOutPath "${MORVEL_DIR}"
   CreateShortcut "${MENU_DIR}\Morvel VCL.lnk" "${MORVEL_DIR}\Morvel.exe"
-  !if /FileExists "${MANUAL}"
-    CreateShortcut "${MENU_DIR}\Morvel VCL manual.lnk" "${MORVEL_DIR}\MorvelVCL.pdf"
-  !endif
+  CreateShortcut "${MENU_DIR}\Morvel VCL manual.lnk" "${MORVEL_DIR}\MorvelVCL.pdf"
   CreateShortcut "${MENU_DIR}\Uninstall Morvel VCL.lnk" "${MORVEL_DIR}\Uninstall.exe"
 
   WriteRegStr HKLM "${UNINSTALL_KEY}" "DisplayName" "${PRODUCT}"
