@@ -1,45 +1,113 @@
 #!/usr/bin/env bash
-# The Windows installer under Wine, end to end:
+# The Windows installer under Wine, end to end, on an Xvfb of its own:
 #
-#   installer_test.sh WINE_RUN SETUP_EXE DATA_DIR
+#   installer_test.sh WINE_RUN SETUP_EXE DATA_DIR WINDOW_TEXTS_EXE
 #
-# Installs silently (/S), then checks the files in C:\MorvelVCL\ and
-# C:\fenraCxx\, the Start-menu entries (Morvel's starts it in C:\MorvelVCL\)
-# and the entry among the installed programs; runs the installed fenra.exe
-# (-V, then a list edit of its EUC-JP table, with exact bytes and the note
-# that the installed tables are read first) and Morvel.exe (a command-line
-# conversion, exact bytes, and an edit made in C:\MorvelVCL\, which the next
-# conversion uses); uninstalls silently and checks that nothing of it
-# remains. Exits with 77 (skipped) when the installer was not built
-# (cmake --build build-windows --target installer).
+# 1. Its pages, walked through as a user clicks (window_texts reads them and
+#    presses the buttons): the welcome; the two fixed folders shown, with
+#    nothing to choose; the finish page. Then what is installed: the files,
+#    the tables as shipped, the manual, the Start-menu entries in the
+#    all-users menu (Morvel's starts it in C:\MorvelVCL\), the entry among
+#    the installed programs; an installer that asks for an administrator.
+#    Then the uninstaller's pages.
+# 2. Silently (/S, no page waits for an answer): installed again, checked
+#    again, then the installed fenra.exe (-V, a list edit of its EUC-JP
+#    table: exact bytes, and the note that the installed tables are read
+#    first) and Morvel.exe (a conversion, exact bytes; an edit made in
+#    C:\MorvelVCL\, which the next conversion uses); uninstalled silently.
+# After each uninstallation nothing of it is left: no folder, Start-menu
+# folder or key of it, and, after a restart (which removes the uninstaller's
+# copy of itself in the temporary folder), no file in C:\ and no registry
+# line naming Morvel or fenra that was not there before the installation.
+# Wine's own host menu entries for the shortcuts are Wine's, not the
+# installer's: kept out (winemenubuilder off), so the test writes nothing
+# into the home folder. Exits with 77 (skipped) when the installer was not
+# built (cmake --build build-windows --target installer) or Xvfb is missing.
 set -uo pipefail
 
-wine_run="$(realpath "${1:?usage: installer_test.sh WINE_RUN SETUP_EXE DATA_DIR}")"
-setup="${2:?}"
-data="$(realpath "${3:?}")"
+usage="usage: installer_test.sh WINE_RUN SETUP_EXE DATA_DIR WINDOW_TEXTS_EXE"
+wine_run="$(realpath "${1:?$usage}")"
+setup="${2:?$usage}"
+data="$(realpath "${3:?$usage}")"
+window_texts="$(realpath "${4:?$usage}")"
 [[ -f "$setup" ]] || { echo "SKIP: $setup is not built"; exit 77; }
+command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed"; exit 77; }
 setup="$(realpath "$setup")"
+version="$(basename "$setup" | sed -n 's/^MorvelVCL-\(.*\)-setup\.exe$/\1/p')"
 export WINEPREFIX="${WINEPREFIX:-$(dirname "$setup")/wine-prefix}"
+export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-installer.XXXXXX")"
-trap 'rm -rf "$work"' EXIT
+xvfb_pid=""
+setup_pid=""
+cleanup() {
+  [[ -n "$setup_pid" ]] && kill "$setup_pid" 2>/dev/null
+  wineserver -k 2>/dev/null  # its desktop process holds our display
+  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 1' INT TERM
 failures=0
 fail() {
   echo "FAIL: $*"
   failures=$((failures + 1))
 }
 
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
+xvfb_pid=$!
+for _ in $(seq 50); do
+  [[ -s "$work/display" ]] && break
+  sleep 0.1
+done
+export DISPLAY=":$(head -n1 "$work/display")"
+
 "$wine_run" cmd /c exit >/dev/null 2>&1  # the prefix, made once
 drive_c="$WINEPREFIX/drive_c"
 menu="$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Morvel VCL"
-key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\MorvelVCL'
+own_menus=("$drive_c"/users/*/AppData/Roaming/Microsoft/Windows/"Start Menu"/Programs)
+key='Software\Microsoft\Windows\CurrentVersion\Uninstall\MorvelVCL'
 leftovers() {
-  local found=()
+  local found=() own
   [[ -e "$drive_c/MorvelVCL" ]] && found+=("C:\\MorvelVCL")
   [[ -e "$drive_c/fenraCxx" ]] && found+=("C:\\fenraCxx")
-  [[ -e "$menu" ]] && found+=("the Start-menu folder")
-  "$wine_run" reg query "$key" >/dev/null 2>&1 && found+=("$key")
+  [[ -e "$menu" ]] && found+=("the all-users Start-menu folder")
+  for own in "${own_menus[@]}"; do
+    [[ -e "$own/Morvel VCL" ]] && found+=("a Start-menu folder in ${own#"$drive_c/"}")
+  done
+  "$wine_run" reg query "HKLM\\$key" >/dev/null 2>&1 && found+=("HKLM\\$key")
+  "$wine_run" reg query "HKCU\\$key" >/dev/null 2>&1 && found+=("HKCU\\$key")
   echo "${found[*]}"
+}
+# The files in C:\ and the registry lines that name the programs (key
+# times left out), once the server has ended and written the registry (the
+# next one starts on this test's display).
+snapshot() {
+  wineserver -k 2>/dev/null
+  wineserver -w
+  (cd "$drive_c" && find . | sort) >"$work/$1.files"
+  grep -a -i -h -e morvel -e fenra "$WINEPREFIX/system.reg" "$WINEPREFIX/user.reg" |
+    sed -E 's/^(\[.*\]) [0-9]+$/\1/' | sort >"$work/$1.registry"
+}
+# Waits until the uninstaller, which runs from a copy of itself in the
+# temporary folder and so ends after the command returns, has removed its
+# folders, Start-menu folder and key; then restarts and compares with before.
+uninstalled() {
+  for _ in $(seq 100); do
+    [[ -z "$(leftovers)" ]] && break
+    sleep 0.2
+  done
+  local after
+  after="$(leftovers)"
+  [[ -z "$after" ]] || fail "left after the uninstallation ($1): $after"
+  wineserver -w  # the uninstaller's copy has ended
+  "$wine_run" wineboot --restart >/dev/null 2>&1
+  snapshot after
+  local new
+  new="$(comm -13 "$work/before.files" "$work/after.files")"
+  [[ -z "$new" ]] || fail "files left in C:\\ after a restart ($1): $new"
+  new="$(comm -13 "$work/before.registry" "$work/after.registry")"
+  [[ -z "$new" ]] || fail "registry lines left ($1): $new"
 }
 # The working folder a shortcut starts its program in: the WORKING_DIR
 # string of the .lnk (MS-SHLLINK), after the header (76 bytes), the item
@@ -64,25 +132,81 @@ lnk_working_dir() {
   printf '%s\n' "$text"
 }
 
+# What an installation put in place, however it was made.
+check_installed() {
+  local file table link
+  for file in MorvelVCL/Morvel.exe MorvelVCL/MorvelVCL.pdf MorvelVCL/Uninstall.exe fenraCxx/fenra.exe; do
+    [[ -f "$drive_c/$file" ]] || fail "$file is not installed ($1)"
+  done
+  for table in MorvelVCL/MS932~EUC-JP.bin MorvelVCL/MS932~UTF-8.bin MorvelVCL/MS932~Shift_JIS.bin \
+      fenraCxx/MS932~EUC-JP.bin; do
+    cmp -s "$drive_c/$table" "$data/$(basename "$table")" || fail "$table differs from the shipped table ($1)"
+  done
+  # Help and -p open it: the built manual, not an empty or foreign file.
+  if command -v pdftotext >/dev/null 2>&1; then
+    pdftotext "$drive_c/MorvelVCL/MorvelVCL.pdf" "$work/manual.txt" 2>/dev/null
+    grep -q "Morvel and fenra: user manual" "$work/manual.txt" 2>/dev/null || fail "MorvelVCL.pdf is not the manual ($1)"
+  fi
+  for link in "Morvel VCL" "Morvel VCL manual" "Uninstall Morvel VCL"; do
+    [[ -f "$menu/$link.lnk" ]] || fail "no entry \"$link\" in the all-users Start menu ($1)"
+  done
+  for own in "${own_menus[@]}"; do
+    [[ -e "$own/Morvel VCL" ]] && fail "a Start-menu folder in ${own#"$drive_c/"}, not only for all users ($1)"
+  done
+  working="$(lnk_working_dir "$menu/Morvel VCL.lnk" 2>/dev/null)"
+  [[ "$working" == 'C:\MorvelVCL' ]] || fail "the Start-menu entry starts Morvel in '$working', not C:\\MorvelVCL ($1)"
+  "$wine_run" reg query "HKLM\\$key" /v DisplayName 2>/dev/null | grep -q "Morvel VCL" ||
+    fail "not listed among the installed programs ($1)"
+}
+# One page of the setup program: window_texts waits for the window titled
+# $1 to show $2, writes what it shows into page.txt and presses button $3.
+# Without that page the walk cannot go on.
+page() {
+  "$wine_run" "$window_texts" "$@" >"$work/page.txt" 2>&1 || {
+    fail "page \"$2\": $(cat "$work/page.txt")"
+    exit 1
+  }
+}
+shows() { grep -q -F -e "$1" "$work/page.txt" || fail "$2 does not show \"$1\": $(cat "$work/page.txt")"; }
+
+snapshot before
 before="$(leftovers)"
 if [[ -n "$before" ]]; then
   echo "FAIL: already there before the installation: $before"
   exit 1
 fi
+grep -a -q requireAdministrator "$setup" || fail "the installer does not ask for an administrator"
+
+echo "== the installer's pages"
+"$wine_run" "$setup" &
+setup_pid=$!
+title="Morvel VCL $version Setup"
+page "$title" "Welcome to Morvel VCL $version Setup" "&Next >"
+shows "for all users of this computer" "the welcome page"
+page "$title" 'C:\MorvelVCL\' "&Install"
+for shown in 'C:\MorvelVCL\' 'C:\fenraCxx\' "the folders cannot be changed"; do
+  shows "$shown" "the page of the folders"
+done
+# A folder cannot be typed or browsed for: the programs only look in these.
+grep -q -e "^Edit:" -e "Browse" "$work/page.txt" && fail "the page of the folders offers a choice: $(cat "$work/page.txt")"
+page "$title" "Completing Morvel VCL $version Setup" "&Finish"
+shows 'works in C:\MorvelVCL\' "the finish page"
+wait "$setup_pid"
+status=$?
+setup_pid=""
+[[ "$status" -eq 0 ]] || fail "the installer ended with exit code $status after its pages"
+check_installed "pages"
+
+echo "== the uninstaller's pages"
+"$wine_run" 'C:\MorvelVCL\Uninstall.exe' || fail "the uninstaller ended with exit code $?"
+title="Morvel VCL $version Uninstall"
+page "$title" 'is removed from C:\MorvelVCL\ and C:\fenraCxx\' "&Uninstall"
+page "$title" "Uninstall was completed successfully" "&Close"
+uninstalled "pages"
 
 echo "== silent installation"
-"$wine_run" "$setup" /S || fail "the installer ended with exit code $?"
-for file in MorvelVCL/MS932~EUC-JP.bin MorvelVCL/MS932~UTF-8.bin MorvelVCL/MS932~Shift_JIS.bin \
-    MorvelVCL/Uninstall.exe fenraCxx/fenra.exe fenraCxx/MS932~EUC-JP.bin; do
-  [[ -f "$drive_c/$file" ]] || fail "$file is not installed"
-done
-for table in MorvelVCL/MS932~EUC-JP.bin MorvelVCL/MS932~UTF-8.bin MorvelVCL/MS932~Shift_JIS.bin \
-    fenraCxx/MS932~EUC-JP.bin; do
-  cmp -s "$drive_c/$table" "$data/$(basename "$table")" || fail "$table differs from the shipped table"
-done
-[[ -f "$menu/Uninstall Morvel VCL.lnk" ]] || fail "no Start-menu entry for the uninstaller"
-"$wine_run" reg query "$key" /v DisplayName 2>/dev/null | grep -q "Morvel VCL" ||
-  fail "not listed among the installed programs"
+timeout 120 "$wine_run" "$setup" /S || fail "the silent installer ended with exit code $? (124: it waited)"
+check_installed "silent"
 
 echo "== the installed fenra.exe"
 cd "$work"
@@ -114,9 +238,6 @@ status=$?
 [[ "$status" -eq 0 ]] || fail "Morvel.exe -e1 -u -a in.txt out.txt -q ended with exit code $status"
 printf '\xa4\xa2\nabc\n' >expected.txt
 cmp -s expected.txt out.txt || fail "Morvel.exe converted to: $(od -An -tx1 out.txt 2>&1)"
-[[ -f "$menu/Morvel VCL.lnk" ]] || fail "no Start-menu entry for Morvel"
-working="$(lnk_working_dir "$menu/Morvel VCL.lnk")"
-[[ "$working" == 'C:\MorvelVCL' ]] || fail "the Start-menu entry starts Morvel in '$working', not C:\MorvelVCL"
 # Where the entry starts it, an edit is the table conversions load: no
 # note, and circled one (0x8740) then converts as full-width one (A3B1).
 (cd "$drive_c/MorvelVCL" &&
@@ -132,15 +253,8 @@ cmp -s expected.txt full.txt || fail "after the edit in C:\MorvelVCL, circled on
 cd "$work"
 
 echo "== silent uninstallation"
-# The uninstaller runs from a copy of itself in the temporary folder, so it
-# ends after the command returns: wait until the folders are gone.
-"$wine_run" 'C:\MorvelVCL\Uninstall.exe' /S || fail "the uninstaller ended with exit code $?"
-for _ in $(seq 100); do
-  [[ -z "$(leftovers)" ]] && break
-  sleep 0.2
-done
-after="$(leftovers)"
-[[ -z "$after" ]] || fail "left after the uninstallation: $after"
+timeout 120 "$wine_run" 'C:\MorvelVCL\Uninstall.exe' /S || fail "the uninstaller ended with exit code $? (124: it waited)"
+uninstalled "silent"
 
 if [[ "$failures" -ne 0 ]]; then
   echo "$failures failure(s)"

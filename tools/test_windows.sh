@@ -31,13 +31,11 @@ touch "$WINEPREFIX/.morvel-ready"  # cmake/wine-run.sh finds it made
 echo "   made in $((SECONDS - start)) s"
 
 echo "== Windows build"
-# The installer is built apart, with the installed fixed folders, and
-# carries the manual the Linux test build made, when there is one.
+# The installer is built apart, with the installed fixed folders, as the
+# README says: its manual typeset by the build's own host build.
 release="$dir-release"
-manual=()
-[ -f build-test/MorvelVCL.pdf ] && manual=(-DMORVEL_MANUAL_PDF="$PWD/build-test/MorvelVCL.pdf")
 cmake -S . -B "$release" -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64.cmake -DCMAKE_BUILD_TYPE=Release \
-  -DMORVEL_WERROR=ON -DBUILD_TESTING=OFF "${manual[@]}"
+  -DMORVEL_WERROR=ON -DBUILD_TESTING=OFF
 cmake --build "$release" -j"$jobs" --target installer
 # The test build's fixed table folders point into the build tree (Wine's Z:
 # is /), away from any installation.
