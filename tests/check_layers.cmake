@@ -2,7 +2,7 @@
 # layer (io < tables < engine < morvel, fenra; morvel/qt and morvel/win32,
 # the windows of each platform, above morvel), when the two programs include each other's headers, when a header
 # name is held by two layers, or when code other than a program's entry
-# (main.cpp, main_win32.cpp on Windows) ends the process.
+# (main_posix.cpp, main_win32.cpp) ends the process.
 # Usage: cmake -DSOURCE=<project root> -P check_layers.cmake
 set(layers io tables engine morvel morvel/qt morvel/win32 fenra)
 set(rank_io 0)
@@ -52,7 +52,7 @@ foreach(path ${files})
 endforeach()
 
 set(faults "")
-# A program's entry (main.cpp, main_win32.cpp) stands above every layer of
+# A program's entry (main_posix.cpp, main_win32.cpp) stands above every layer of
 # its program, but never reaches into the other program.
 set(program_morvel morvel)
 set(program_morvel/qt morvel)
@@ -65,7 +65,7 @@ foreach(source ${files})
   layer_of(${shown} layer)
   set(rank ${rank_${layer}})
   set(entry FALSE)
-  if(name MATCHES "^main(_win32)?\\.cpp$")
+  if(name MATCHES "^main_(posix|win32)\\.cpp$")
     set(entry TRUE)
     set(rank 9)
   endif()
