@@ -88,8 +88,12 @@ void ReportNote(std::string_view sentence) {
   showOnTerminal(line, "\n");
 }
 
+std::string codePairLine(std::int32_t n, std::string_view a, std::int32_t m) {
+  return joinedParts({upperHex(n), a, upperHex(m)});
+}
+
 std::string ReportCodePair(std::int32_t n, std::string_view a, std::int32_t m) {
-  std::string line = joinedParts({upperHex(n), a, upperHex(m)});
+  std::string line = codePairLine(n, a, m);
   writeLine(kInfoFile, line);
   return line;
 }

@@ -48,5 +48,7 @@ void ReportNote(std::string_view sentence);
 // "info.txt": n, a, m with both numbers in upper-case hexadecimal. Returns
 // the line without its line end.
 std::string ReportCodePair(std::int32_t n, std::string_view a, std::int32_t m);
+// The line ReportCodePair writes, for a reporter that puts it elsewhere.
+std::string codePairLine(std::int32_t n, std::string_view a, std::int32_t m);
 
 }  // namespace morvel

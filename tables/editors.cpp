@@ -63,7 +63,7 @@ void reportCodes(const TableContext& context, std::int32_t from, std::int32_t to
   from = std::max(from, 0);
   to = std::max(to, 0);
   if (context.isMorvel()) {
-    context.reporter.info(joinedParts({upperHex(from), kArrow, upperHex(to)}));
+    context.reporter.info(codePairLine(from, kArrow, to));
   } else {
     char line[64];
     std::snprintf(line, sizeof line, "%x %s %x", static_cast<unsigned>(from), kArrow, static_cast<unsigned>(to));
