@@ -123,6 +123,13 @@ class Win32Window : public testing::Test {
     pump(60);
   }
 
+  std::wstring statusText() const {
+    wchar_t status[512] = {};
+    SendMessageW(FindWindowExW(Form1->handle(), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(status));
+    return status;
+  }
+
   Bounds standardAtCorner() const {
     const Size screen = screenSizeOf(Form1->handle());
     return {screen.width - 677, screen.height - 534, 677, 491};
@@ -190,6 +197,22 @@ TEST_F(Win32Window, ShowsTheRowsTheLogicCountsWithoutScrolling) {
   const auto at = SendMessageW(Form1->memo(), EM_POSFROMCHAR, static_cast<WPARAM>(lastRow), 0);
   EXPECT_LE(static_cast<short>(HIWORD(at)) + Form1->rowHeight(), area.bottom);
   EXPECT_GE(Form1->rowHeight(), 8);
+}
+
+// Typed text shows and is not read back: the next reload replaces it, and
+// the collected lines hold only what "VEL" held.
+TEST_F(Win32Window, TypingIntoTheDisplayAreaChangesOnlyTheDisplay) {
+  open();
+  writeBytes("VEL", "abc\r\n");
+  pump(900);
+  SetFocus(Form1->memo());
+  SendMessageW(Form1->memo(), EM_SETSEL, 0, 0);
+  type(Form1->memo(), 'X');
+  EXPECT_EQ(windowText(Form1->memo()), L"xabc\r\n");
+  writeBytes("VEL", "def\r\n");
+  pump(900);
+  EXPECT_EQ(windowText(Form1->memo()), L"def\r\n");
+  EXPECT_EQ(Form1->logic().collectedLines(), (std::vector<std::string>{"abc", "def"}));
 }
 
 TEST_F(Win32Window, HandsOverThroughVel) {
@@ -304,8 +327,10 @@ TEST_F(Win32Window, RecordSaveShowsTheNoteOfAnEditNotRead) {
 struct ModalSeen {
   HWND dialog = nullptr;
   HWND owner = nullptr;
+  HWND other = nullptr;
   bool visible = false;
   bool ownerEnabled = true;
+  bool otherEnabled = true;
   std::wstring version;
 };
 ModalSeen* seen = nullptr;
@@ -314,6 +339,7 @@ void CALLBACK lookAtModal(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   seen->visible = IsWindowVisible(seen->dialog) != 0;
   seen->ownerEnabled = IsWindowEnabled(seen->owner) != 0;
+  seen->otherEnabled = IsWindowEnabled(seen->other) != 0;
   // Label3
   for (HWND child = GetWindow(seen->dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     const std::wstring text = windowText(child);
@@ -324,25 +350,49 @@ void CALLBACK lookAtModal(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
 }
 
+// Modal for every window of the program: the Record dialog, open beside
+// the main window, waits as well.
 TEST_F(Win32Window, VersionDialogIsModalAndClosesWithEsc) {
   open();
   EXPECT_EQ(windowText(Form3->control("Label3")), L"Version 1.0");
+  choose(Command::record);
   ModalSeen look;
   look.dialog = Form3->handle();
   look.owner = Form1->handle();
+  look.other = Form2->handle();
   seen = &look;
   SetTimer(nullptr, 0, 200, lookAtModal);
   choose(Command::version);  // returns once the dialog is closed
   pump(100);
   EXPECT_TRUE(look.visible);
   EXPECT_FALSE(look.ownerEnabled);
+  EXPECT_FALSE(look.otherEnabled);
   EXPECT_EQ(look.version, L"Version 1.08");
   EXPECT_FALSE(IsWindowVisible(Form3->handle()));
   EXPECT_TRUE(IsWindowEnabled(Form1->handle()));
+  EXPECT_TRUE(IsWindowEnabled(Form2->handle()));
   EXPECT_EQ(windowText(Form3->control("Label1")), L"Morvel VCL");
   const Size screen = screenSizeOf(Form3->handle());
   expectBounds(Form3->handle(), {(screen.width - 166) / 2, (screen.height - 166) / 2, 166, 166});
   seen = nullptr;
+}
+
+// The shell took the manual: the status bar says so, naming it (Wine's
+// viewer may then fail without a word). A manual missing gets the note.
+TEST_F(Win32Window, HelpSaysTheManualWasHandedOn) {
+  open();
+  writeBytes("MorvelVCL.pdf", "%PDF-1.4\n");
+  Form1->openDocument("MorvelVCL.pdf");
+  pump(100);
+  EXPECT_EQ(statusText(), L"The manual was handed to the system's PDF viewer: MorvelVCL.pdf");
+  EXPECT_EQ(FindWindowW(L"MorvelNote", nullptr), nullptr);
+  Form1->setStatusText("EUC-JP");
+  Form1->openDocument("missing.pdf");
+  pump(100);
+  EXPECT_EQ(statusText(), L"EUC-JP");
+  HWND note = FindWindowW(L"MorvelNote", nullptr);
+  ASSERT_NE(note, nullptr);
+  DestroyWindow(note);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 #include "dialog_windows.h"
 
 #include <exception>
+#include <vector>
 
 #include "fonts.h"
 #include "key_preview.h"
@@ -15,6 +16,32 @@ namespace {
 constexpr const wchar_t* kDialogClass = L"MorvelDialog";
 constexpr WORD kButtonId = 1;
 constexpr int kBannerResource = 2;
+
+bool isOwnClass(HWND window) {
+  wchar_t kind[32] = {};
+  GetClassNameW(window, kind, 32);
+  for (const wchar_t* own : {L"MorvelForm1", kDialogClass, L"MorvelNote"}) {
+    if (lstrcmpW(kind, own) == 0) return true;
+  }
+  return false;
+}
+
+BOOL CALLBACK collectEnabled(HWND window, LPARAM found) {
+  if (isOwnClass(window) && IsWindowEnabled(window) != 0)
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
+// Every window of ours but `dialog`, disabled while it waits, as a modal
+// dialog blocks the program's other windows; the system's own windows of
+// the thread (the input method's) are left alone.
+std::vector<HWND> disableAllBut(HWND dialog) {
+  std::vector<HWND> enabled;
+  EnumThreadWindows(GetCurrentThreadId(), collectEnabled, reinterpret_cast<LPARAM>(&enabled));
+  std::erase(enabled, dialog);
+  for (HWND window : enabled) EnableWindow(window, FALSE);
+  return enabled;
+}
 
 }  // namespace
 
@@ -223,13 +250,15 @@ VersionDialog::VersionDialog(HWND owner, const ProgramProfile& profile, const Di
 void VersionDialog::showModally(std::string_view version) {
   form_->SetVersionText(version);
   HWND owner = GetWindow(handle(), GW_OWNER);
-  EnableWindow(owner, FALSE);
+  const std::vector<HWND> blocked = disableAllBut(handle());
   ShowWindow(handle(), SW_SHOWNORMAL);
   SetForegroundWindow(handle());
   SetFocus(control("Button1"));
   // Asked to quit, the dialog ends as well; the outer loop takes the quit.
   static_cast<void>(runMessagesUntil([this] { return IsWindowVisible(handle()) == 0; }));
-  EnableWindow(owner, TRUE);
+  for (HWND window : blocked) {
+    if (IsWindow(window) != 0) EnableWindow(window, TRUE);
+  }
   SetForegroundWindow(owner);
 }
 

@@ -130,11 +130,12 @@ void MainWindow::createControls() {
   buttonFont_ = japaneseFont(kMainWindow.buttonFont);
   memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
   setFont(Form1, formFont_);
-  // Read-only and never wrapped: a shown line is cut by the logic, and the
-  // display area holds the rows the logic counts.
+  // Editable, as the design has it: typing changes only what is shown,
+  // nothing reads it back. Never wrapped: a shown line is cut by the logic,
+  // and the display area holds the rows the logic counts.
   Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
-                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
+                              ES_AUTOHSCROLL | ES_NOHIDESEL,
                           0, 0, 10, 10, Form1, nullptr, instance_, nullptr);
   StatusBar1 =
       CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Form1, nullptr, instance_, nullptr);
@@ -233,8 +234,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
+      // The window's text colour on white, whatever state the memo is in.
       if (reinterpret_cast<HWND>(lParam) == Memo1) {
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(memoBrush_);
       }
