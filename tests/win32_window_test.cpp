@@ -262,6 +262,20 @@ TEST_F(Win32Window, RecordDialogSavesCopiesAndHidesWithEsc) {
   expectBounds(dialog, {(screenSizeOf(dialog).width - 143) / 2, (screenSizeOf(dialog).height - 142) / 2, 143, 142});
   EXPECT_EQ(windowText(Form2->control("Edit1")), L"\u2473");  // circled twenty
   EXPECT_EQ(windowText(Form2->control("Label1")), L"8753");
+  // The edits' lines fit them: no glyph loses its lower part.
+  for (const char* edit : {"Edit1", "Edit2"}) {
+    RECT box{};
+    GetClientRect(Form2->control(edit), &box);
+    HDC dc = GetDC(Form2->control(edit));
+    const HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(Form2->control(edit), WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, before);
+    ReleaseDC(Form2->control(edit), dc);
+    EXPECT_LE(metrics.tmHeight, box.bottom) << edit;
+    EXPECT_GE(metrics.tmHeight, box.bottom - 3) << edit;  // as large as it fits
+  }
   // Typed text goes back to code page 932; Enter on the focused button saves.
   SetWindowTextW(Form2->control("Edit2"), L"\uFF3F");  // full-width low line
   SetFocus(Form2->control("Button1"));

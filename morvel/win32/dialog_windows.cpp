@@ -43,6 +43,19 @@ std::vector<HWND> disableAllBut(HWND dialog) {
   return enabled;
 }
 
+// The design's font, or a smaller one where its lines are taller than the
+// edit (a Japanese font's are, at the design's size): a glyph is shown whole.
+HFONT fontFittingHeight(HWND edit, const FontDesign& design) {
+  RECT box{};
+  GetClientRect(edit, &box);
+  HFONT font = japaneseFont(design);
+  for (int pixels = design.pixels; pixels > 6 && fontHeight(font) > box.bottom;) {
+    DeleteObject(font);
+    font = japaneseFont({--pixels, design.pitch});
+  }
+  return font;
+}
+
 }  // namespace
 
 void registerDialogClass(HINSTANCE instance, HICON icon, HICON smallIcon) {
@@ -117,7 +130,7 @@ void DialogWindow::build(std::span<const ControlDesign> controls) {
     const std::string name(design.name);
     controls_[name] = made;
     designedPixels_[made] = design.font.pixels;
-    fonts_[made] = japaneseFont(design.font);
+    fonts_[made] = design.kind == ControlKind::edit ? fontFittingHeight(made, design.font) : japaneseFont(design.font);
     SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[made]), FALSE);
     if (design.kind == ControlKind::picture) {
       auto* banner =

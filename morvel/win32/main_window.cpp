@@ -165,7 +165,8 @@ void MainWindow::layOut() {
 }
 
 // The font shrinks from the design's until its lines take no more than
-// their share of the display area's height.
+// their share of the display area's height and the columns the logic cuts
+// lines at, measured in this very font, fit its width.
 void MainWindow::fitRows() {
   RECT area{};
   SendMessageW(Memo1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
@@ -173,7 +174,9 @@ void MainWindow::fitRows() {
   int pixels = designed.pixels;
   HFONT font = japaneseFont(designed);
   const int share = FittedLineHeight(area.bottom - area.top, form_ ? form_->visibleRows() : 1, fontHeight(font));
-  while (pixels > 6 && fontHeight(font) > share) {
+  // The logic's limit, a double-byte character past it and the "+".
+  const int columns = (form_ ? form_->visibleColumns() : ColumnsForWidth(kMainWindow.outer.width)) + 1;
+  while (pixels > 6 && (fontHeight(font) > share || columns * halfWidthAdvance(font) > area.right - area.left)) {
     DeleteObject(font);
     font = japaneseFont({--pixels, designed.pitch});
   }
