@@ -123,6 +123,13 @@ class Win32Window : public testing::Test {
     pump(60);
   }
 
+  std::wstring statusText() const {
+    wchar_t status[512] = {};
+    SendMessageW(FindWindowExW(Form1->handle(), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(status));
+    return status;
+  }
+
   Bounds standardAtCorner() const {
     const Size screen = screenSizeOf(Form1->handle());
     return {screen.width - 677, screen.height - 534, 677, 491};
@@ -192,6 +199,22 @@ TEST_F(Win32Window, ShowsTheRowsTheLogicCountsWithoutScrolling) {
   EXPECT_GE(Form1->rowHeight(), 8);
 }
 
+// Typed text shows and is not read back: the next reload replaces it, and
+// the collected lines hold only what "VEL" held.
+TEST_F(Win32Window, TypingIntoTheDisplayAreaChangesOnlyTheDisplay) {
+  open();
+  writeBytes("VEL", "abc\r\n");
+  pump(900);
+  SetFocus(Form1->memo());
+  SendMessageW(Form1->memo(), EM_SETSEL, 0, 0);
+  type(Form1->memo(), 'X');
+  EXPECT_EQ(windowText(Form1->memo()), L"xabc\r\n");
+  writeBytes("VEL", "def\r\n");
+  pump(900);
+  EXPECT_EQ(windowText(Form1->memo()), L"def\r\n");
+  EXPECT_EQ(Form1->logic().collectedLines(), (std::vector<std::string>{"abc", "def"}));
+}
+
 TEST_F(Win32Window, HandsOverThroughVel) {
   // End, then File > Leave: EUC-JP, here with LF line ends; the status bar
   // names the choice.
@@ -239,6 +262,20 @@ TEST_F(Win32Window, RecordDialogSavesCopiesAndHidesWithEsc) {
   expectBounds(dialog, {(screenSizeOf(dialog).width - 143) / 2, (screenSizeOf(dialog).height - 142) / 2, 143, 142});
   EXPECT_EQ(windowText(Form2->control("Edit1")), L"\u2473");  // circled twenty
   EXPECT_EQ(windowText(Form2->control("Label1")), L"8753");
+  // The edits' lines fit them: no glyph loses its lower part.
+  for (const char* edit : {"Edit1", "Edit2"}) {
+    RECT box{};
+    GetClientRect(Form2->control(edit), &box);
+    HDC dc = GetDC(Form2->control(edit));
+    const HGDIOBJ before =
+        SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageW(Form2->control(edit), WM_GETFONT, 0, 0)));
+    TEXTMETRICW metrics{};
+    GetTextMetricsW(dc, &metrics);
+    SelectObject(dc, before);
+    ReleaseDC(Form2->control(edit), dc);
+    EXPECT_LE(metrics.tmHeight, box.bottom) << edit;
+    EXPECT_GE(metrics.tmHeight, box.bottom - 3) << edit;  // as large as it fits
+  }
   // Typed text goes back to code page 932; Enter on the focused button saves.
   SetWindowTextW(Form2->control("Edit2"), L"\uFF3F");  // full-width low line
   SetFocus(Form2->control("Button1"));
@@ -304,8 +341,10 @@ TEST_F(Win32Window, RecordSaveShowsTheNoteOfAnEditNotRead) {
 struct ModalSeen {
   HWND dialog = nullptr;
   HWND owner = nullptr;
+  HWND other = nullptr;
   bool visible = false;
   bool ownerEnabled = true;
+  bool otherEnabled = true;
   std::wstring version;
 };
 ModalSeen* seen = nullptr;
@@ -314,6 +353,7 @@ void CALLBACK lookAtModal(HWND, UINT, UINT_PTR timer, DWORD) {
   KillTimer(nullptr, timer);
   seen->visible = IsWindowVisible(seen->dialog) != 0;
   seen->ownerEnabled = IsWindowEnabled(seen->owner) != 0;
+  seen->otherEnabled = IsWindowEnabled(seen->other) != 0;
   // Label3
   for (HWND child = GetWindow(seen->dialog, GW_CHILD); child != nullptr; child = GetWindow(child, GW_HWNDNEXT)) {
     const std::wstring text = windowText(child);
@@ -324,25 +364,49 @@ void CALLBACK lookAtModal(HWND, UINT, UINT_PTR timer, DWORD) {
   PostMessageW(focus, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0000001u));
 }
 
+// Modal for every window of the program: the Record dialog, open beside
+// the main window, waits as well.
 TEST_F(Win32Window, VersionDialogIsModalAndClosesWithEsc) {
   open();
   EXPECT_EQ(windowText(Form3->control("Label3")), L"Version 1.0");
+  choose(Command::record);
   ModalSeen look;
   look.dialog = Form3->handle();
   look.owner = Form1->handle();
+  look.other = Form2->handle();
   seen = &look;
   SetTimer(nullptr, 0, 200, lookAtModal);
   choose(Command::version);  // returns once the dialog is closed
   pump(100);
   EXPECT_TRUE(look.visible);
   EXPECT_FALSE(look.ownerEnabled);
+  EXPECT_FALSE(look.otherEnabled);
   EXPECT_EQ(look.version, L"Version 1.08");
   EXPECT_FALSE(IsWindowVisible(Form3->handle()));
   EXPECT_TRUE(IsWindowEnabled(Form1->handle()));
+  EXPECT_TRUE(IsWindowEnabled(Form2->handle()));
   EXPECT_EQ(windowText(Form3->control("Label1")), L"Morvel VCL");
   const Size screen = screenSizeOf(Form3->handle());
   expectBounds(Form3->handle(), {(screen.width - 166) / 2, (screen.height - 166) / 2, 166, 166});
   seen = nullptr;
+}
+
+// The shell took the manual: the status bar says so, naming it (Wine's
+// viewer may then fail without a word). A manual missing gets the note.
+TEST_F(Win32Window, HelpSaysTheManualWasHandedOn) {
+  open();
+  writeBytes("MorvelVCL.pdf", "%PDF-1.4\n");
+  Form1->openDocument("MorvelVCL.pdf");
+  pump(100);
+  EXPECT_EQ(statusText(), L"The manual was handed to the system's PDF viewer: MorvelVCL.pdf");
+  EXPECT_EQ(FindWindowW(L"MorvelNote", nullptr), nullptr);
+  Form1->setStatusText("EUC-JP");
+  Form1->openDocument("missing.pdf");
+  pump(100);
+  EXPECT_EQ(statusText(), L"EUC-JP");
+  HWND note = FindWindowW(L"MorvelNote", nullptr);
+  ASSERT_NE(note, nullptr);
+  DestroyWindow(note);
 }
 
 }  // namespace

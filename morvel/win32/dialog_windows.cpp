@@ -1,6 +1,7 @@
 #include "dialog_windows.h"
 
 #include <exception>
+#include <vector>
 
 #include "fonts.h"
 #include "key_preview.h"
@@ -15,6 +16,45 @@ namespace {
 constexpr const wchar_t* kDialogClass = L"MorvelDialog";
 constexpr WORD kButtonId = 1;
 constexpr int kBannerResource = 2;
+
+bool isOwnClass(HWND window) {
+  wchar_t kind[32] = {};
+  GetClassNameW(window, kind, 32);
+  for (const wchar_t* own : {L"MorvelForm1", kDialogClass, L"MorvelNote"}) {
+    if (lstrcmpW(kind, own) == 0) return true;
+  }
+  return false;
+}
+
+BOOL CALLBACK collectEnabled(HWND window, LPARAM found) {
+  if (isOwnClass(window) && IsWindowEnabled(window) != 0)
+    reinterpret_cast<std::vector<HWND>*>(found)->push_back(window);
+  return TRUE;
+}
+
+// Every window of ours but `dialog`, disabled while it waits, as a modal
+// dialog blocks the program's other windows; the system's own windows of
+// the thread (the input method's) are left alone.
+std::vector<HWND> disableAllBut(HWND dialog) {
+  std::vector<HWND> enabled;
+  EnumThreadWindows(GetCurrentThreadId(), collectEnabled, reinterpret_cast<LPARAM>(&enabled));
+  std::erase(enabled, dialog);
+  for (HWND window : enabled) EnableWindow(window, FALSE);
+  return enabled;
+}
+
+// The design's font, or a smaller one where its lines are taller than the
+// edit (a Japanese font's are, at the design's size): a glyph is shown whole.
+HFONT fontFittingHeight(HWND edit, const FontDesign& design) {
+  RECT box{};
+  GetClientRect(edit, &box);
+  HFONT font = japaneseFont(design);
+  for (int pixels = design.pixels; pixels > 6 && fontHeight(font) > box.bottom;) {
+    DeleteObject(font);
+    font = japaneseFont({--pixels, design.pitch});
+  }
+  return font;
+}
 
 }  // namespace
 
@@ -90,7 +130,7 @@ void DialogWindow::build(std::span<const ControlDesign> controls) {
     const std::string name(design.name);
     controls_[name] = made;
     designedPixels_[made] = design.font.pixels;
-    fonts_[made] = japaneseFont(design.font);
+    fonts_[made] = design.kind == ControlKind::edit ? fontFittingHeight(made, design.font) : japaneseFont(design.font);
     SendMessageW(made, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[made]), FALSE);
     if (design.kind == ControlKind::picture) {
       auto* banner =
@@ -223,13 +263,15 @@ VersionDialog::VersionDialog(HWND owner, const ProgramProfile& profile, const Di
 void VersionDialog::showModally(std::string_view version) {
   form_->SetVersionText(version);
   HWND owner = GetWindow(handle(), GW_OWNER);
-  EnableWindow(owner, FALSE);
+  const std::vector<HWND> blocked = disableAllBut(handle());
   ShowWindow(handle(), SW_SHOWNORMAL);
   SetForegroundWindow(handle());
   SetFocus(control("Button1"));
   // Asked to quit, the dialog ends as well; the outer loop takes the quit.
   static_cast<void>(runMessagesUntil([this] { return IsWindowVisible(handle()) == 0; }));
-  EnableWindow(owner, TRUE);
+  for (HWND window : blocked) {
+    if (IsWindow(window) != 0) EnableWindow(window, TRUE);
+  }
   SetForegroundWindow(owner);
 }
 

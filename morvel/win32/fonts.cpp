@@ -83,4 +83,14 @@ int fontHeight(HFONT font) {
   return metrics.tmHeight;
 }
 
+int halfWidthAdvance(HFONT font) {
+  HDC screen = GetDC(nullptr);
+  const HGDIOBJ old = SelectObject(screen, font);
+  SIZE full{};
+  GetTextExtentPoint32W(screen, L"\u3042", 1, &full);  // hiragana a: one double-byte column pair
+  SelectObject(screen, old);
+  ReleaseDC(nullptr, screen);
+  return (full.cx + 1) / 2;
+}
+
 }  // namespace morvel

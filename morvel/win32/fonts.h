@@ -17,4 +17,8 @@ HFONT japaneseFont(const FontDesign& design);
 // The height of a line in `font`, in pixels.
 int fontHeight(HFONT font);
 
+// The width of one column in `font`: half a full-width character's, rounded
+// up, so that a double-byte character takes two.
+int halfWidthAdvance(HFONT font);
+
 }  // namespace morvel

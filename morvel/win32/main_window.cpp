@@ -130,11 +130,12 @@ void MainWindow::createControls() {
   buttonFont_ = japaneseFont(kMainWindow.buttonFont);
   memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
   setFont(Form1, formFont_);
-  // Read-only and never wrapped: a shown line is cut by the logic, and the
-  // display area holds the rows the logic counts.
+  // Editable, as the design has it: typing changes only what is shown,
+  // nothing reads it back. Never wrapped: a shown line is cut by the logic,
+  // and the display area holds the rows the logic counts.
   Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_READONLY |
-                              ES_AUTOVSCROLL | ES_AUTOHSCROLL | ES_NOHIDESEL,
+                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
+                              ES_AUTOHSCROLL | ES_NOHIDESEL,
                           0, 0, 10, 10, Form1, nullptr, instance_, nullptr);
   StatusBar1 =
       CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Form1, nullptr, instance_, nullptr);
@@ -164,7 +165,8 @@ void MainWindow::layOut() {
 }
 
 // The font shrinks from the design's until its lines take no more than
-// their share of the display area's height.
+// their share of the display area's height and the columns the logic cuts
+// lines at, measured in this very font, fit its width.
 void MainWindow::fitRows() {
   RECT area{};
   SendMessageW(Memo1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
@@ -172,7 +174,9 @@ void MainWindow::fitRows() {
   int pixels = designed.pixels;
   HFONT font = japaneseFont(designed);
   const int share = FittedLineHeight(area.bottom - area.top, form_ ? form_->visibleRows() : 1, fontHeight(font));
-  while (pixels > 6 && fontHeight(font) > share) {
+  // The logic's limit, a double-byte character past it and the "+".
+  const int columns = (form_ ? form_->visibleColumns() : ColumnsForWidth(kMainWindow.outer.width)) + 1;
+  while (pixels > 6 && (fontHeight(font) > share || columns * halfWidthAdvance(font) > area.right - area.left)) {
     DeleteObject(font);
     font = japaneseFont({--pixels, designed.pitch});
   }
@@ -233,8 +237,11 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
+    case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
+      // The window's text colour on white, whatever state the memo is in.
       if (reinterpret_cast<HWND>(lParam) == Memo1) {
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
         SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
         return reinterpret_cast<LRESULT>(memoBrush_);
       }

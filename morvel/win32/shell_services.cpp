@@ -1,5 +1,6 @@
 #include "shell_services.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 
 #include <algorithm>
@@ -75,7 +76,15 @@ void openWithShell(HWND owner, const std::string& path) {
   const std::wstring name = shownName(path);
   const auto result =
       reinterpret_cast<INT_PTR>(ShellExecuteW(owner, L"open", name.c_str(), nullptr, nullptr, SW_SHOWNORMAL));
-  if (result > 32) return;
+  if (result > 32) {
+    // The shell only hands the file on; where the viewer then fails (Wine's
+    // browser does, silently) the status bar has at least said what happened.
+    HWND main = GetWindow(owner, GW_OWNER) != nullptr ? GetWindow(owner, GW_OWNER) : owner;
+    const std::wstring said = kManualHandedOver + name;
+    SendMessageW(FindWindowExW(main, nullptr, STATUSCLASSNAMEW, nullptr), SB_SETTEXTW, 0,
+                 reinterpret_cast<LPARAM>(said.c_str()));
+    return;
+  }
   showNote(owner,
            L"The manual could not be shown: no program for PDF files was found, or the file is missing.\r\n\r\n" + name,
            false);

@@ -16,8 +16,12 @@ Size screenSizeOf(HWND window);
 // Puts text on the clipboard as CF_UNICODETEXT.
 void putOnClipboard(HWND owner, const std::wstring& text);
 
+// What the main window's status bar says once the shell took the manual.
+inline constexpr const wchar_t* kManualHandedOver = L"The manual was handed to the system's PDF viewer: ";
+
 // The shell's "open" of a document named in code page 932, relative to the
-// current folder; where nothing opens it, a note names the document.
+// current folder: the main window's status bar names the document handed
+// on; where nothing opens it, a note names it.
 void openWithShell(HWND owner, const std::string& path);
 
 // A small window beside `owner` with a text and an "OK" button; it does not
