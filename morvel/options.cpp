@@ -82,7 +82,7 @@ void setCharacterLine(const ParameterLine& line, std::string FinalEffect::*field
     options.effect.*field = *bytes;
     refusal.clear();
   } else {
-    refusal = refusedSettingLine(line.file, line.number, line.text);
+    refusal = refusedSettingLine(line.file, line.number, line.text, line.coding);
   }
 }
 
@@ -196,7 +196,7 @@ bool appliedCharacterOption(const TypedWord& word, OptionReading& reading) {
         reading.options.effect.*form.field = *bytes;
         (reading.options.*form.refusal).clear();
       } else {
-        reading.options.*form.refusal = refusedOptionLine(form.prefix, value);
+        reading.options.*form.refusal = refusedOptionLine(form.prefix, value, word.coding);
       }
       return true;
     }
