@@ -332,6 +332,21 @@ TEST_F(Options, SingleFileIsConvertedInPlace) {
   EXPECT_EQ(o.outputName, "SJIS");
 }
 
+// Where quotes only group (Windows), a name loses them before its 255-byte
+// cut; option values keep them.
+TEST_F(Options, GroupingQuotesLeaveTheNamesOnly) {
+  const std::string longName = "\"" + std::string(300, 'x') + "\"";
+  const CommandLineOptions o = readTypedOptions(
+      {{"\"my table.bin\""}, {"-t"}, {"\"\""}, {"-k\""}, {"-u"}, {"-a"}, {"\"in put.txt\""}, {longName}},
+      NameQuotes::grouping);
+  EXPECT_EQ(o.effect.tableName, "my table.bin");
+  EXPECT_EQ(o.effect.listName, "");
+  EXPECT_EQ(o.effect.substituted, "\"");
+  EXPECT_EQ(o.inputName, "in put.txt");
+  EXPECT_EQ(o.outputName, std::string(255, 'x'));
+  EXPECT_EQ(readTypedOptions({{"\"my table.bin\""}}, NameQuotes::kept).effect.tableName, "\"my table.bin\"");
+}
+
 TEST_F(Options, LastFileIsTheOutput) {
   const CommandLineOptions o = readOptions({"-u", "-a", "A", "B", "C"});
   EXPECT_EQ(o.inputName, "A");
