@@ -48,7 +48,7 @@ void applyCharacterOption(const TypedWord& argument, std::size_t byteCount, std:
     settings.*field = *bytes;
     (settings.*refusal).clear();
   } else {
-    settings.*refusal = refusedOptionLine(argument.text.substr(0, 2), value);
+    settings.*refusal = refusedOptionLine(argument.text.substr(0, 2), value, argument.coding);
   }
 }
 

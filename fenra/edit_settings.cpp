@@ -14,7 +14,7 @@ void setCharacterLine(const std::string& file, const std::string& value, int num
     field = *bytes;
     refusal.clear();
   } else {
-    refusal = refusedSettingLine(file, number, value);
+    refusal = refusedSettingLine(file, number, value, coding);
   }
 }
 

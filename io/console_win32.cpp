@@ -51,6 +51,18 @@ std::wstring wideOfShiftJis(std::string_view bytes) {
   return wide;
 }
 
+// Text for a pipe or a file ends its lines with CR LF, as Windows programs'
+// text does; a CR LF already there stays one.
+std::string withCrLf(std::string_view bytes) {
+  std::string text;
+  text.reserve(bytes.size() + bytes.size() / 16);
+  for (std::size_t at = 0; at < bytes.size(); ++at) {
+    if (bytes[at] == '\n' && (at == 0 || bytes[at - 1] != '\r')) text += '\r';
+    text += bytes[at];
+  }
+  return text;
+}
+
 }  // namespace
 
 bool isTerminal(std::FILE* stream) {
@@ -74,9 +86,11 @@ void consoleWriteAsIs(std::FILE* stream, std::string_view bytes) {
     ::WriteConsoleW(handleOf(stream), wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
     return;
   }
-  // Pipes and files get the exact bytes, without the C library's LF to CR LF.
+  // Pipes and files get the bytes with CR LF line ends, whatever the C
+  // library's mode of the stream.
   ::_setmode(::_fileno(stream), _O_BINARY);
-  std::fwrite(bytes.data(), 1, bytes.size(), stream);
+  const std::string text = withCrLf(bytes);
+  std::fwrite(text.data(), 1, text.size(), stream);
   std::fflush(stream);
 }
 

@@ -11,6 +11,34 @@ namespace {
 
 constexpr std::size_t kCharacterField = 2;  // one code page 932 character
 
+#ifdef _WIN32
+constexpr bool kShownInCodePage932 = true;
+#else
+constexpr bool kShownInCodePage932 = false;
+#endif
+
+bool readAsUtf8(std::string_view typed, TypedCoding coding) {
+  switch (coding) {
+    case TypedCoding::codePage932:
+      return false;
+    case TypedCoding::utf8:
+      return true;
+    case TypedCoding::codePage932UnlessUtf8:
+      if (isKnownCp932(typed)) return false;
+      break;
+    case TypedCoding::guessed:
+      break;
+  }
+  return isUtf8BeyondAscii(typed);
+}
+
+std::string codePointText(char32_t character) {
+  constexpr char kDigits[] = "0123456789ABCDEF";
+  std::string digits;
+  for (; character != 0 || digits.size() < 4; character >>= 4) digits.insert(digits.begin(), kDigits[character & 0xF]);
+  return "U+" + digits;
+}
+
 }  // namespace
 
 std::string_view withoutBom(std::string_view text) {
@@ -80,13 +108,37 @@ std::optional<std::string> settingCharacter(std::string_view value, TypedCoding 
   return bytes;
 }
 
-std::string refusedOptionLine(std::string_view option, std::string_view value) {
-  return "option " + std::string(option) + ": " + std::string(value) +
+std::string shownTyped(std::string_view typed, TypedCoding coding) {
+  if (!readAsUtf8(typed, coding)) return std::string(typed);
+  std::string shown;
+  while (!typed.empty()) {
+    const std::size_t length = utf8SequenceAt(typed);
+    if (length == 0) {
+      shown += '?';
+      typed.remove_prefix(1);
+      continue;
+    }
+    const std::string_view sequence = typed.substr(0, length);
+    const char32_t character = decodedUtf8(sequence);
+    const std::optional<std::int32_t> code =
+        character < 0x80 ? std::optional<std::int32_t>(static_cast<std::int32_t>(character)) : codeOfUnicode(character);
+    if (!code) {
+      shown += codePointText(character);
+    } else {
+      shown += kShownInCodePage932 ? bytesOfCode(*code) : std::string(sequence);
+    }
+    typed.remove_prefix(length);
+  }
+  return shown;
+}
+
+std::string refusedOptionLine(std::string_view option, std::string_view value, TypedCoding coding) {
+  return "option " + std::string(option) + ": " + shownTyped(value, coding) +
          " has a character that code page 932 cannot write";
 }
 
-std::string refusedSettingLine(std::string_view file, int lineNumber, std::string_view value) {
-  return std::string(file) + ": line " + std::to_string(lineNumber) + " (" + std::string(value) +
+std::string refusedSettingLine(std::string_view file, int lineNumber, std::string_view value, TypedCoding coding) {
+  return std::string(file) + ": line " + std::to_string(lineNumber) + " (" + shownTyped(value, coding) +
          ") is not one character in code page 932 or UTF-8";
 }
 

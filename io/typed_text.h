@@ -80,11 +80,19 @@ TypedCoding listCoding(const std::vector<std::string>& lines);
 // editor saved in UTF-8 never edits the record of its first two bytes.
 [[nodiscard]] std::optional<std::string> settingCharacter(std::string_view value, TypedCoding coding);
 
+// A typed text as a report line may hold it, read as `coding` reads it:
+// never bytes of another encoding than the line's. A character code page
+// 932 cannot write becomes "U+XXXX" and a byte that is no character "?";
+// the others stay as typed on Linux, in the user's encoding as every name
+// in a report, and become code page 932 on Windows, whose reports are
+// code page 932 wherever they go.
+std::string shownTyped(std::string_view typed, TypedCoding coding);
+
 // The line that reports a refused character option: `option` ("-s") and
 // the value as typed.
-std::string refusedOptionLine(std::string_view option, std::string_view value);
+std::string refusedOptionLine(std::string_view option, std::string_view value, TypedCoding coding = kWordCoding);
 
 // The line that reports a refused character line of a settings file.
-std::string refusedSettingLine(std::string_view file, int lineNumber, std::string_view value);
+std::string refusedSettingLine(std::string_view file, int lineNumber, std::string_view value, TypedCoding coding);
 
 }  // namespace morvel

@@ -5,7 +5,11 @@
 // after windows.h
 #include <shellapi.h>
 
-#include "dividing.h"
+#include <algorithm>
+#include <functional>
+
+#include "code_page.h"
+#include "command_words.h"
 #include "utf16.h"
 #include "windows_command_line.h"
 
@@ -33,12 +37,34 @@ CommandWord wordOf(std::wstring_view wide) {
   return {utf8Of(wide), false};
 }
 
+// A word of the line in UTF-8 throughout: its characters code page 932
+// cannot write are UTF-8 in the line already, the others code page 932.
+std::string utf8OfLineWord(std::string_view line, const std::vector<bool>& unwritable, const LineWord& word) {
+  std::string utf8;
+  std::size_t runStart = word.start;  // the code page 932 bytes not yet converted
+  const std::size_t end = word.start + word.text.size();
+  for (std::size_t k = word.start; k <= end; ++k) {
+    if (k < end && !unwritable[k]) continue;
+    utf8 += utf8OfCp932(line.substr(runStart, k - runStart), "\xEF\xBF\xBD");
+    if (k < end) utf8 += line[k];
+    runStart = k + 1;
+  }
+  return utf8;
+}
+
+bool isFileNamed(std::string_view cp932) {
+  const std::optional<std::wstring> wide = utf16OfCp932(cp932);
+  if (!wide) return false;
+  const DWORD attributes = ::GetFileAttributesW(wide->c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0;
+}
+
 }  // namespace
 
 std::vector<CommandWord> rawCommandWords() {
   // Character by character, so that one a code page cannot write marks only
-  // the word that holds it. Its UTF-8 bytes hold no blank, quote, LF or NUL:
-  // the split is the same as that of the exact text.
+  // the word that holds it. Its UTF-8 bytes hold no blank, tab, quote, LF or
+  // NUL: the split is the same as that of the exact text.
   const std::wstring_view wide = ::GetCommandLineW();
   std::string line;
   std::vector<bool> unwritable;
@@ -50,15 +76,11 @@ std::vector<CommandWord> rawCommandWords() {
     line += part.text;
     unwritable.insert(unwritable.end(), part.text.size(), !part.exact);
   }
-  Dividing splitter(' ');
-  splitter.splitFields(line);
   std::vector<CommandWord> words;
-  std::size_t start = 0;  // each field but the last ends at one blank
-  for (const std::string& field : splitter.fields()) {
-    bool exact = true;
-    for (std::size_t k = start; k < start + field.size() && k < unwritable.size(); ++k) exact = exact && !unwritable[k];
-    words.push_back({field, exact});
-    start += field.size() + 1;
+  for (const LineWord& word : commandLineWords(line, isFileNamed)) {
+    const auto begin = unwritable.begin() + static_cast<std::ptrdiff_t>(word.start);
+    const bool exact = std::none_of(begin, begin + static_cast<std::ptrdiff_t>(word.text.size()), std::identity());
+    words.push_back({exact ? word.text : utf8OfLineWord(line, unwritable, word), exact});
   }
   return words;
 }
@@ -80,7 +102,9 @@ std::optional<std::string> unwritableWordLine(const std::vector<CommandWord>& wo
     if (word.exact) continue;
     bool option = false;
     for (std::string_view prefix : characterOptions) option = option || word.text.starts_with(prefix);
-    if (!option) return word.text + " has a character that code page 932 cannot write: no file can be named by it";
+    if (!option)
+      return shownTyped(word.text, TypedCoding::utf8) +
+             " has a character that code page 932 cannot write: no file can be named by it";
   }
   return std::nullopt;
 }

@@ -14,13 +14,14 @@
 namespace morvel {
 
 struct CommandWord {
-  std::string text;   // code page 932; UTF-8 when `exact` is false
+  std::string text;   // code page 932; UTF-8 throughout when `exact` is false
   bool exact = true;  // false: a character has no code page 932 code
 };
 
 // The raw command line (GetCommandLineW) split as on every platform:
 // blanks between words, double quotes grouping a word and kept in it, at
-// most 524,287 bytes and 3072 words. The program's path comes first.
+// most 524,287 bytes and 3072 words. The program's path comes first, ended
+// where Windows ends it (command_words.h).
 std::vector<CommandWord> rawCommandWords();
 
 // The words as Windows splits them (CommandLineToArgvW), the program's path

@@ -9,6 +9,7 @@
 #include <system_error>
 
 #include "buffer_sizes.h"
+#include "command_words.h"
 #include "numbered_lines.h"
 
 namespace morvel {
@@ -28,6 +29,7 @@ constexpr TargetEncoding kDefaultEncoding = TargetEncoding::utf8;
 // that only shape how later plain words are taken.
 struct OptionReading {
   CommandLineOptions options;
+  NameQuotes quotes = kNameQuotes;
   bool listNameFollows = false;
   bool firstFilePending = true;
 };
@@ -82,7 +84,7 @@ void setCharacterLine(const ParameterLine& line, std::string FinalEffect::*field
     options.effect.*field = *bytes;
     refusal.clear();
   } else {
-    refusal = refusedSettingLine(line.file, line.number, line.text);
+    refusal = refusedSettingLine(line.file, line.number, line.text, line.coding);
   }
 }
 
@@ -196,7 +198,7 @@ bool appliedCharacterOption(const TypedWord& word, OptionReading& reading) {
         reading.options.effect.*form.field = *bytes;
         (reading.options.*form.refusal).clear();
       } else {
-        reading.options.*form.refusal = refusedOptionLine(form.prefix, value);
+        reading.options.*form.refusal = refusedOptionLine(form.prefix, value, word.coding);
       }
       return true;
     }
@@ -233,7 +235,9 @@ bool appliedEncodingOption(std::string_view word, OptionReading& reading) {
 }
 
 // Any other word names a file, by the state the earlier words left.
-void applyPlainWord(std::string_view word, OptionReading& reading) {
+void applyPlainWord(std::string_view typed, OptionReading& reading) {
+  const std::string unquoted = reading.quotes == NameQuotes::grouping ? unquotedName(typed) : std::string(typed);
+  const std::string_view word = unquoted;
   CommandLineOptions& options = reading.options;
   if (options.editMode) {
     if (reading.listNameFollows) {
@@ -297,8 +301,9 @@ std::vector<std::string> commandWords(int argc, const char* const* argv) {
   return words;
 }
 
-CommandLineOptions readTypedOptions(const std::vector<TypedWord>& words) {
+CommandLineOptions readTypedOptions(const std::vector<TypedWord>& words, NameQuotes quotes) {
   OptionReading reading;
+  reading.quotes = quotes;
   ReadParameterFile(kParameterFile, reading.options);
   for (const TypedWord& word : words) {
     if (!word.text.empty()) applyWord(word, reading);  // an empty word carries nothing

@@ -95,9 +95,20 @@ void ReadParameterFile(const std::string& name, CommandLineOptions& options);
 // program path).
 std::vector<std::string> commandWords(int argc, const char* const* argv);
 
+// What the double quotes of a word that names a file (table, list, input,
+// output) are. On Windows, whose names hold none, they only group the word
+// and are removed; elsewhere the shell has removed the grouping ones and
+// a quote left is the name's own.
+enum class NameQuotes { kept, grouping };
+#ifdef _WIN32
+inline constexpr NameQuotes kNameQuotes = NameQuotes::grouping;
+#else
+inline constexpr NameQuotes kNameQuotes = NameQuotes::kept;
+#endif
+
 // Defaults, then "parameters.txt", then `words` in order, up to the first
 // "-V" or "-VC": the words after it are never read.
-CommandLineOptions readTypedOptions(const std::vector<TypedWord>& words);
+CommandLineOptions readTypedOptions(const std::vector<TypedWord>& words, NameQuotes quotes = kNameQuotes);
 // Words whose bytes are read as this system's words are (kWordCoding).
 CommandLineOptions readOptions(const std::vector<std::string>& words);
 std::vector<TypedWord> typedWords(const std::vector<std::string>& words);

@@ -53,7 +53,16 @@ wineserver -w 2>/dev/null || true
 
 status=0
 for file in $(cd "$work/linux" && ls) $(cd "$work/linux-logs" && ls | sed 's|^|../linux-logs/|'); do
-  if ! cmp "$work/linux/$file" "$work/windows/${file/linux-logs/windows-logs}"; then
+  windows_file="$work/windows/${file/linux-logs/windows-logs}"
+  if [[ "$file" == *.out || "$file" == *.err ]]; then
+    # The Windows programs end their lines with CR LF in pipes and files.
+    if [[ -s "$windows_file" ]] && LC_ALL=C grep -qav $'\r$' "$windows_file"; then
+      echo "a line without CR LF: ${file/linux-logs/windows-logs}"
+      status=1
+    fi
+    sed -i $'s/\r$//' "$windows_file"
+  fi
+  if ! cmp "$work/linux/$file" "$windows_file"; then
     echo "differs: $file"
     status=1
   fi

@@ -1,8 +1,10 @@
 #include "dividing.h"
+#include "command_words.h"
 #include "path_search.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -25,6 +27,16 @@ std::vector<std::string> split(std::string_view text, char separator = ' ') {
 }
 
 using Fields = std::vector<std::string>;
+
+// The texts of a raw Windows command line's words, with these files existing.
+Fields commandLine(std::string_view line, const Fields& files = {}) {
+  Fields words;
+  const auto isFile = [&files](std::string_view name) {
+    return std::find(files.begin(), files.end(), name) != files.end();
+  };
+  for (const LineWord& word : commandLineWords(line, isFile)) words.push_back(word.text);
+  return words;
+}
 
 }  // namespace
 
@@ -63,6 +75,41 @@ TEST(Dividing, OnlyTheFirst524287BytesCount) {
   Dividing d(' ');
   EXPECT_EQ(d.splitFields(text), 1);
   EXPECT_EQ(d.fields()[0].size(), 524287u);
+}
+
+// The program's path ends as Windows ends it; the rest splits at blanks only.
+TEST(CommandLineWords, TheProgramPathEndsWhereWindowsEndsIt) {
+  EXPECT_EQ(commandLine("\"C:\\My Apps\\Morvel.exe\" -e1  \"in put.txt\"\t-q"),
+            (Fields{"\"C:\\My Apps\\Morvel.exe\"", "-e1", "", "\"in put.txt\"\t-q"}));
+  // Unquoted: the shortest prefix naming a file, ".exe" added without an
+  // extension ("C:\My" is no program even when a file of that name exists).
+  const Fields files{"C:\\My", "C:\\My Apps\\Morvel.exe", "C:\\Tools\\run me.exe"};
+  EXPECT_EQ(commandLine("C:\\My Apps\\Morvel.exe -q", files), (Fields{"C:\\My Apps\\Morvel.exe", "-q"}));
+  EXPECT_EQ(commandLine("C:\\Tools\\run me\t-q", files), (Fields{"C:\\Tools\\run me", "-q"}));
+  EXPECT_EQ(commandLine("Morvel\t-e1 -q", files), (Fields{"Morvel", "-e1", "-q"}));  // found on Path
+  EXPECT_EQ(commandLine("\"C:\\a b\\Morvel.exe"), (Fields{"\"C:\\a b\\Morvel.exe"}));
+  EXPECT_EQ(commandLine(""), Fields{});
+  EXPECT_EQ(commandLine("Morvel.exe "), Fields{"Morvel.exe"});
+}
+
+TEST(CommandLineWords, LimitsCountThePathAsOneWord) {
+  std::string line = "C:\\My Apps\\Morvel.exe";
+  for (int k = 0; k < 4000; ++k) line += " w" + std::to_string(k);
+  const std::vector<LineWord> words =
+      commandLineWords(line, [](std::string_view name) { return name == "C:\\My Apps\\Morvel.exe"; });
+  ASSERT_EQ(words.size(), 3072u);
+  EXPECT_EQ(words.back().text, "w3070");
+  EXPECT_EQ(line.substr(words.back().start, 5), "w3070");
+  const std::string longWord(600000, 'x');
+  const std::vector<LineWord> cut = commandLineWords("M.exe " + longWord, [](std::string_view) { return false; });
+  ASSERT_EQ(cut.size(), 2u);
+  EXPECT_EQ(cut[1].text.size(), 524287u - 6u);
+}
+
+TEST(CommandLineWords, NamesLoseTheirGroupingQuotes) {
+  EXPECT_EQ(unquotedName("\"in put.txt\""), "in put.txt");
+  EXPECT_EQ(unquotedName("\"\""), "");
+  EXPECT_EQ(unquotedName("C:\\\"My Apps\"\\t.bin"), "C:\\My Apps\\t.bin");
 }
 
 TEST(Dividing, BuildPathsAndCopyFillTheFieldTable) {

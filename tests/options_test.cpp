@@ -99,8 +99,19 @@ TEST(CharacterOptionTest, UtfEightValuesAreConvertedWhateverTheirLength) {
 TEST(CharacterOptionTest, CharacterWithoutACodePage932CodeIsRefused) {
   EXPECT_EQ(characterOption("\xF0\x9F\x98\x80", 2, kGuessed), std::nullopt);  // grinning face
   EXPECT_EQ(characterOption("\xC2\xA1", 2, kGuessed), std::nullopt);          // inverted exclamation mark
-  EXPECT_EQ(refusedOptionLine("-s", "\xF0\x9F\x98\x80"),
-            "option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write");
+  // The line holds no byte of another encoding than its own: what code page
+  // 932 cannot write is quoted; a byte that is no character is '?'; the
+  // rest stays as typed (code page 932 on Windows, whose lines are).
+  EXPECT_EQ(refusedOptionLine("-s", "\xF0\x9F\x98\x80", kGuessed),
+            "option -s: U+1F600 has a character that code page 932 cannot write");
+#ifdef _WIN32
+  const std::string circledOne = "\x87\x40";
+#else
+  const std::string circledOne = "\xE2\x91\xA0";
+#endif
+  EXPECT_EQ(shownTyped("\xE2\x91\xA0\xC2\xA1x\xF0\x9F\x98\x80", TypedCoding::utf8), circledOne + "U+00A1xU+1F600");
+  EXPECT_EQ(shownTyped("\xE2\x91\xA0\xFF", TypedCoding::utf8), circledOne + "?");
+  EXPECT_EQ(shownTyped("\x87\x40\xE2", kGuessed), "\x87\x40\xE2");  // not UTF-8: code page 932 as typed
 }
 
 // --- defaults and exact options ---------------------------------------------
@@ -276,7 +287,7 @@ TEST_F(Options, RefusedCharacterValueIsNotAppliedButKept) {
   EXPECT_EQ(o.effect.substituted, "\x87\x40");
   EXPECT_EQ(o.effect.substitute, "N");
   EXPECT_EQ(o.refusals(),
-            std::vector<std::string>{"option -s: \xF0\x9F\x98\x80 has a character that code page 932 cannot write"});
+            std::vector<std::string>{"option -s: U+1F600 has a character that code page 932 cannot write"});
   EXPECT_TRUE(readOptions({"-s\x87\x40"}).refusals().empty());
 }
 
@@ -319,6 +330,21 @@ TEST_F(Options, SingleFileIsConvertedInPlace) {
   const CommandLineOptions o = readOptions({"-u", "-a", "SJIS"});
   EXPECT_EQ(o.inputName, "SJIS");
   EXPECT_EQ(o.outputName, "SJIS");
+}
+
+// Where quotes only group (Windows), a name loses them before its 255-byte
+// cut; option values keep them.
+TEST_F(Options, GroupingQuotesLeaveTheNamesOnly) {
+  const std::string longName = "\"" + std::string(300, 'x') + "\"";
+  const CommandLineOptions o = readTypedOptions(
+      {{"\"my table.bin\""}, {"-t"}, {"\"\""}, {"-k\""}, {"-u"}, {"-a"}, {"\"in put.txt\""}, {longName}},
+      NameQuotes::grouping);
+  EXPECT_EQ(o.effect.tableName, "my table.bin");
+  EXPECT_EQ(o.effect.listName, "");
+  EXPECT_EQ(o.effect.substituted, "\"");
+  EXPECT_EQ(o.inputName, "in put.txt");
+  EXPECT_EQ(o.outputName, std::string(255, 'x'));
+  EXPECT_EQ(readTypedOptions({{"\"my table.bin\""}}, NameQuotes::kept).effect.tableName, "\"my table.bin\"");
 }
 
 TEST_F(Options, LastFileIsTheOutput) {

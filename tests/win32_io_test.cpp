@@ -212,20 +212,22 @@ TEST(ChangeNoticeOnWindows, WakesOnceUntilTakenAndNeverOnceDestroyed) {
   EXPECT_EQ(first.count(), before);
 }
 
-TEST(ConsoleOnWindows, PipesGetTheExactBytesThoughTheStreamIsText) {
+// The bytes as they are, each line ending with one CR LF (never CR CR LF),
+// whatever the stream's mode.
+TEST(ConsoleOnWindows, PipesGetTheBytesWithCrLfThoughTheStreamIsText) {
   int fds[2];
   ASSERT_EQ(::_pipe(fds, 4096, _O_BINARY), 0);
   std::FILE* stream = ::_fdopen(fds[1], "w");  // text mode: LF would become CR LF
   ASSERT_NE(stream, nullptr);
   EXPECT_FALSE(isTerminal(stream));
   consoleWrite(stream, "\x87\x40\n");  // circled one
-  consoleWriteAsIs(stream, "\x95\x5C.bin\n");
+  consoleWriteAsIs(stream, "\x95\x5C.bin\r\n\n");
   std::fclose(stream);
   char buffer[32];
   const int n = ::_read(fds[0], buffer, sizeof buffer);
   ::_close(fds[0]);
   ASSERT_GT(n, 0);
-  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(n)), "\x87\x40\n\x95\x5C.bin\n");
+  EXPECT_EQ(std::string(buffer, static_cast<std::size_t>(n)), "\x87\x40\r\n\x95\x5C.bin\r\n\r\n");
 }
 
 TEST(ConsoleOnWindows, CodePage932ConversionsMatchTheOtherSystems) {

@@ -146,8 +146,9 @@ inline void collect(int outFd, int errFd, pid_t pid, ProcessResult& result) {
 
 // Runs `program` with `arguments` in the current directory; `environment`
 // entries ("NAME=value") are set in the child on top of the inherited ones.
-inline ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
-                                const std::vector<std::string>& environment = {}) {
+// Standard output and error as the program wrote them.
+inline ProcessResult runProcessExactly(const std::string& program, const std::vector<std::string>& arguments,
+                                       const std::vector<std::string>& environment = {}) {
   int outPipe[2], errPipe[2];
   ProcessResult result;
   if (::pipe(outPipe) != 0 || ::pipe(errPipe) != 0) return result;
@@ -161,6 +162,31 @@ inline ProcessResult runProcess(const std::string& program, const std::vector<st
   ::close(outPipe[1]);
   ::close(errPipe[1]);
   detail::collect(outPipe[0], errPipe[0], pid, result);
+  return result;
+}
+
+// Text a Windows program wrote to a pipe, whose lines end with CR LF, as
+// the Linux program's lines end: each CR LF becomes LF. A line end without
+// its CR is marked, so that comparing with the Linux text fails.
+inline std::string linuxLineEnds(const std::string& windowsText) {
+  std::string text;
+  for (std::size_t at = 0; at < windowsText.size(); ++at) {
+    if (windowsText[at] == '\r' && at + 1 < windowsText.size() && windowsText[at + 1] == '\n') continue;
+    if (windowsText[at] == '\n' && (at == 0 || windowsText[at - 1] != '\r')) text += "<LF without CR>";
+    text += windowsText[at];
+  }
+  return text;
+}
+
+// The same; for a Windows program (".exe") with its CR LF line ends made
+// LF (linuxLineEnds), so that the expectations of both systems are one.
+inline ProcessResult runProcess(const std::string& program, const std::vector<std::string>& arguments,
+                                const std::vector<std::string>& environment = {}) {
+  ProcessResult result = runProcessExactly(program, arguments, environment);
+  if (program.ends_with(".exe")) {
+    result.out = linuxLineEnds(result.out);
+    result.err = linuxLineEnds(result.err);
+  }
   return result;
 }
 
