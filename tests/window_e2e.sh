@@ -65,7 +65,7 @@ trap 'exit 1' INT TERM
 
 hex() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
 
-# shellcheck source=support/window_placement.sh
+# shellcheck source=tests/support/window_placement.sh
 source "$(dirname "${BASH_SOURCE[0]}")/support/window_placement.sh"
 
 # What the failed run left behind.

@@ -1,3 +1,4 @@
+# shellcheck shell=bash
 # Where an X window stands, for the end-to-end scripts (sourced; they define
 # `fail`). Read from the X server with xwininfo and xprop, not from the
 # program: the window manager's frame and the window inside it.
