@@ -3,25 +3,29 @@
 #
 #   window_e2e.sh MORVEL DATA_DIR
 #
-# Three runs, each in a fresh folder holding copies of the tables:
+# Morvel is started as a user starts it: from a shell, in a fresh folder
+# holding copies of the tables, no arguments beyond the run's own. Where the
+# window stands is read from the X server (xwininfo: the window manager's
+# frame, the window itself) when it has settled and again seconds later.
 #   1. Shift_JIS text handed over through "VEL", End (EUC-JP), File > Leave
 #      by the keyboard: "VEL" holds the text in EUC-JP with LF line ends; the
 #      window sat at the bottom-right corner in its standard size.
-#   2. F3 closes the window: "VEL" is gone.
+#   2. At the top-left corner (-c1), also after F5; F3 closes the window:
+#      "VEL" is gone.
 #   3. Started for EUC-JP, "VEL" rewritten twice within one second, Page Up
 #      (UTF-8), File > Leave: both texts come back in UTF-8, in order.
 #   4. A write racing Leave: "VEL" rewritten while the File menu is open and
 #      Leave pressed at once, before any poll could read it: the rewrite
 #      comes back too.
 # Then, under a window manager (openbox), which frames the windows:
-#   5. the window, frame included, stands 677 x 491 at its corner at start
-#      and after Large and F5; the Version dialog is 166 x 166, centred.
+#   5. the window, frame included, stands 677 x 491 at its corner at start,
+#      seconds later, and after Large and F5; the Version dialog is
+#      166 x 166, centred.
 #   7. the write racing Leave of run 4 again, before
-#   6. the display goes away under the window: it closes as its close box
-#      does ("VEL" deleted, exit code 0).
+#   6. the display goes away under the window, centred (-c0): it closes as
+#      its close box does ("VEL" deleted, exit code 0).
 # Every run must end with exit code 0. Exits with 77 (skipped) when Xvfb or
-# xdotool is missing; runs 5 to 7 are left out without openbox, xprop or
-# xwininfo.
+# xdotool is missing; runs 5 to 7 are left out without openbox.
 set -uo pipefail
 
 morvel="${1:?usage: window_e2e.sh MORVEL DATA_DIR}"
@@ -29,7 +33,7 @@ data="${2:?usage: window_e2e.sh MORVEL DATA_DIR}"
 morvel="$(realpath "$morvel")"  # the runs start in their own folders
 data="$(realpath "$data")"
 
-for tool in Xvfb xdotool; do
+for tool in Xvfb xdotool xwininfo xprop; do
   if ! command -v "$tool" >/dev/null 2>&1; then
     echo "SKIP: $tool is not installed"
     exit 77
@@ -39,6 +43,9 @@ done
 readonly screen_width=1280 screen_height=1024
 readonly pickup_wait=1    # seconds: a poll (300 ms) and a reload (200 ms) with room to spare
 readonly key_wait=0.3     # seconds after each key press
+# The standard outer rectangle at the default corner: right edge on the
+# screen's, top 534 px above its bottom.
+readonly corner="$((screen_width - 677)) $((screen_height - 534)) 677 491"
 
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-e2e.XXXXXX")"
 xvfb_pid=""
@@ -57,6 +64,9 @@ trap cleanup EXIT
 trap 'exit 1' INT TERM
 
 hex() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
+
+# shellcheck source=tests/support/window_placement.sh
+source "$(dirname "${BASH_SOURCE[0]}")/support/window_placement.sh"
 
 # What the failed run left behind.
 diagnose() {
@@ -181,22 +191,22 @@ expect_vel() {
 
 echo "== 1: Shift_JIS in, End, File > Leave: EUC-JP with LF out"
 if start_morvel 1 -e3; then
-  geometry="$(xdotool getwindowgeometry "$window")"
-  expected_position="$((screen_width - 677)),$((screen_height - 534))"
-  if [[ "$geometry" != *"Position: $expected_position "* || "$geometry" != *"Geometry: 677x491"* ]]; then
-    fail "window geometry is not 677x491 at $expected_position: $geometry"
-  fi
+  expect_placed "$window" "$corner" "at start" 2
   hand_over 'A\x82\xa0\r\n\x93\xfa\x96\x7b\r\n'  # "A", hiragana a; then the kanji of Japan
   sleep "$pickup_wait"
+  expect_placed "$window" "$corner" "seconds after start"
   press End
   leave_by_menu
   expect_exit_0 && expect_vel 'A\xa4\xa2\n\xc6\xfc\xcb\xdc\n'
 fi
 
-echo "== 2: F3 closes and deletes VEL"
-if start_morvel 2 -e3; then
+echo "== 2: at the top-left corner, also after F5; F3 closes and deletes VEL"
+if start_morvel 2 -e3 -c1; then
+  expect_placed "$window" "0 0 677 491" "-c1 at start" 2
   hand_over 'kept?\r\n'
   sleep "$pickup_wait"
+  press F5
+  expect_placed "$window" "0 0 677 491" "-c1 after F5"
   press F3
   if expect_exit_0 && [[ -e "$run_dir/VEL" ]]; then
     fail "VEL is still there after F3"
@@ -230,32 +240,7 @@ write_racing_leave 4
 
 # --- under a window manager ----------------------------------------------------
 
-# The window's outer rectangle, frame included, as "X Y WIDTH HEIGHT": the
-# client's place and size from xwininfo, the frame from _NET_FRAME_EXTENTS.
-framed_geometry() {
-  local info x y w h extents l r t b
-  info="$(xwininfo -id "$1")"
-  x="$(sed -n 's/.*Absolute upper-left X: *//p' <<<"$info")"
-  y="$(sed -n 's/.*Absolute upper-left Y: *//p' <<<"$info")"
-  w="$(sed -n 's/.*Width: *//p' <<<"$info")"
-  h="$(sed -n 's/.*Height: *//p' <<<"$info")"
-  extents="$(xprop -id "$1" _NET_FRAME_EXTENTS | sed -n 's/.*= //p' | tr -d ' ')"
-  IFS=, read -r l r t b <<<"${extents:-0,0,0,0}"
-  echo "$((x - l)) $((y - t)) $((w + l + r)) $((h + t + b))"
-}
-
-# Waits up to 2 s for the window's framed geometry to be $2; fails with $3.
-expect_framed() {
-  local got=""
-  for _ in $(seq 20); do
-    got="$(framed_geometry "$1")"
-    [[ "$got" == "$2" ]] && return 0
-    sleep 0.1
-  done
-  fail "$3: framed geometry $got, expected $2"
-}
-
-if command -v openbox >/dev/null && command -v xprop >/dev/null && command -v xwininfo >/dev/null; then
+if command -v openbox >/dev/null; then
   openbox >"$work/openbox.log" 2>&1 &
   openbox_pid=$!
   for _ in $(seq 50); do
@@ -263,22 +248,23 @@ if command -v openbox >/dev/null && command -v xprop >/dev/null && command -v xw
     sleep 0.1
   done
 
-  echo "== 5: under openbox, framed 677x491 at its corner at start and after Large and F5; Version 166x166"
+  echo "== 5: under openbox, framed 677x491 at its corner at start, seconds later, after Large and F5; Version 166x166"
   if start_morvel 5; then
-    corner="$((screen_width - 677)) $((screen_height - 534)) 677 491"
-    expect_framed "$window" "$corner" "at start"
+    expect_placed "$window" "$corner" "framed at start" 2
+    sleep 2
+    expect_placed "$window" "$corner" "framed seconds after start"
     press alt+h
     press a  # Large
-    expect_framed "$window" "0 0 $screen_width $((screen_height - 43))" "after Large"
+    expect_placed "$window" "0 0 $screen_width $((screen_height - 43))" "framed after Large" 2
     press F5
-    expect_framed "$window" "$corner" "after F5"
+    expect_placed "$window" "$corner" "framed after F5" 2
     press alt+h
     press v  # Version
     version="$(xdotool search --all --onlyvisible --pid "$morvel_pid" --name '^Version$' 2>/dev/null | head -n 1)"
     if [[ -z "$version" ]]; then
       fail "no Version dialog"
     else
-      expect_framed "$version" "$(((screen_width - 166) / 2)) $(((screen_height - 166) / 2)) 166 166" "Version"
+      expect_placed "$version" "$(((screen_width - 166) / 2)) $(((screen_height - 166) / 2)) 166 166" "Version" 2
       press Escape
     fi
     press F3
@@ -287,8 +273,9 @@ if command -v openbox >/dev/null && command -v xprop >/dev/null && command -v xw
 
   write_racing_leave 7
 
-  echo "== 6: the display goes away: the window closes as its close box does"
-  if start_morvel 6; then
+  echo "== 6: centred (-c0); the display goes away: the window closes as its close box does"
+  if start_morvel 6 -c0; then
+    expect_placed "$window" "$(((screen_width - 677) / 2)) $(((screen_height - 491) / 2)) 677 491" "-c0 framed" 2
     kill "$openbox_pid" "$xvfb_pid"
     wait "$openbox_pid" "$xvfb_pid" 2>/dev/null
     xvfb_pid=""
@@ -297,7 +284,7 @@ if command -v openbox >/dev/null && command -v xprop >/dev/null && command -v xw
     fi
   fi
 else
-  echo "openbox, xprop or xwininfo missing: the runs under a window manager are left out"
+  echo "openbox missing: the runs under a window manager are left out"
 fi
 
 if [[ "$failures" -ne 0 ]]; then

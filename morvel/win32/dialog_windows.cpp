@@ -8,6 +8,7 @@
 #include "shell_services.h"
 #include "utf16.h"
 #include "wide_text.h"
+#include "window_frame.h"
 
 namespace morvel {
 
@@ -82,6 +83,7 @@ DialogWindow::DialogWindow(HWND owner, std::string_view caption, const FontDesig
   if (window_ == nullptr) throw std::runtime_error("CreateWindowExW() error: dialog");
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&DialogWindow::procedure));
+  keepOwnFrame(window_);
   fonts_[window_] = japaneseFont(font);
   SendMessageW(window_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[window_]), FALSE);
   watchKeys(

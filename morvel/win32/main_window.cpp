@@ -14,6 +14,7 @@
 #include "key_preview.h"
 #include "shell_services.h"
 #include "wide_text.h"
+#include "window_frame.h"
 
 namespace morvel {
 
@@ -75,6 +76,7 @@ MainWindow::MainWindow(HINSTANCE instance, const FinalEffect& settings, Reporter
   if (Form1 == nullptr) throw std::runtime_error("CreateWindowExW() error: Form1");
   SetWindowLongPtrW(Form1, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
   SetWindowLongPtrW(Form1, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&MainWindow::procedure));
+  keepOwnFrame(Form1);
   createControls();
   std::vector<ACCEL> keys;
   for (const CommandItem& item : commands_) {
