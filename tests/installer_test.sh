@@ -224,7 +224,7 @@ table="$data/MS932~EUC-JP.bin"
 record="$(od -An -tx1 -v -w4 "$table" | awk 'NR <= 158 && $1 == "c5" { print NR - 1; exit }')"
 { head -c $((record * 4 + 2)) "$table"; printf 'N\0'; tail -c +$((record * 4 + 5)) "$table"; } >expected.bin
 cmp -s expected.bin "MS932~EUC-JP.bin" || fail "the edited table is not the expected bytes"
-printf '%s\n' 'MS932~EUC-JP.bin was edited, but '"Morvel's"' conversions from this folder load C:\MorvelVCL\MS932~EUC-JP.bin and the next edit starts again from C:\fenraCxx\MS932~EUC-JP.bin, which are searched first, so the edit is not used. To use it, copy MS932~EUC-JP.bin over C:\MorvelVCL\MS932~EUC-JP.bin and over C:\fenraCxx\MS932~EUC-JP.bin.' >note.expected
+printf '%s\r\n' 'MS932~EUC-JP.bin was edited, but '"Morvel's"' conversions from this folder load C:\MorvelVCL\MS932~EUC-JP.bin and the next edit starts again from C:\fenraCxx\MS932~EUC-JP.bin, which are searched first, so the edit is not used. To use it, copy MS932~EUC-JP.bin over C:\MorvelVCL\MS932~EUC-JP.bin and over C:\fenraCxx\MS932~EUC-JP.bin.' >note.expected
 cmp -s note.expected edit.out || fail "fenra.exe -f bars.txt said: $(cat edit.out)"
 for installed in fenraCxx MorvelVCL; do
   cmp -s "$table" "$drive_c/$installed/MS932~EUC-JP.bin" || fail "the table in C:\\$installed changed"
