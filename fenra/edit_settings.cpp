@@ -20,13 +20,7 @@ void setCharacterLine(const std::string& file, const std::string& value, int num
 
 }  // namespace
 
-std::vector<std::string> EditSettings::refusals() const {
-  std::vector<std::string> lines;
-  for (const std::string* line : {&substitutedRefusal, &substituteRefusal}) {
-    if (!line->empty()) lines.push_back(*line);
-  }
-  return lines;
-}
+std::vector<std::string> EditSettings::refusals() const { return fieldRefusals(substitutedRefusal, substituteRefusal); }
 
 void readSettingFile(const std::string& path, EditSettings& settings) {
   const auto lines = readNumberedLines(path);

@@ -142,4 +142,12 @@ std::string refusedSettingLine(std::string_view file, int lineNumber, std::strin
          ") is not one character in code page 932 or UTF-8";
 }
 
+std::vector<std::string> fieldRefusals(const std::string& substituted, const std::string& substitute) {
+  std::vector<std::string> lines;
+  for (const std::string* line : {&substituted, &substitute}) {
+    if (!line->empty()) lines.push_back(*line);
+  }
+  return lines;
+}
+
 }  // namespace morvel

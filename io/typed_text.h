@@ -95,4 +95,8 @@ std::string refusedOptionLine(std::string_view option, std::string_view value, T
 // The line that reports a refused character line of a settings file.
 std::string refusedSettingLine(std::string_view file, int lineNumber, std::string_view value, TypedCoding coding);
 
+// The refusals an edit's two character fields hold, the substituted
+// character's first; a field that was read holds none.
+std::vector<std::string> fieldRefusals(const std::string& substituted, const std::string& substitute);
+
 }  // namespace morvel

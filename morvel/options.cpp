@@ -321,11 +321,7 @@ std::vector<TypedWord> typedWords(const std::vector<std::string>& words) {
 }
 
 std::vector<std::string> CommandLineOptions::refusals() const {
-  std::vector<std::string> lines;
-  for (const std::string* line : {&substitutedRefusal, &substituteRefusal}) {
-    if (!line->empty()) lines.push_back(*line);
-  }
-  return lines;
+  return fieldRefusals(substitutedRefusal, substituteRefusal);
 }
 
 ConsoleRequest consoleRequest(const std::vector<TypedWord>& typed) {
