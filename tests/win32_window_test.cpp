@@ -8,6 +8,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <cstdint>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <memory>
@@ -55,6 +57,39 @@ std::map<std::string, std::string>& shippedTables() {
     return read;
   }();
   return tables;
+}
+
+// What a window shows, read back from its surface.
+struct Picture {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;  // 0x00RRGGBB, top row first
+  bool dark(int x, int y) const {
+    const std::uint32_t p = pixels[static_cast<std::size_t>(y) * width + x];
+    return ((p >> 16 & 0xFF) + (p >> 8 & 0xFF) + (p & 0xFF)) < 3 * 128;
+  }
+};
+
+Picture pictureOf(HWND window) {
+  RECT client{};
+  GetClientRect(window, &client);
+  Picture shot{client.right, client.bottom, {}};
+  shot.pixels.resize(static_cast<std::size_t>(shot.width) * shot.height);
+  BITMAPINFO format{};
+  format.bmiHeader = {sizeof(BITMAPINFOHEADER), shot.width, -shot.height, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+  HDC source = GetDC(window);
+  HDC copy = CreateCompatibleDC(source);
+  void* bits = nullptr;
+  HBITMAP picture = CreateDIBSection(copy, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+  const HGDIOBJ before = SelectObject(copy, picture);
+  BitBlt(copy, 0, 0, shot.width, shot.height, source, 0, 0, SRCCOPY);
+  GdiFlush();
+  std::memcpy(shot.pixels.data(), bits, shot.pixels.size() * sizeof(std::uint32_t));
+  SelectObject(copy, before);
+  DeleteObject(picture);
+  DeleteDC(copy);
+  ReleaseDC(window, source);
+  return shot;
 }
 
 RECT rectOf(HWND window) {
@@ -116,6 +151,22 @@ class Win32Window : public testing::Test {
     PostMessageW(control, WM_KEYDOWN, key, static_cast<LPARAM>(1 | (scan << 16)));
     PostMessageW(control, WM_KEYUP, key, static_cast<LPARAM>(1 | (scan << 16) | 0xC0000000u));
     pump(60);
+  }
+
+  // The same with Ctrl or Shift held, as the thread's key state says.
+  void typeHolding(HWND control, BYTE held, WPARAM key) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[held] = 0x80;
+    SetKeyboardState(keys);
+    type(control, key);
+    keys[held] = 0;
+    SetKeyboardState(keys);
+  }
+
+  void typeCharacter(HWND control, wchar_t typed) {
+    PostMessageW(control, WM_CHAR, typed, 1);
+    pump(30);
   }
 
   void choose(Command item) {
@@ -199,6 +250,40 @@ TEST_F(Win32Window, ShowsTheRowsTheLogicCountsWithoutScrolling) {
   EXPECT_GE(Form1->rowHeight(), 8);
 }
 
+// Drawn as shown on the screen: every row of the display area at its pitch,
+// its glyphs as tall as the design's font allows there (black squares,
+// so that their ink is their height).
+TEST_F(Win32Window, DisplayAreaRowsShowTheDesignsFontAtTheirPitch) {
+  open();
+  std::string text;
+  for (int k = 0; k < 26; ++k) text += "\x81\xA1\x81\xA1\r\n";  // black squares
+  writeBytes("VEL", text);
+  pump(900);
+  HWND memo = Form1->memo();
+  UpdateWindow(memo);
+  const Picture shot = pictureOf(memo);
+  // Down the middle of each row's first square.
+  const auto first = SendMessageW(memo, EM_POSFROMCHAR, 0, 0);
+  const auto second = SendMessageW(memo, EM_POSFROMCHAR, 1, 0);
+  const int x = (static_cast<short>(LOWORD(first)) + static_cast<short>(LOWORD(second))) / 2;
+  std::vector<std::pair<int, int>> inked;  // top and height of each run of ink
+  for (int y = 0; y < shot.height; ++y) {
+    if (!shot.dark(x, y)) continue;
+    if (inked.empty() || inked.back().first + inked.back().second < y) inked.push_back({y, 0});
+    ++inked.back().second;
+  }
+  const int pitch = Form1->rowHeight();
+  EXPECT_GE(pitch, 15);  // the design's 16 px, less what the window's share takes
+  ASSERT_EQ(inked.size(), 26u);
+  for (std::size_t k = 0; k < inked.size(); ++k) {
+    EXPECT_GE(inked[k].second, pitch * 3 / 4) << "row " << k;
+    EXPECT_LT(inked[k].second, pitch) << "row " << k;
+    if (k > 0) {
+      EXPECT_EQ(inked[k].first - inked[k - 1].first, pitch) << "row " << k;
+    }
+  }
+}
+
 // Typed text shows and is not read back: the next reload replaces it, and
 // the collected lines hold only what "VEL" held.
 TEST_F(Win32Window, TypingIntoTheDisplayAreaChangesOnlyTheDisplay) {
@@ -209,6 +294,28 @@ TEST_F(Win32Window, TypingIntoTheDisplayAreaChangesOnlyTheDisplay) {
   SendMessageW(Form1->memo(), EM_SETSEL, 0, 0);
   type(Form1->memo(), 'X');
   EXPECT_EQ(windowText(Form1->memo()), L"xabc\r\n");
+  // Typing replaces the selection; Enter breaks the line, Backspace joins it.
+  SendMessageW(Form1->memo(), EM_SETSEL, 2, 4);
+  type(Form1->memo(), 'Z');
+  type(Form1->memo(), VK_RETURN);
+  EXPECT_EQ(windowText(Form1->memo()), L"xaz\r\n\r\n");
+  type(Form1->memo(), VK_BACK);
+  typeHolding(Form1->memo(), VK_SHIFT, VK_LEFT);
+  typeHolding(Form1->memo(), VK_SHIFT, VK_LEFT);
+  typeHolding(Form1->memo(), VK_CONTROL, 'X');
+  EXPECT_EQ(windowText(Form1->memo()), L"x\r\n");
+  // A character beyond the first plane is one: Backspace takes both halves.
+  typeCharacter(Form1->memo(), 0xD83D);
+  typeCharacter(Form1->memo(), 0xDE00);
+  typeHolding(Form1->memo(), VK_CONTROL, 'V');
+  EXPECT_EQ(windowText(Form1->memo()), L"x\U0001F600az\r\n");
+  type(Form1->memo(), VK_LEFT);
+  type(Form1->memo(), VK_LEFT);
+  type(Form1->memo(), VK_BACK);
+  EXPECT_EQ(windowText(Form1->memo()), L"xaz\r\n");
+  typeHolding(Form1->memo(), VK_CONTROL, 'A');
+  typeHolding(Form1->memo(), VK_CONTROL, 'C');
+  EXPECT_EQ(textOnClipboard(Form1->handle()), L"xaz\r\n");
   writeBytes("VEL", "def\r\n");
   pump(900);
   EXPECT_EQ(windowText(Form1->memo()), L"def\r\n");

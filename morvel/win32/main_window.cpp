@@ -12,6 +12,7 @@
 #include "dialog_windows.h"
 #include "fonts.h"
 #include "key_preview.h"
+#include "memo_control.h"
 #include "shell_services.h"
 #include "wide_text.h"
 #include "window_frame.h"
@@ -64,6 +65,7 @@ void registerWindowClasses(HINSTANCE instance) {
   main.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
   main.lpszClassName = kMainClass;
   RegisterClassExW(&main);
+  registerMemoClass(instance);
   registerDialogClass(instance, main.hIcon, main.hIconSm);
 }
 
@@ -99,8 +101,8 @@ MainWindow::~MainWindow() {
     if (!keptUntilExit_) DestroyWindow(Form1);
   }
   DestroyAcceleratorTable(shortcuts_);
-  for (HGDIOBJ object : {static_cast<HGDIOBJ>(formFont_), static_cast<HGDIOBJ>(buttonFont_),
-                         static_cast<HGDIOBJ>(memoFont_), static_cast<HGDIOBJ>(memoBrush_)}) {
+  for (HGDIOBJ object :
+       {static_cast<HGDIOBJ>(formFont_), static_cast<HGDIOBJ>(buttonFont_), static_cast<HGDIOBJ>(memoFont_)}) {
     if (object != nullptr) DeleteObject(object);
   }
 }
@@ -130,15 +132,12 @@ HMENU MainWindow::createMenus() {
 void MainWindow::createControls() {
   formFont_ = japaneseFont(kMainWindow.font);
   buttonFont_ = japaneseFont(kMainWindow.buttonFont);
-  memoBrush_ = CreateSolidBrush(RGB(255, 255, 255));
   setFont(Form1, formFont_);
   // Editable, as the design has it: typing changes only what is shown,
   // nothing reads it back. Never wrapped: a shown line is cut by the logic,
   // and the display area holds the rows the logic counts.
-  Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, L"EDIT", L"",
-                          WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP | ES_MULTILINE | ES_AUTOVSCROLL |
-                              ES_AUTOHSCROLL | ES_NOHIDESEL,
-                          0, 0, 10, 10, Form1, nullptr, instance_, nullptr);
+  Memo1 = CreateWindowExW(WS_EX_CLIENTEDGE, kMemoClass, L"", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | WS_TABSTOP, 0, 0,
+                          10, 10, Form1, nullptr, instance_, nullptr);
   StatusBar1 =
       CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, Form1, nullptr, instance_, nullptr);
   setFont(StatusBar1, formFont_);
@@ -166,22 +165,25 @@ void MainWindow::layOut() {
   fitRows();
 }
 
-// The font shrinks from the design's until its lines take no more than
-// their share of the display area's height and the columns the logic cuts
-// lines at, measured in this very font, fit its width.
+// The lines get their share of the display area's height (the design
+// font's own line height at most), and the font is the design's, no larger
+// than a line and shrunk until the columns the logic cuts lines at,
+// measured in this very font, fit the area's width.
 void MainWindow::fitRows() {
   RECT area{};
   SendMessageW(Memo1, EM_GETRECT, 0, reinterpret_cast<LPARAM>(&area));
   const FontDesign designed = kMainWindow.memoFont;
-  int pixels = designed.pixels;
   HFONT font = japaneseFont(designed);
-  const int share = FittedLineHeight(area.bottom - area.top, form_ ? form_->visibleRows() : 1, fontHeight(font));
+  const int pitch = FittedLineHeight(area.bottom - area.top, form_ ? form_->visibleRows() : 1, fontHeight(font));
   // The logic's limit, a double-byte character past it and the "+".
   const int columns = (form_ ? form_->visibleColumns() : ColumnsForWidth(kMainWindow.outer.width)) + 1;
-  while (pixels > 6 && (fontHeight(font) > share || columns * halfWidthAdvance(font) > area.right - area.left)) {
+  int pixels = designed.pixels;
+  while (pixels > 6 && (pixels > pitch || columns * halfWidthAdvance(font) > area.right - area.left)) {
     DeleteObject(font);
     font = japaneseFont({--pixels, designed.pitch});
   }
+  setLinePitch(Memo1, pitch);
+  rowHeight_ = pitch;
   if (memoFont_ != nullptr && pixels == memoPixels_) {
     DeleteObject(font);
     return;
@@ -190,7 +192,6 @@ void MainWindow::fitRows() {
   if (memoFont_ != nullptr) DeleteObject(memoFont_);
   memoFont_ = font;
   memoPixels_ = pixels;
-  rowHeight_ = fontHeight(font);
 }
 
 void MainWindow::command(WORD id) {
@@ -239,15 +240,6 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam) {
       }
       return 0;
     }
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORSTATIC:
-      // The window's text colour on white, whatever state the memo is in.
-      if (reinterpret_cast<HWND>(lParam) == Memo1) {
-        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_WINDOWTEXT));
-        SetBkColor(reinterpret_cast<HDC>(wParam), RGB(255, 255, 255));
-        return reinterpret_cast<LRESULT>(memoBrush_);
-      }
-      break;
     case WM_TIMER:
       for (const TimerDesign& timer : kMainWindow.timers) {
         if (static_cast<WPARAM>(timer.id) == wParam) (form_.get()->*timer.tick)();

@@ -58,7 +58,7 @@ class MainWindow final : public WindowServices {
   HWND handle() const { return Form1; }
   HWND memo() const { return Memo1; }
   TForm1& logic() { return *form_; }
-  // The font height the display area's rows have now, in pixels.
+  // The distance between the display area's rows now, in pixels.
   int rowHeight() const { return rowHeight_; }
 
   // WindowServices: the only place where the logic's calls arrive.
@@ -104,7 +104,6 @@ class MainWindow final : public WindowServices {
   HFONT formFont_ = nullptr;
   HFONT buttonFont_ = nullptr;
   HFONT memoFont_ = nullptr;
-  HBRUSH memoBrush_ = nullptr;
   int memoPixels_ = 0;
   int rowHeight_ = 0;
   std::array<bool, 5> timerOn_{};

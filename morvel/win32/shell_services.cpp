@@ -72,6 +72,20 @@ void putOnClipboard(HWND owner, const std::wstring& text) {
   CloseClipboard();
 }
 
+std::wstring textOnClipboard(HWND owner) {
+  std::wstring text;
+  if (OpenClipboard(owner) == 0) return text;
+  if (HANDLE memory = GetClipboardData(CF_UNICODETEXT)) {
+    if (const auto* held = static_cast<const wchar_t*>(GlobalLock(memory))) {
+      // Bounded by the block's size: a clipboard owner may leave off the end mark.
+      text.assign(held, wcsnlen(held, GlobalSize(memory) / sizeof(wchar_t)));
+      GlobalUnlock(memory);
+    }
+  }
+  CloseClipboard();
+  return text;
+}
+
 void openWithShell(HWND owner, const std::string& path) {
   const std::wstring name = shownName(path);
   const auto result =

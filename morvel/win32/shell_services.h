@@ -15,6 +15,8 @@ Size screenSizeOf(HWND window);
 
 // Puts text on the clipboard as CF_UNICODETEXT.
 void putOnClipboard(HWND owner, const std::wstring& text);
+// The clipboard's text, empty when it holds none.
+std::wstring textOnClipboard(HWND owner);
 
 // What the main window's status bar says once the shell took the manual.
 inline constexpr const wchar_t* kManualHandedOver = L"The manual was handed to the system's PDF viewer: ";
