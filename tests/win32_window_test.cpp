@@ -169,8 +169,11 @@ class Win32Window : public testing::Test {
     pump(30);
   }
 
-  void choose(Command item) {
-    PostMessageW(Form1->handle(), WM_COMMAND, static_cast<WPARAM>(item), 0);
+  // A menu item, as the menu sends it.
+  void choose(void (TForm1::*click)()) {
+    const WORD item = Form1->commandOf(click);
+    ASSERT_NE(item, 0);
+    PostMessageW(Form1->handle(), WM_COMMAND, item, 0);
     pump(60);
   }
 
@@ -213,14 +216,14 @@ TEST_F(Win32Window, StandsAtItsCornerThenLargeThenBackWithF5) {
   // The button sits in the client area's bottom-right corner, above the status bar.
   RECT client{};
   GetClientRect(Form1->handle(), &client);
-  RECT button = rectOf(GetDlgItem(Form1->handle(), static_cast<int>(Command::button)));
+  RECT button = rectOf(GetDlgItem(Form1->handle(), kButtonCommand));
   MapWindowPoints(nullptr, Form1->handle(), reinterpret_cast<POINT*>(&button), 2);
   EXPECT_EQ(button.right, client.right);
   EXPECT_EQ(button.bottom, client.bottom - Form1->statusBarHeight());
   EXPECT_EQ(button.right - button.left, 68);
   EXPECT_EQ(button.bottom - button.top, 34);
 
-  choose(Command::large);
+  choose(&TForm1::Large1Click);
   const Size screen = screenSizeOf(Form1->handle());
   expectBounds(Form1->handle(), {0, 0, screen.width, screen.height - 43});
   type(Form1->memo(), VK_F5);
@@ -333,7 +336,7 @@ TEST_F(Win32Window, HandsOverThroughVel) {
   SendMessageW(FindWindowExW(Form1->handle(), nullptr, STATUSCLASSNAMEW, nullptr), SB_GETTEXTW, 0,
                reinterpret_cast<LPARAM>(status));
   EXPECT_STREQ(status, L"EUC-JP");
-  choose(Command::leave);
+  choose(&TForm1::Leave1Click);
   EXPECT_TRUE(pump(500));
   EXPECT_EQ(readBytes("VEL"), "\xA4\xA2\nabc\n");
   TearDown();
@@ -342,7 +345,7 @@ TEST_F(Win32Window, HandsOverThroughVel) {
   open();
   writeBytes("VEL", "\x82\xA0\r\n");
   pump(900);
-  choose(Command::leave);
+  choose(&TForm1::Leave1Click);
   EXPECT_TRUE(pump(500));
   EXPECT_EQ(readBytes("VEL"), "\xE3\x81\x82\r\n");
   TearDown();
@@ -362,7 +365,7 @@ TEST_F(Win32Window, HandsOverThroughVel) {
 
 TEST_F(Win32Window, RecordDialogSavesCopiesAndHidesWithEsc) {
   open();
-  choose(Command::record);
+  choose(&TForm1::Record1Click);
   HWND dialog = Form2->handle();
   ASSERT_TRUE(IsWindowVisible(dialog));
   EXPECT_EQ(GetFocus(), Form2->control("Button1"));
@@ -414,7 +417,7 @@ TEST_F(Win32Window, RecordDialogSavesCopiesAndHidesWithEsc) {
 TEST_F(Win32Window, RecordSaveShowsTheNoteOfAnEditNotRead) {
   const std::string name = "an-edited-table-whose-name-is-long-enough-to-take-more-lines-than-a-short-note.bin";
   open({name});
-  choose(Command::record);
+  choose(&TForm1::Record1Click);
   SetWindowTextW(Form2->control("Edit2"), L"\uFF3F");  // full-width low line
   SetFocus(Form2->control("Button1"));
   type(Form2->control("Button1"), VK_RETURN);
@@ -476,14 +479,14 @@ void CALLBACK lookAtModal(HWND, UINT, UINT_PTR timer, DWORD) {
 TEST_F(Win32Window, VersionDialogIsModalAndClosesWithEsc) {
   open();
   EXPECT_EQ(windowText(Form3->control("Label3")), L"Version 1.0");
-  choose(Command::record);
+  choose(&TForm1::Record1Click);
   ModalSeen look;
   look.dialog = Form3->handle();
   look.owner = Form1->handle();
   look.other = Form2->handle();
   seen = &look;
   SetTimer(nullptr, 0, 200, lookAtModal);
-  choose(Command::version);  // returns once the dialog is closed
+  choose(&TForm1::Version1Click);  // returns once the dialog is closed
   pump(100);
   EXPECT_TRUE(look.visible);
   EXPECT_FALSE(look.ownerEnabled);

@@ -28,7 +28,7 @@ void setFont(HWND control, HFONT font) { SendMessageW(control, WM_SETFONT, reint
 
 Bounds boundsOf(const RECT& r) { return {r.left, r.top, r.right - r.left, r.bottom - r.top}; }
 
-// The menu items get their command ids in the design's order, from 101.
+// The menu items get their command ids in the design's order.
 void appendItems(HMENU menu, std::span<const MenuItem> items, WORD& nextId, std::vector<CommandItem>& commands) {
   for (const MenuItem& item : items) {
     std::wstring caption = shownName(item.caption);
@@ -120,7 +120,7 @@ void MainWindow::show() {
 
 HMENU MainWindow::createMenus() {
   HMENU bar = CreateMenu();
-  WORD nextId = static_cast<WORD>(Command::leave);
+  WORD nextId = kFirstMenuCommand;
   for (const MenuItem& menu : kMainWindow.menus) {
     HMENU popup = CreatePopupMenu();
     appendItems(popup, menu.items, nextId, commands_);
@@ -144,7 +144,7 @@ void MainWindow::createControls() {
   Button1 = CreateWindowExW(0, L"BUTTON", shownName(kMainWindow.buttonCaption).c_str(),
                             WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, kMainWindow.buttonSize.width,
                             kMainWindow.buttonSize.height, Form1,
-                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(Command::button)), instance_, nullptr);
+                            reinterpret_cast<HMENU>(static_cast<UINT_PTR>(kButtonCommand)), instance_, nullptr);
   setFont(Button1, buttonFont_);
   SetWindowPos(Button1, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   fitRows();
@@ -194,8 +194,15 @@ void MainWindow::fitRows() {
   memoPixels_ = pixels;
 }
 
+WORD MainWindow::commandOf(void (TForm1::*click)()) const {
+  for (const CommandItem& item : commands_) {
+    if (item.id != 0 && item.click == click) return item.id;
+  }
+  return 0;
+}
+
 void MainWindow::command(WORD id) {
-  if (id == static_cast<WORD>(Command::button)) return (form_.get()->*kMainWindow.buttonClick)();
+  if (id == kButtonCommand) return (form_.get()->*kMainWindow.buttonClick)();
   for (const CommandItem& item : commands_) {
     if (item.id == id) return (form_.get()->*item.click)();
   }

@@ -18,19 +18,10 @@ namespace morvel {
 class RecordDialog;
 class VersionDialog;
 
-// The command ids of the menu items, as they come in the design's order,
-// and of the button.
-enum class Command : WORD {
-  leave = 101,
-  exit,
-  shiftJis,
-  utf8,
-  record,
-  large,
-  standard,
-  version,
-  button = 201,
-};
+// The menu items take command ids from here on, in the design's order; the
+// button has its own.
+inline constexpr WORD kFirstMenuCommand = 101;
+inline constexpr WORD kButtonCommand = 201;
 
 // A menu item's command, or a submenu that runs `click` as it opens.
 struct CommandItem {
@@ -58,6 +49,8 @@ class MainWindow final : public WindowServices {
   HWND handle() const { return Form1; }
   HWND memo() const { return Memo1; }
   TForm1& logic() { return *form_; }
+  // The command id of the menu item that runs `click`; 0 for none.
+  WORD commandOf(void (TForm1::*click)()) const;
   // The distance between the display area's rows now, in pixels.
   int rowHeight() const { return rowHeight_; }
 
