@@ -16,21 +16,18 @@ morvel_exe="$(realpath "${3:?$usage}")"
 command -v Xvfb >/dev/null 2>&1 || { echo "SKIP: Xvfb is not installed"; exit 77; }
 export WINEPREFIX="${WINEPREFIX:-$(dirname "$(dirname "$launcher")")/wine-prefix}"
 
+# shellcheck source=tests/support/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/support/xvfb.sh"
+
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-asked-text.XXXXXX")"
 xvfb_pid=""
 cleanup() {
   wineserver -k 2>/dev/null  # its desktop process holds our display
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [[ -s "$work/display" ]] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" 1024x768
 # Wine's screen is the display of the server's first program (CTest runs
 # this test alone).
 wineserver -w 2>/dev/null

@@ -37,13 +37,16 @@ version="$(basename "$setup" | sed -n 's/^MorvelVCL-\(.*\)-setup\.exe$/\1/p')"
 export WINEPREFIX="${WINEPREFIX:-$(dirname "$setup")/wine-prefix}"
 export WINEDLLOVERRIDES="winemenubuilder.exe=d"
 
+# shellcheck source=tests/support/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/support/xvfb.sh"
+
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-installer.XXXXXX")"
 xvfb_pid=""
 setup_pid=""
 cleanup() {
   [[ -n "$setup_pid" ]] && kill "$setup_pid" 2>/dev/null
   wineserver -k 2>/dev/null  # its desktop process holds our display
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -54,13 +57,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [[ -s "$work/display" ]] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" 1024x768
 
 "$wine_run" cmd /c exit >/dev/null 2>&1  # the prefix, made once
 drive_c="$WINEPREFIX/drive_c"

@@ -51,7 +51,7 @@ cleanup() {
   [[ -n "$run_pid" ]] && kill "$run_pid" 2>/dev/null && wait "$run_pid" 2>/dev/null
   wineserver -k 2>/dev/null  # its desktop process holds our display
   [[ -n "$openbox_pid" ]] && kill "$openbox_pid" 2>/dev/null && wait "$openbox_pid" 2>/dev/null
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -61,6 +61,8 @@ hex() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
 
 # shellcheck source=tests/support/window_placement.sh
 source "$(dirname "${BASH_SOURCE[0]}")/support/window_placement.sh"
+# shellcheck source=tests/support/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/support/xvfb.sh"
 
 fail() {
   echo "FAIL: $*"
@@ -72,13 +74,7 @@ fail() {
   failures=$((failures + 1))
 }
 
-Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 50); do
-  [[ -s "$work/display" ]] && break
-  sleep 0.1
-done
-export DISPLAY=":$(head -n1 "$work/display")"
+start_xvfb "$work" "${screen_width}x${screen_height}"
 # Wine's screen is the display of the server's first program: a server
 # that other tests started without this display must be gone first (CTest
 # runs this test alone).

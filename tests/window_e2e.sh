@@ -57,7 +57,7 @@ failures=0
 cleanup() {
   [[ -n "$morvel_pid" ]] && kill "$morvel_pid" 2>/dev/null && wait "$morvel_pid" 2>/dev/null
   [[ -n "$openbox_pid" ]] && kill "$openbox_pid" 2>/dev/null && wait "$openbox_pid" 2>/dev/null
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -67,6 +67,8 @@ hex() { od -An -tx1 -v "$1" | tr -s ' \n' ' '; }
 
 # shellcheck source=tests/support/window_placement.sh
 source "$(dirname "${BASH_SOURCE[0]}")/support/window_placement.sh"
+# shellcheck source=tests/support/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/support/xvfb.sh"
 
 # What the failed run left behind.
 diagnose() {
@@ -89,23 +91,8 @@ fail() {
 }
 
 # --- the X server ------------------------------------------------------------
-# Xvfb picks a free display itself and writes its number once it listens;
 # -noreset keeps it serving while no client is connected between the runs.
-Xvfb -displayfd 3 -screen 0 "${screen_width}x${screen_height}x24" -nolisten tcp -noreset \
-  3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ "$(cat "$work/display")" == *[0-9]* ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-display_number="$(tr -dc 0-9 <"$work/display")"
-if [[ -z "$display_number" ]]; then
-  echo "FAIL: Xvfb did not start"
-  cat "$work/xvfb.log"
-  exit 1
-fi
-export DISPLAY=":$display_number"
+start_xvfb "$work" "${screen_width}x${screen_height}" -noreset
 export QT_QPA_PLATFORM=xcb
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -m 700 "$XDG_RUNTIME_DIR"
