@@ -53,6 +53,9 @@ done
 readonly settle_wait=3  # seconds after the writer, before Leave
 readonly key_wait=0.3   # seconds after each key press
 
+# shellcheck source=tests/support/xvfb.sh
+source "$(dirname "${BASH_SOURCE[0]}")/support/xvfb.sh"
+
 work="$(mktemp -d "${TMPDIR:-/tmp}/morvel-writers.XXXXXX")"
 xvfb_pid=""
 morvel_pid=""
@@ -64,7 +67,7 @@ cleanup() {
   [[ -n "$morvel_pid" ]] && kill "$morvel_pid" 2>/dev/null && wait "$morvel_pid" 2>/dev/null
   [[ -n "$holder_pid" ]] && kill "$holder_pid" 2>/dev/null && wait "$holder_pid" 2>/dev/null
   [[ -n "$wine_run" ]] && wineserver -k 2>/dev/null  # its desktop process holds our display
-  [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+  stop_xvfb
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -100,20 +103,7 @@ run_here() {
 }
 
 # --- the X server ------------------------------------------------------------
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-for _ in $(seq 100); do
-  [[ "$(cat "$work/display")" == *[0-9]* ]] && break
-  kill -0 "$xvfb_pid" 2>/dev/null || break
-  sleep 0.1
-done
-display_number="$(tr -dc 0-9 <"$work/display")"
-if [[ -z "$display_number" ]]; then
-  echo "FAIL: Xvfb did not start"
-  cat "$work/xvfb.log"
-  exit 1
-fi
-export DISPLAY=":$display_number"
+start_xvfb "$work" 1280x1024 -noreset
 echo "Xvfb on $DISPLAY"
 if [[ -n "$wine_run" ]]; then
   # Wine's screen is the display of the server's first program: a server
