@@ -308,26 +308,26 @@ void moveLines(Memo& memo, int lines, bool extend) {
   moveCaret(memo, {line, column}, extend, true);
 }
 
+// Left and Right: by a character or, with Ctrl, a word; a selection left
+// without Shift ends at its own side.
+TextPlace sideways(const MemoText& text, bool forward, bool byWord, bool collapse) {
+  const TextPlace caret = text.caret();
+  if (byWord) return forward ? text.wordAfter(caret) : text.wordBefore(caret);
+  if (collapse) return forward ? text.selection().second : text.selection().first;
+  return forward ? text.characterAfter(caret) : text.characterBefore(caret);
+}
+
 void pressKey(Memo& memo, WPARAM key) {
   const bool shift = GetKeyState(VK_SHIFT) < 0;
   const bool control = GetKeyState(VK_CONTROL) < 0;
   const TextPlace caret = memo.text.caret();
-  const auto [from, to] = memo.text.selection();
   const bool collapse = memo.text.hasSelection() && !shift;
   const int lastColumn = static_cast<int>(memo.text.lines()[caret.line].size());
   switch (key) {
     case VK_LEFT:
-      return moveCaret(memo,
-                       control    ? memo.text.wordBefore(caret)
-                       : collapse ? from
-                                  : memo.text.characterBefore(caret),
-                       shift);
+      return moveCaret(memo, sideways(memo.text, false, control, collapse), shift);
     case VK_RIGHT:
-      return moveCaret(memo,
-                       control    ? memo.text.wordAfter(caret)
-                       : collapse ? to
-                                  : memo.text.characterAfter(caret),
-                       shift);
+      return moveCaret(memo, sideways(memo.text, true, control, collapse), shift);
     case VK_UP:
       return moveLines(memo, -1, shift);
     case VK_DOWN:
