@@ -160,12 +160,7 @@ fi
 
 # The rest under a window manager, which frames the windows.
 if command -v openbox >/dev/null; then
-  openbox >"$work/openbox.log" 2>&1 &
-  openbox_pid=$!
-  for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-  done
+  start_openbox "$work"
 else
   echo "openbox missing: the runs under a window manager are left out"
 fi

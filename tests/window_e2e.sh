@@ -228,12 +228,7 @@ write_racing_leave 4
 # --- under a window manager ----------------------------------------------------
 
 if command -v openbox >/dev/null; then
-  openbox >"$work/openbox.log" 2>&1 &
-  openbox_pid=$!
-  for _ in $(seq 50); do
-    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id' && break
-    sleep 0.1
-  done
+  start_openbox "$work"
 
   echo "== 5: under openbox, framed 677x491 at its corner at start, seconds later, after Large and F5; Version 166x166"
   if start_morvel 5; then
